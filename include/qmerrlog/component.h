@@ -1,0 +1,86 @@
+// The component contract: every component library exports GetComponentPtr,
+// returning a CQmErrLogComponent with its message catalogue and trace
+// components. The class is header-only so that component libraries, built
+// separately, need not link this library. Its virtual slots and fields are a
+// binary contract: do not reorder them.
+#pragma once
+
+#include "qmerrlog/export.h"
+
+// Message id and trace component id layout (unsigned 32-bit).
+constexpr unsigned int QM_COMPONENT_SHIFT = 24;        // bits 24-31: component number (1-based)
+constexpr unsigned int QM_TRACE_COMPONENT_SHIFT = 16;  // bits 16-23: trace component number
+constexpr unsigned int QM_MESSAGE_TYPE_SHIFT = 14;     // bits 14-15: message type
+constexpr unsigned int QM_MESSAGE_NUMBER_MASK = 0x3FFFu;
+
+enum QmMessageType {
+    QM_MSG_INVALID = 0,
+    QM_MSG_INFO = 1,
+    QM_MSG_WARNING = 2,
+    QM_MSG_ERROR = 3
+};
+
+// Builds a message id from its parts.
+constexpr unsigned int QmMessageId(unsigned int component, unsigned int type, unsigned int number) {
+    return (component << QM_COMPONENT_SHIFT) | ((type & 3u) << QM_MESSAGE_TYPE_SHIFT) |
+           (number & QM_MESSAGE_NUMBER_MASK);
+}
+
+// Builds a trace component id; traceComponent 0 names the whole component.
+constexpr unsigned int QmTraceComponentId(unsigned int component, unsigned int traceComponent) {
+    return (component << QM_COMPONENT_SHIFT) | ((traceComponent & 0xFFu) << QM_TRACE_COMPONENT_SHIFT);
+}
+
+// One trace component as a component declares it.
+struct QmTraceComponentDesc {
+    char key[24];
+    char name[32];
+    const char* description;
+};
+
+class CQmErrLogComponent {
+public:
+    CQmErrLogComponent()
+        : m_phLibrary(nullptr),
+          m_uComponentId(0x1000000u),
+          m_pszShortName("Log"),
+          m_pszDisplayName("Log"),
+          m_pszDescription("Log description") {}
+    virtual ~CQmErrLogComponent() {}
+
+    // Stores the number of trace components and the address of their array.
+    virtual void GetTraceComponents(int* count, QmTraceComponentDesc** list) = 0;
+    // The catalogue text of the whole message id, or null. Called from many threads.
+    virtual const char* GetMessage(unsigned int messageId) = 0;
+
+    unsigned int GetComponentId() const { return m_uComponentId; }
+    const char* GetShortName() const { return m_pszShortName; }
+    const char* GetDisplayName() const { return m_pszDisplayName; }
+    const char* GetDescription() const { return m_pszDescription; }
+    void** GetLibraryHandle() const { return m_phLibrary; }
+    void SetLibraryHandle(void** handleCell) { m_phLibrary = handleCell; }
+
+protected:
+    // Heap cell holding the platform handle of the loaded library; set by the
+    // logger after loading, null for the library's own component.
+    void** m_phLibrary;
+    unsigned int m_uComponentId;  // component number << 24
+    const char* m_pszShortName;
+    const char* m_pszDisplayName;
+    const char* m_pszDescription;
+};
+
+// The library's own catalogue: component 1 ("Log"), messages 1 to 3 = "%1s".
+class QMERRLOG_API CQmLogComponent : public CQmErrLogComponent {
+public:
+    CQmLogComponent();
+    ~CQmLogComponent() override;
+    void GetTraceComponents(int* count, QmTraceComponentDesc** list) override;
+    const char* GetMessage(unsigned int messageId) override;
+};
+
+// Entry point every component library exports; this library's returns its CQmLogComponent.
+extern "C" QMERRLOG_API CQmErrLogComponent* GetComponentPtr();
+
+// Stores 25 and the table of bare library names; row i is component number i + 1.
+QMERRLOG_API bool GetKnownComponentLibs(int* count, const char* const** names);

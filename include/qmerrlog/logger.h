@@ -1,0 +1,116 @@
+// CQmLogger: one logger with its outputs (error log, two trace, audit), its
+// message catalogue components, known-information tables and master trace
+// configuration. Obtain the default logger with theLogger() and named ones
+// with getMyLogger() (registry.h).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "qmerrlog/export.h"
+#include "qmerrlog/locks.h"
+#include "qmerrlog/outputs.h"
+
+class CQmErrLogMessage;
+class CQmErrLogComponent;
+class CQmTraceData;
+class CQmLoggerList;
+struct QmTraceComponentInfo;
+struct QmTraceDataFieldInfo;
+
+constexpr int QM_SELECTION_CACHE_SIZE = 65536;
+
+class QMERRLOG_API CQmLogger {
+public:
+    virtual ~CQmLogger();
+    CQmLogger(const CQmLogger&) = delete;
+    CQmLogger& operator=(const CQmLogger&) = delete;
+
+    bool Inited() const;
+    void UseLocalTime(bool useLocalTime);
+    bool ShouldUseLocalTime();
+
+    // Error log output. A refused output (its Open failed) stays the caller's.
+    bool SetLogOutput(CQmLogOutput* output);
+    void DisableLog();
+    // Audit output, usually a rolling file.
+    bool EnableAuditLogRollover(CQmLogOutput* output);
+    void DisableAuditLog();
+
+    // Dispatch: hand a finished message to the outputs; nothing is formatted here.
+    bool LogErrMsg(CQmErrLogMessage& message);
+    bool LogTraceMsg(CQmErrLogMessage& message);
+    bool LogAuditMsg(CQmErrLogMessage& message);
+
+    // Message catalogue.
+    const char* FetchMsg(unsigned int messageId) const;
+    const char* GetAvailableComponents() const;
+    const char* GetAvailableDataFields() const;
+
+    // Tracing.
+    bool EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput, int format,
+                     const char* separator, const char* configFile, bool useLocalTime,
+                     bool mainOnly, bool buffering);
+    bool EnableTrace(CQmLogOutput* mainOutput, int format, const char* separator,
+                     const char* configFile, bool useLocalTime, bool mainOnly, bool buffering);
+    void DisableTrace(bool mainOnly);
+    bool TraceEnabled(unsigned int traceComponentId);
+    bool ShouldTrace(unsigned int traceComponentId, CQmTraceData* record);
+    bool ShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** record);
+    bool FieldTraced(unsigned int fieldId);
+
+    // Output creation: the new output is the caller's until an installing call takes it.
+    CQmLogOutput* NewLogOutput(int type);
+    CQmLogOutput* NewLogOutput(int type, const char* path, int mode, int maxSizeMb, int maxBackups);
+    CQmLogOutput* NewLogOutput(int type, QmSyncCallback callback);
+    CQmLogOutput* NewLogOutput(int type, QmSyncParameterizedCallback callback, void* user);
+    CQmLogOutput* NewLogOutput(int type, QmAsyncCallback callback);
+    CQmLogOutput* NewLogOutput(int type, QmAsyncParameterizedCallback callback, void* user);
+    void DeleteLogOutput(CQmLogOutput* output);
+
+    // Set once any logger of the process has unloaded its components.
+    static bool m_bUnloadedComponents;
+
+private:
+    friend QMERRLOG_API CQmLogger* theLogger();
+    friend class CQmLoggerList;
+    friend struct CQmLoggerTestAccess;
+
+    CQmLogger();
+    void Init();
+    void Release();
+    bool SetLogOutput_Unlocked(CQmLogOutput* output);
+    CQmErrLogComponent* LoadComponent(unsigned long slot, const char* libraryName);
+    void UnloadComponent(CQmErrLogComponent* component);
+    void InitKnownInfo();
+    void RetireMaster(CQmTraceData* master);
+    bool SelectionLookup(unsigned int traceComponentId);
+
+    unsigned long m_ulThreadKey;
+    std::atomic<bool> m_bInitialised;
+    CQmLogOutput* m_pLogOutput;
+    std::atomic<CQmLogOutput*> m_pMainTraceOutput;
+    std::atomic<CQmLogOutput*> m_pSecondTraceOutput;
+    CQmLogOutput* m_pAuditOutput;
+    CQmErrLogComponent** m_ppComponents;
+    int m_iComponentCount;
+    std::atomic<bool> m_bUseLocalTime;
+    CQmErrLogGuard m_logGuard;    // lock order: log, trace, audit
+    CQmErrLogGuard m_traceGuard;
+    CQmErrLogGuard m_auditGuard;
+    std::string m_componentListText;
+    std::string m_dataFieldListText;
+    QmTraceComponentInfo* m_pComponentInfo;
+    int m_iComponentInfoCount;
+    QmTraceDataFieldInfo* m_pDataFieldInfo;
+    int m_iDataFieldInfoCount;
+    std::atomic<CQmTraceData*> m_pMasterTrace;
+    // Replaced masters, kept until Release: working copies borrow their texts.
+    std::vector<CQmTraceData*> m_retiredMasters;
+    std::atomic<std::int32_t> m_selectionCache[QM_SELECTION_CACHE_SIZE];
+};
+
+// The process-wide default logger, constructed on first use.
+QMERRLOG_API CQmLogger* theLogger();

@@ -1,0 +1,162 @@
+// Outputs: the abstract CQmLogOutput and the library's six outputs. Programs
+// obtain them from CQmLogger::NewLogOutput and may derive outputs of their own.
+#pragma once
+
+#include "qmerrlog/export.h"
+#include "qmerrlog/locks.h"
+
+class CQmErrLogMessage;
+
+// Output type codes (GetType).
+enum QmOutputType {
+    QM_OUTPUT_CONSOLE = 0,
+    QM_OUTPUT_FILE = 1,
+    QM_OUTPUT_SYNC_CALLBACK = 2,
+    QM_OUTPUT_ASYNC_CALLBACK = 3,
+    QM_OUTPUT_SYNC_PARAM_CALLBACK = 4,
+    QM_OUTPUT_ASYNC_PARAM_CALLBACK = 5
+};
+
+// Callback signatures supplied by programs. The text is the message's own,
+// NUL-terminated buffer, valid until the callback returns.
+typedef void (*QmReleaseFunction)(char* text);
+typedef void (*QmSyncCallback)(const char* text, int length);
+typedef void (*QmSyncParameterizedCallback)(const char* text, int length, void* user);
+typedef void (*QmAsyncCallback)(const char* text, int length, QmReleaseFunction release);
+typedef void (*QmAsyncParameterizedCallback)(const char* text, int length,
+                                             QmReleaseFunction release, void* user);
+
+class QMERRLOG_API CQmLogOutput {
+public:
+    virtual ~CQmLogOutput();
+    virtual bool Open() = 0;
+    virtual bool Log(CQmErrLogMessage& message) = 0;
+    virtual bool Flush();
+    virtual bool Close() = 0;
+    virtual void EnableBuffering(bool enable);
+    virtual bool IsBufferingEnabled();
+    virtual bool IsBufferingSupported();
+    virtual bool IsAsync();
+
+    int GetType() const { return m_iType; }
+
+protected:
+    CQmLogOutput() : m_iType(-1) {}
+    CQmLogOutput(const CQmLogOutput&) = default;
+    CQmLogOutput& operator=(const CQmLogOutput&) = default;
+    void SetType(int type) { m_iType = type; }
+
+private:
+    int m_iType;
+};
+
+class QMERRLOG_API CQmSyncCallbackOutput : public CQmLogOutput {
+public:
+    CQmSyncCallbackOutput();
+    bool Open() override;
+    bool Log(CQmErrLogMessage& message) override;
+    bool Close() override;
+    virtual bool SetParams(QmSyncCallback callback);
+
+private:
+    QmSyncCallback m_pfnCallback;
+};
+
+class QMERRLOG_API CQmSyncParameterizedCallbackOutput : public CQmLogOutput {
+public:
+    CQmSyncParameterizedCallbackOutput();
+    CQmSyncParameterizedCallbackOutput(const CQmSyncParameterizedCallbackOutput&) = default;
+    CQmSyncParameterizedCallbackOutput& operator=(const CQmSyncParameterizedCallbackOutput&) = default;
+    bool Open() override;
+    bool Log(CQmErrLogMessage& message) override;
+    bool Close() override;
+    virtual bool SetParams(QmSyncParameterizedCallback callback, void* user);
+
+private:
+    QmSyncParameterizedCallback m_pfnCallback;
+    void* m_pUser;
+};
+
+class QMERRLOG_API CQmAsyncCallbackOutput : public CQmLogOutput {
+public:
+    CQmAsyncCallbackOutput();
+    bool Open() override;
+    bool Log(CQmErrLogMessage& message) override;
+    bool Close() override;
+    bool IsAsync() override;
+    virtual bool SetParams(QmAsyncCallback callback);
+
+private:
+    QmAsyncCallback m_pfnCallback;
+};
+
+class QMERRLOG_API CQmAsyncParameterizedCallbackOutput : public CQmLogOutput {
+public:
+    CQmAsyncParameterizedCallbackOutput();
+    bool Open() override;
+    bool Log(CQmErrLogMessage& message) override;
+    bool Close() override;
+    bool IsAsync() override;
+    virtual bool SetParams(QmAsyncParameterizedCallback callback, void* user);
+
+private:
+    QmAsyncParameterizedCallback m_pfnCallback;
+    void* m_pUser;
+};
+
+namespace qm {
+class FileSystem;  // test seam for the file output's disk and clock operations
+}
+
+// Appends lines to a file; modes 3 and 4 roll it over by size to time-stamped
+// backups ("stem_YYYYMMDD_HHMMSS.ext", "_NN" for more in one second).
+class QMERRLOG_API CQmFileOutput : public CQmLogOutput {
+public:
+    CQmFileOutput();
+    ~CQmFileOutput() override;
+    CQmFileOutput(const CQmFileOutput&) = delete;
+    CQmFileOutput& operator=(const CQmFileOutput&) = delete;
+
+    bool Open() override;
+    bool Log(CQmErrLogMessage& message) override;
+    bool Close() override;
+    void EnableBuffering(bool enable) override;
+    bool IsBufferingEnabled() override;
+    bool IsBufferingSupported() override;
+    // mode 0 truncate, 1 append, 2 roll aside, 3 append + size limit, 4 roll aside + size limit.
+    virtual bool SetParams(const char* path, int mode, int maxSizeMb, int maxBackups);
+
+private:
+    friend struct CQmFileOutputTestAccess;
+
+    bool OpenFile(int kind);
+    bool CloseFile();
+    bool FileExists(const char* path) const;
+    bool Rollover();
+    bool IsBackedUpFile(const char* entryName, const char* baseName);
+    bool RetryDue();
+
+    CQmErrLogCS m_fileLock;
+    char* m_pszFilePath;
+    int m_iFileDescriptor;
+    int m_iMaxBackups;
+    unsigned int m_uMaxFileSize;
+    int m_iOpenMode;
+    bool m_bRolloverRetryPending;
+    long long m_llRolloverFailTime;
+    qm::FileSystem* m_pFileSystem;  // borrowed; the real disk unless a test injects one
+};
+
+// Writes to the process's console (standard output), shared by every console
+// output of the process through a reference-counted manager.
+class QMERRLOG_API CQmConsoleOutput : public CQmLogOutput {
+public:
+    CQmConsoleOutput();
+    bool Open() override;
+    bool Log(CQmErrLogMessage& message) override;
+    bool Close() override;
+    virtual bool SetParams();
+
+private:
+    void* m_hConsole;
+};

@@ -1,0 +1,5 @@
+#include "thread_key.h"
+
+void initializeThreadKey(unsigned long* key) {
+    if (key != nullptr) *key = kNoThreadKey;
+}
