@@ -78,7 +78,10 @@ private:
     friend class CQmLoggerList;
     friend struct CQmLoggerTestAccess;
 
+    struct DefaultLoggerTag {};
     CQmLogger();
+    // The default logger alone gives a thread's working copy back when the thread ends.
+    explicit CQmLogger(DefaultLoggerTag);
     void Init();
     void Release();
     bool SetLogOutput_Unlocked(CQmLogOutput* output);
@@ -86,9 +89,11 @@ private:
     void UnloadComponent(CQmErrLogComponent* component);
     void InitKnownInfo();
     void RetireMaster(CQmTraceData* master);
-    bool SelectionLookup(unsigned int traceComponentId);
+    bool SelectionLookup(unsigned int traceComponentId, CQmTraceData* master);
+    bool HasTraceOutput() const;
 
     unsigned long m_ulThreadKey;
+    bool m_bIsDefault;
     std::atomic<bool> m_bInitialised;
     CQmLogOutput* m_pLogOutput;
     std::atomic<CQmLogOutput*> m_pMainTraceOutput;

@@ -1,0 +1,25 @@
+// Switching the error-log output off and the audit output on and off.
+#include "core/output_slot.h"
+#include "qmerrlog/logger.h"
+
+void CQmLogger::DisableLog() {
+    CQmErrLogAutoWriter hold(m_logGuard);
+    qm::CloseAndDelete(m_pLogOutput);
+}
+
+bool CQmLogger::EnableAuditLogRollover(CQmLogOutput* output) {
+    if (output == nullptr) return false;
+    CQmErrLogAutoWriter hold(m_auditGuard);
+    // The installed audit output handed in again stays installed and open:
+    // closing and deleting it first would leave the caller a dead object.
+    if (output == m_pAuditOutput) return true;
+    qm::CloseAndDelete(m_pAuditOutput);
+    if (!output->Open()) return false;
+    m_pAuditOutput = output;
+    return true;
+}
+
+void CQmLogger::DisableAuditLog() {
+    CQmErrLogAutoWriter hold(m_auditGuard);
+    qm::CloseAndDelete(m_pAuditOutput);
+}

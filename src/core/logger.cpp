@@ -1,0 +1,193 @@
+// The logger object: construction, Init/Release, the default logger, the
+// error-log output and the three dispatch operations.
+#include <cstring>
+
+#include "core/catalogue.h"
+#include "core/known_data_fields.h"
+#include "core/output_slot.h"
+#include "core/thread_trace_pool.h"
+#include "platform/thread_slot.h"
+#include "qmerrlog/logger.h"
+#include "qmerrlog/message.h"
+#include "qmerrlog/tracedata.h"
+#include "thread_key.h"
+
+namespace {
+
+constexpr int kComponentSlots = 25;
+
+// Init and Release hold all three guards, always in this order.
+class AllGuards {
+public:
+    AllGuards(CQmErrLogGuard& log, CQmErrLogGuard& trace, CQmErrLogGuard& audit)
+        : m_log(log), m_trace(trace), m_audit(audit) {
+        m_log.LockForWrite();
+        m_trace.LockForWrite();
+        m_audit.LockForWrite();
+    }
+    ~AllGuards() {
+        m_audit.Unlock();
+        m_trace.Unlock();
+        m_log.Unlock();
+    }
+    AllGuards(const AllGuards&) = delete;
+    AllGuards& operator=(const AllGuards&) = delete;
+
+private:
+    CQmErrLogGuard& m_log;
+    CQmErrLogGuard& m_trace;
+    CQmErrLogGuard& m_audit;
+};
+
+}  // namespace
+
+using qm::CloseAndDelete;
+
+CQmLogger::CQmLogger()
+    : m_ulThreadKey(0),
+      m_bIsDefault(false),
+      m_bInitialised(false),
+      m_pLogOutput(nullptr),
+      m_pMainTraceOutput(nullptr),
+      m_pSecondTraceOutput(nullptr),
+      m_pAuditOutput(nullptr),
+      m_ppComponents(nullptr),
+      m_iComponentCount(0),
+      m_bUseLocalTime(false),
+      m_pComponentInfo(nullptr),
+      m_iComponentInfoCount(0),
+      m_pDataFieldInfo(nullptr),
+      m_iDataFieldInfoCount(0),
+      m_pMasterTrace(nullptr) {
+    initializeThreadKey(&m_ulThreadKey);
+    Init();
+}
+
+CQmLogger::CQmLogger(DefaultLoggerTag) : CQmLogger() {}
+
+CQmLogger::~CQmLogger() {
+    Release();
+}
+
+void CQmLogger::Init() {
+    AllGuards hold(m_logGuard, m_traceGuard, m_auditGuard);
+    if (m_bInitialised.load(std::memory_order_relaxed)) return;
+
+    qm::AttachThreadTracePoolUser();
+
+    m_iComponentCount = kComponentSlots;
+    m_ppComponents = new CQmErrLogComponent*[kComponentSlots]();
+    qm::LoadComponents(m_ppComponents, m_iComponentCount);
+
+    InitKnownInfo();
+
+    for (std::atomic<std::int32_t>& entry : m_selectionCache) entry.store(0, std::memory_order_relaxed);
+
+    // Only the default logger's slot gives a thread's working copy back when
+    // the thread ends; copies taken through named loggers stay taken.
+    unsigned long slot = 0;
+    if (qm::platform::AllocThreadSlot(&slot, m_bIsDefault ? &qm::ReturnThreadTraceData : nullptr)) {
+        m_ulThreadKey = slot;
+    }
+
+    m_bInitialised.store(true, std::memory_order_release);
+}
+
+void CQmLogger::InitKnownInfo() {
+    qm::BuildComponentInfo(m_ppComponents, m_iComponentCount, &m_componentListText, &m_pComponentInfo,
+                           &m_iComponentInfoCount);
+    m_dataFieldListText = qm::BuildDataFieldListText();
+    m_pDataFieldInfo = qm::NewDataFieldInfoTable();
+    m_iDataFieldInfoCount = m_pDataFieldInfo != nullptr ? static_cast<int>(QM_DATA_FIELD_COUNT) : 0;
+}
+
+void CQmLogger::Release() {
+    AllGuards hold(m_logGuard, m_traceGuard, m_auditGuard);
+    if (!m_bInitialised.load(std::memory_order_relaxed)) return;
+
+    qm::UnloadComponents(m_ppComponents, &m_iComponentCount);
+    delete[] m_ppComponents;
+    m_ppComponents = nullptr;
+
+    CloseAndDelete(m_pLogOutput);
+    CloseAndDelete(m_pMainTraceOutput);
+    CloseAndDelete(m_pSecondTraceOutput);
+    CloseAndDelete(m_pAuditOutput);
+
+    m_dataFieldListText.clear();
+    m_componentListText.clear();
+    qm::FreeComponentInfo(&m_pComponentInfo, &m_iComponentInfoCount);
+    qm::DeleteDataFieldInfoTable(m_pDataFieldInfo);
+    m_pDataFieldInfo = nullptr;
+    m_iDataFieldInfoCount = 0;
+
+    delete m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed);
+    for (CQmTraceData* retired : m_retiredMasters) delete retired;
+    m_retiredMasters.clear();
+
+    if (m_ulThreadKey != kNoThreadKey) qm::platform::FreeThreadSlot(m_ulThreadKey);
+    qm::DetachThreadTracePoolUser();
+    initializeThreadKey(&m_ulThreadKey);
+
+    m_bInitialised.store(false, std::memory_order_release);
+}
+
+CQmLogger* theLogger() {
+    // Constructed once even when threads race; an exception leaves it
+    // unconstructed for the next call. Destroyed at exit.
+    static CQmLogger logger(CQmLogger::DefaultLoggerTag{});
+    return &logger;
+}
+
+bool CQmLogger::Inited() const {
+    return m_bInitialised.load(std::memory_order_acquire);
+}
+
+void CQmLogger::UseLocalTime(bool useLocalTime) {
+    m_bUseLocalTime.store(useLocalTime, std::memory_order_relaxed);
+}
+
+bool CQmLogger::ShouldUseLocalTime() {
+    return m_bUseLocalTime.load(std::memory_order_relaxed);
+}
+
+bool CQmLogger::SetLogOutput(CQmLogOutput* output) {
+    if (output == nullptr) return false;
+    CQmErrLogAutoWriter hold(m_logGuard);
+    return SetLogOutput_Unlocked(output);
+}
+
+bool CQmLogger::SetLogOutput_Unlocked(CQmLogOutput* output) {
+    if (output == nullptr) return false;
+    // The installed output handed in again stays installed and open: closing
+    // and deleting it first would leave the caller holding a dead object.
+    if (output == m_pLogOutput) return true;
+    CloseAndDelete(m_pLogOutput);
+    if (!output->Open()) return false;
+    m_pLogOutput = output;
+    return true;
+}
+
+bool CQmLogger::LogErrMsg(CQmErrLogMessage& message) {
+    if (!Inited()) return false;
+    CQmErrLogAutoReader hold(m_logGuard);
+    return m_pLogOutput != nullptr && m_pLogOutput->Log(message);
+}
+
+bool CQmLogger::LogTraceMsg(CQmErrLogMessage& message) {
+    if (!Inited()) return false;
+    CQmErrLogAutoReader hold(m_traceGuard);
+    CQmLogOutput* main = m_pMainTraceOutput.load(std::memory_order_relaxed);
+    CQmLogOutput* second = m_pSecondTraceOutput.load(std::memory_order_relaxed);
+    if (main == nullptr && second == nullptr) return false;
+    bool ok = true;
+    if (main != nullptr) ok = main->Log(message);
+    if (second != nullptr) ok = second->Log(message) && ok;
+    return ok;
+}
+
+bool CQmLogger::LogAuditMsg(CQmErrLogMessage& message) {
+    if (!Inited()) return false;
+    CQmErrLogAutoReader hold(m_auditGuard);
+    return m_pAuditOutput != nullptr && m_pAuditOutput->Log(message);
+}
