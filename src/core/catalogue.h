@@ -1,0 +1,38 @@
+// The component table of a logger: loading the component libraries when the
+// logger starts, unloading them when it is released, and the component half
+// of the known information handed to trace configurations.
+#pragma once
+
+#include <string>
+
+class CQmErrLogComponent;
+struct QmTraceComponentInfo;
+
+namespace qm {
+
+// Rows of the known component library table; the row index is the table slot.
+constexpr int kKnownComponentCount = 25;
+
+// Fills slot 0 with the library's own catalogue and slots 1 to count - 1 with
+// the components of the known libraries that load; other slots become null.
+void LoadComponents(CQmErrLogComponent** table, int count);
+
+// Unloads the table only when *count is not 0 and no logger of the process
+// has unloaded its components yet; then every slot is null and *count is 0.
+// Otherwise the table is left as it is.
+void UnloadComponents(CQmErrLogComponent** table, int* count);
+
+// One library by bare name: its component with the library handle stored in a
+// heap cell, or null when the library does not load or offers no component.
+CQmErrLogComponent* LoadComponentLibrary(const char* libraryName);
+// Frees the library behind a component that LoadComponentLibrary returned.
+void UnloadComponentLibrary(CQmErrLogComponent* component);
+
+// Builds the component list text and a new component info table (one entry
+// per loaded component followed by one per trace component of it).
+void BuildComponentInfo(CQmErrLogComponent* const* table, int count, std::string* listText,
+                        QmTraceComponentInfo** info, int* infoCount);
+// Frees a table built by BuildComponentInfo with the names it allocated.
+void FreeComponentInfo(QmTraceComponentInfo** info, int* infoCount);
+
+}  // namespace qm
