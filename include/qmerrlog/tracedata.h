@@ -97,6 +97,19 @@ private:
     bool AssembleTraceMessage(CQmErrLogMessage* message, int kind);
     bool PopulateDateandTime();
 
+    // A master frees its separator, component list and filter texts and
+    // becomes a record that owns no configuration.
+    void ReleaseOwnedConfiguration();
+    // Heap value areas are freed and every value points at its inline area.
+    void ReleaseHeapValues();
+    // The area a field's value is written into: its heap area when it has one,
+    // else its inline area (a master's null value is pointed there first).
+    static char* CurrentValueArea(QmTraceDataFieldInfo* field);
+    // Stores a text of any length by the inline/heap rule.
+    static void StoreText(QmTraceDataFieldInfo* field, const char* text);
+    // True when the field is not filtered or its value passes the filter.
+    bool PassesFilter(unsigned int id);
+
     bool m_bConfigured;
     bool m_bOwnsConfiguration;
     bool m_bUseLocalTime;

@@ -1,0 +1,129 @@
+// Turning a filled record into text: the record line (and the heading and
+// rule lines), the date and time fields, and printf-style field texts.
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "platform/clock.h"
+#include "qmerrlog/tracedata.h"
+
+namespace {
+
+constexpr const char* kTaggedRoot = "TraceMessage";
+constexpr std::size_t kAreaSize = static_cast<std::size_t>(QM_TRACE_VALUE_INLINE);
+
+enum LineKind { kValues = 0, kNames = 1, kDashRule = 2 };
+
+}  // namespace
+
+bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
+    if (message == nullptr) return false;
+    switch (m_iTraceFormat) {
+        case QM_TRACE_BRACKETED:
+        case QM_TRACE_COLUMN:
+            message->BeginTraceFormat(m_iTraceFormat, m_bUseLocalTime, nullptr);
+            break;
+        case QM_TRACE_DELIMITED:
+            message->BeginTraceFormat(QM_TRACE_DELIMITED, m_bUseLocalTime, m_pszSeparator);
+            break;
+        case QM_TRACE_TAGGED:
+            // A tagged trace has no heading: each element names its field.
+            if (kind != kValues) return false;
+            message->BeginTraceFormat(QM_TRACE_TAGGED, m_bUseLocalTime, kTaggedRoot);
+            break;
+        default:
+            // Switching tracing on refuses other formats; a record that has
+            // one anyway writes nothing rather than a line of unknown shape.
+            return false;
+    }
+
+    std::string rule;  // heading lines only, never for a record
+    for (unsigned int position = 0; position < QM_DATA_FIELD_COUNT; ++position) {
+        const unsigned int entry = m_uFieldOrder[position];
+        if (entry == 0) break;
+        if (entry > QM_DATA_FIELD_COUNT) continue;
+        const QmTraceDataFieldInfo& field = m_fields[entry - 1];
+        const char* name = field.name != nullptr ? field.name : "";
+
+        const char* text;
+        if (kind == kValues) {
+            text = field.value != nullptr ? field.value : "";
+        } else if (kind == kNames) {
+            text = name;
+        } else {
+            const int length = m_iTraceFormat == QM_TRACE_COLUMN
+                                   ? field.width
+                                   : static_cast<int>(std::strlen(name));
+            rule.assign(length > 0 ? static_cast<std::size_t>(length) : 0,
+                        kind == kDashRule ? '-' : '=');
+            text = rule.c_str();
+        }
+
+        if (m_iTraceFormat == QM_TRACE_COLUMN) {
+            message->FormatTraceField(text, field.width);
+        } else {
+            message->FormatTraceField(text, name);
+        }
+    }
+    message->EndTraceFormat();
+    return true;
+}
+
+bool CQmTraceData::Format() {
+    return AssembleTraceMessage(&m_message, kValues);
+}
+
+bool CQmTraceData::PopulateDateandTime() {
+    qm::platform::CalendarTime now;
+    qm::platform::GetCurrentTime(m_bUseLocalTime, &now);
+
+    std::snprintf(CurrentValueArea(&m_fields[QM_FIELD_DATE]), kAreaSize, "%02d/%02d/%04d",
+                  now.month, now.day, now.year);
+    std::snprintf(CurrentValueArea(&m_fields[QM_FIELD_TIME]), kAreaSize, "%02d:%02d:%02d",
+                  now.hour, now.minute, now.second);
+    std::snprintf(CurrentValueArea(&m_fields[QM_FIELD_PRECISETIME]), kAreaSize,
+                  "%02d:%02d:%02d.%03d", now.hour, now.minute, now.second, now.millisecond);
+
+    for (unsigned int id = QM_FIELD_DATE; id <= QM_FIELD_PRECISETIME; ++id) {
+        if (m_fields[id].filtered && !TestDataFilter(id)) return false;
+    }
+    return true;
+}
+
+const char* CQmTraceData::FormatTraceMessage(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    const char* text = FormatTraceMessageVA(format, arguments);
+    va_end(arguments);
+    return text;
+}
+
+// Short texts stay in the record's own area; a longer one is formatted a
+// second time into a heap area of its exact size, so nothing is cut.
+const char* CQmTraceData::FormatTraceMessageVA(const char* format, va_list arguments) {
+    m_szFormatted[0] = '\0';
+    if (format == nullptr || format[0] == '\0') return m_szFormatted;
+
+    va_list pass;
+    va_copy(pass, arguments);
+    const int length = std::vsnprintf(m_szFormatted, kAreaSize, format, pass);
+    va_end(pass);
+    if (length < 0) {
+        m_szFormatted[0] = '\0';
+        return m_szFormatted;
+    }
+    if (static_cast<std::size_t>(length) < kAreaSize) return m_szFormatted;
+
+    const std::size_t needed = static_cast<std::size_t>(length) + 1;
+    delete[] m_pszLongFormatted;
+    m_pszLongFormatted = new (std::nothrow) char[needed]();
+    // Without memory the caller still gets the head that fitted the area.
+    if (m_pszLongFormatted == nullptr) return m_szFormatted;
+
+    va_copy(pass, arguments);
+    const int again = std::vsnprintf(m_pszLongFormatted, needed, format, pass);
+    va_end(pass);
+    if (again < 0) m_pszLongFormatted[0] = '\0';
+    return m_pszLongFormatted;
+}

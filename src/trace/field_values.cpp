@@ -1,0 +1,131 @@
+// Field values of a trace record: texts of every type, kept in each field's
+// inline area unless they need 1024 bytes or more, and the field filters.
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "format/process_id.h"
+#include "platform/process.h"
+#include "qmerrlog/tracedata.h"
+
+namespace {
+
+constexpr std::size_t kInlineSize = static_cast<std::size_t>(QM_TRACE_VALUE_INLINE);
+
+}  // namespace
+
+char* CQmTraceData::CurrentValueArea(QmTraceDataFieldInfo* field) {
+    if (field->value == nullptr) {
+        field->value = field->inlineValue;
+        field->valueOnHeap = false;
+    }
+    return field->value;
+}
+
+// A heap area left by an earlier long value is always larger than the inline
+// area, so it takes any shorter text until the record is emptied.
+void CQmTraceData::StoreText(QmTraceDataFieldInfo* field, const char* text) {
+    char* area = CurrentValueArea(field);
+    const std::size_t length = std::strlen(text);
+    if (length < kInlineSize) {
+        std::memcpy(area, text, length + 1);
+        return;
+    }
+    char* heap = new (std::nothrow) char[length + 1]();
+    if (heap == nullptr) {
+        // Without memory the record keeps what the area it has can hold.
+        std::memcpy(area, text, kInlineSize - 1);
+        area[kInlineSize - 1] = '\0';
+        return;
+    }
+    std::memcpy(heap, text, length + 1);
+    if (field->valueOnHeap) delete[] field->value;
+    field->value = heap;
+    field->valueOnHeap = true;
+}
+
+bool CQmTraceData::TestDataFilter(unsigned int id) {
+    if (id >= QM_DATA_FIELD_COUNT) return false;
+    const QmTraceDataFieldInfo& field = m_fields[id];
+    const char* value = field.value != nullptr ? field.value : "";
+    const char* filter = field.filterText != nullptr ? field.filterText : "";
+    const bool equal = std::strcmp(value, filter) == 0;
+    switch (field.filterOperator) {
+        case QM_FILTER_EQUAL:
+            return equal;
+        case QM_FILTER_NOT_EQUAL:
+            return !equal;
+        default:
+            return false;
+    }
+}
+
+bool CQmTraceData::PassesFilter(unsigned int id) {
+    return !m_fields[id].filtered || TestDataFilter(id);
+}
+
+bool CQmTraceData::SetFieldValue(unsigned int id, const char* value) {
+    if (id >= QM_DATA_FIELD_COUNT) return false;
+    // Long source file names are stored like any long text: a file name with
+    // a line suffix has no reason to be treated apart.
+    StoreText(&m_fields[id], value != nullptr ? value : "");
+    return PassesFilter(id);
+}
+
+bool CQmTraceData::SetFieldValue(unsigned int id, int value) {
+    // A long carries every int, so both overloads share one rule.
+    return SetFieldValue(id, static_cast<long>(value));
+}
+
+// Ids 2 to 6 ignore the argument: the process and thread ids are the real
+// ones, and the date and time fields are filled together by the trigger.
+// On a platform with a 64-bit long the whole value is kept: cutting it to
+// 32 bits would only lose information the caller gave.
+bool CQmTraceData::SetFieldValue(unsigned int id, long value) {
+    if (id >= QM_DATA_FIELD_COUNT) return false;
+    switch (id) {
+        case QM_FIELD_DATE:
+        case QM_FIELD_TIME:
+        case QM_FIELD_PRECISETIME:
+            return m_uDateTimeTrigger == id ? PopulateDateandTime() : true;
+        default:
+            break;
+    }
+    char* area = CurrentValueArea(&m_fields[id]);
+    if (id == QM_FIELD_PID) {
+        std::snprintf(area, kInlineSize, "%d", qm::CachedProcessId());
+    } else if (id == QM_FIELD_TID) {
+        std::snprintf(area, kInlineSize, "%u", qm::platform::CurrentThreadId());
+    } else {
+        std::snprintf(area, kInlineSize, "%li", value);
+    }
+    return PassesFilter(id);
+}
+
+bool CQmTraceData::SetFieldValue(unsigned int id, unsigned int value) {
+    return SetFieldValue(id, static_cast<unsigned long>(value));
+}
+
+bool CQmTraceData::SetFieldValue(unsigned int id, unsigned long value) {
+    if (id >= QM_DATA_FIELD_COUNT) return false;
+    std::snprintf(CurrentValueArea(&m_fields[id]), kInlineSize, "%lu", value);
+    return PassesFilter(id);
+}
+
+bool CQmTraceData::SetFieldValue(unsigned int id, double value) {
+    if (id >= QM_DATA_FIELD_COUNT) return false;
+    // The widest "%f" text (about 320 bytes) fits any area.
+    std::snprintf(CurrentValueArea(&m_fields[id]), kInlineSize, "%f", value);
+    return PassesFilter(id);
+}
+
+bool CQmTraceData::SetFieldValue(unsigned int id, bool value) {
+    if (id >= QM_DATA_FIELD_COUNT) return false;
+    std::strcpy(CurrentValueArea(&m_fields[id]), value ? "true" : "false");
+    return PassesFilter(id);
+}
+
+const char* CQmTraceData::GetFieldValue(unsigned int id) const {
+    if (id >= QM_DATA_FIELD_COUNT) return nullptr;
+    return m_fields[id].value != nullptr ? m_fields[id].value : "";
+}

@@ -1,0 +1,173 @@
+// Life cycle of a trace record: construction, assignment from a master,
+// component selection, lookups and emptying the values.
+#include <cstring>
+
+#include "qmerrlog/tracedata.h"
+
+namespace {
+
+// A component id has its component number in the top byte and nothing below.
+constexpr unsigned int kComponentMask = 0xff000000u;
+
+bool IsTraceComponentId(unsigned int id) {
+    return (id & kComponentMask) != 0 && (id & 0x00ff0000u) != 0;
+}
+
+}  // namespace
+
+// The message is told its time flag explicitly: each assembly sets it from the
+// record anyway, and a record must not build the default logger as it is made.
+CQmTraceData::CQmTraceData()
+    : m_bConfigured(false),
+      m_bOwnsConfiguration(false),
+      m_bUseLocalTime(false),
+      m_iTraceFormat(QM_TRACE_BRACKETED),
+      m_pszSeparator(nullptr),
+      m_iComponentCount(0),
+      m_pComponents(nullptr),
+      m_fields(),
+      m_message(false),
+      m_szFormatted(),
+      m_pszLongFormatted(nullptr),
+      m_uFieldOrder(),
+      m_llGeneration(0),
+      m_pLogger(nullptr),
+      m_uDateTimeTrigger(0) {
+    for (QmTraceDataFieldInfo& field : m_fields) {
+        field.value = field.inlineValue;
+    }
+}
+
+CQmTraceData::~CQmTraceData() {
+    ReleaseOwnedConfiguration();
+    ReleaseHeapValues();
+    delete[] m_pszLongFormatted;
+}
+
+void CQmTraceData::ReleaseOwnedConfiguration() {
+    if (!m_bOwnsConfiguration) return;
+    delete[] m_pszSeparator;
+    m_pszSeparator = nullptr;
+    delete[] m_pComponents;
+    m_pComponents = nullptr;
+    m_iComponentCount = 0;
+    for (QmTraceDataFieldInfo& field : m_fields) {
+        delete[] field.filterText;
+        field.filterText = nullptr;
+    }
+    m_bOwnsConfiguration = false;
+}
+
+void CQmTraceData::ReleaseHeapValues() {
+    for (QmTraceDataFieldInfo& field : m_fields) {
+        if (field.valueOnHeap) delete[] field.value;
+        field.valueOnHeap = false;
+        field.value = field.inlineValue;
+    }
+}
+
+CQmTraceData& CQmTraceData::operator=(const CQmTraceData& master) {
+    if (this == &master) return *this;
+    // A record that was a master gives its own texts up before borrowing.
+    ReleaseOwnedConfiguration();
+
+    m_iTraceFormat = master.m_iTraceFormat;
+    m_pszSeparator = master.m_pszSeparator;
+    m_iComponentCount = master.m_iComponentCount;
+    m_pComponents = master.m_pComponents;
+    m_bUseLocalTime = master.m_bUseLocalTime;
+    m_llGeneration = master.m_llGeneration;
+    m_uDateTimeTrigger = master.m_uDateTimeTrigger;
+    if (master.m_pLogger != nullptr) m_pLogger = master.m_pLogger;
+
+    // Configuration only: values and their areas stay this record's own.
+    for (unsigned int i = 0; i < QM_DATA_FIELD_COUNT; ++i) {
+        QmTraceDataFieldInfo& field = m_fields[i];
+        const QmTraceDataFieldInfo& source = master.m_fields[i];
+        field.traced = source.traced;
+        field.filtered = source.filtered;
+        field.id = source.id;
+        field.name = source.name;
+        field.width = source.width;
+        field.filterText = source.filterText;
+        field.filterOperator = source.filterOperator;
+    }
+    std::memcpy(m_uFieldOrder, master.m_uFieldOrder, sizeof m_uFieldOrder);
+    m_bConfigured = true;
+    return *this;
+}
+
+bool CQmTraceData::FieldTraced(unsigned int id) {
+    return id < QM_DATA_FIELD_COUNT && m_fields[id].traced;
+}
+
+bool CQmTraceData::FieldFiltered(unsigned int id) {
+    return id < QM_DATA_FIELD_COUNT && m_fields[id].filtered;
+}
+
+bool CQmTraceData::ComponentSelected(unsigned int id) {
+    const QmTraceComponentInfo* component = GetComponentInfo(id);
+    return component != nullptr && component->selected;
+}
+
+// Naming a component selects its own entry and all of its trace components;
+// naming a trace component selects that one entry.
+bool CQmTraceData::MarkComponentTraced(unsigned int id) {
+    if (m_pComponents == nullptr) return false;
+    for (int i = 0; i < m_iComponentCount; ++i) {
+        QmTraceComponentInfo& entry = m_pComponents[i];
+        if (entry.id == id) {
+            entry.selected = true;
+            if (IsTraceComponentId(id)) break;
+        } else if (id == (entry.id & kComponentMask)) {
+            entry.selected = true;
+        }
+    }
+    return true;
+}
+
+QmTraceComponentInfo* CQmTraceData::GetComponentInfo(unsigned int id) {
+    if (m_pComponents == nullptr) return nullptr;
+    for (int i = 0; i < m_iComponentCount; ++i) {
+        if (m_pComponents[i].id == id) return &m_pComponents[i];
+    }
+    return nullptr;
+}
+
+QmTraceComponentInfo* CQmTraceData::GetComponentInfo(const char* name) {
+    if (m_pComponents == nullptr || name == nullptr) return nullptr;
+    for (int i = 0; i < m_iComponentCount; ++i) {
+        const char* entryName = m_pComponents[i].name;
+        if (entryName != nullptr && std::strcmp(entryName, name) == 0) return &m_pComponents[i];
+    }
+    return nullptr;
+}
+
+QmTraceDataFieldInfo* CQmTraceData::GetDataFieldInfo(unsigned int id) {
+    return id < QM_DATA_FIELD_COUNT ? &m_fields[id] : nullptr;
+}
+
+QmTraceDataFieldInfo* CQmTraceData::GetDataFieldInfo(const char* name) {
+    if (name == nullptr) return nullptr;
+    for (QmTraceDataFieldInfo& field : m_fields) {
+        if (field.name != nullptr && std::strcmp(field.name, name) == 0) return &field;
+    }
+    return nullptr;
+}
+
+bool CQmTraceData::CleanUpData() {
+    LeaveNoBody();
+    return true;
+}
+
+void CQmTraceData::LeaveNoBody() {
+    if (!m_bConfigured) return;
+    ReleaseHeapValues();
+    for (QmTraceDataFieldInfo& field : m_fields) {
+        field.inlineValue[0] = '\0';
+    }
+    delete[] m_pszLongFormatted;
+    m_pszLongFormatted = nullptr;
+    m_szFormatted[0] = '\0';
+    m_message.CleanUpMessage();
+}
