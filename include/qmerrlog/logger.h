@@ -78,10 +78,10 @@ private:
     friend class CQmLoggerList;
     friend struct CQmLoggerTestAccess;
 
-    struct DefaultLoggerTag {};
     CQmLogger();
-    // The default logger alone gives a thread's working copy back when the thread ends.
-    explicit CQmLogger(DefaultLoggerTag);
+    // isDefault: the default logger alone gives a thread's working copy back
+    // when the thread ends.
+    explicit CQmLogger(bool isDefault);
     void Init();
     void Release();
     bool SetLogOutput_Unlocked(CQmLogOutput* output);

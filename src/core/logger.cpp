@@ -43,9 +43,11 @@ private:
 
 using qm::CloseAndDelete;
 
-CQmLogger::CQmLogger()
+CQmLogger::CQmLogger() : CQmLogger(false) {}
+
+CQmLogger::CQmLogger(bool isDefault)
     : m_ulThreadKey(0),
-      m_bIsDefault(false),
+      m_bIsDefault(isDefault),
       m_bInitialised(false),
       m_pLogOutput(nullptr),
       m_pMainTraceOutput(nullptr),
@@ -62,8 +64,6 @@ CQmLogger::CQmLogger()
     initializeThreadKey(&m_ulThreadKey);
     Init();
 }
-
-CQmLogger::CQmLogger(DefaultLoggerTag) : CQmLogger() {}
 
 CQmLogger::~CQmLogger() {
     Release();
@@ -135,7 +135,7 @@ void CQmLogger::Release() {
 CQmLogger* theLogger() {
     // Constructed once even when threads race; an exception leaves it
     // unconstructed for the next call. Destroyed at exit.
-    static CQmLogger logger(CQmLogger::DefaultLoggerTag{});
+    static CQmLogger logger(true);
     return &logger;
 }
 

@@ -1,0 +1,286 @@
+// Switching tracing on and off, the selection answers, and working copies
+// while the configuration changes under many threads.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "core/thread_trace_pool.h"
+#include "qmerrlog/qmerrlog.h"
+#include "support/recording_output.h"
+#include "support/temp_dir.h"
+
+using qmtest::RecordingOutput;
+
+namespace {
+
+const unsigned int kLegacy = QmTraceComponentId(1, 1);  // "Log/Legacy"
+const unsigned int kLogComponent = QmTraceComponentId(1, 0);
+const unsigned int kUnknown = QmTraceComponentId(9, 3);
+
+class TraceSwitching : public testing::Test {
+protected:
+    void SetUp() override { logger = getMyLogger(LoggerName().c_str()); }
+    void TearDown() override { removeMyLogger(LoggerName().c_str()); }
+    static std::string LoggerName() {
+        return std::string("trace-") + testing::UnitTest::GetInstance()->current_test_info()->name();
+    }
+    std::string Config(const std::string& text) { return dir.Write("trace.cfg", text); }
+    bool Enable(CQmLogOutput* main, const std::string& config, int format = 0, CQmLogOutput* second = nullptr,
+                bool mainOnly = false) {
+        return logger->EnableTrace(main, second, format, "|", config.c_str(), false, mainOnly, false);
+    }
+
+    qmtest::TempDir dir;
+    CQmLogger* logger = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TraceSwitching, RefusalsChangeNothing) {
+    const std::string config = Config("components: Log/Legacy\ndata: Message\n");
+    EXPECT_FALSE(logger->EnableTrace(nullptr, 0, nullptr, config.c_str(), false, false, false));
+
+    // An asynchronous main output takes no second output, before any file is read.
+    CQmLogOutput* async = logger->NewLogOutput(3, [](const char*, int, QmReleaseFunction) {});
+    RecordingOutput second;
+    EXPECT_FALSE(logger->EnableTrace(async, &second, 0, nullptr, "/no/such/file", false, false, false));
+    logger->DeleteLogOutput(async);
+
+    RecordingOutput* main = new RecordingOutput();
+    ASSERT_TRUE(Enable(main, config));
+    RecordingOutput refused;
+    EXPECT_FALSE(Enable(&refused, dir.Path("missing.cfg")));
+    EXPECT_FALSE(Enable(&refused, config, /*format=*/4));
+    EXPECT_TRUE(logger->TraceEnabled(kLegacy));  // the earlier set-up is still in force
+}
+
+TEST_F(TraceSwitching, HeadingLinesAndDateTrigger) {
+    RecordingOutput* main = new RecordingOutput();
+    ASSERT_TRUE(Enable(main, Config("components: Log\ndata: Date, Message\n")));
+    ASSERT_EQ(2u, main->Lines().size());
+    EXPECT_EQ("[Date][Message]\n", main->Lines()[0]);
+    EXPECT_EQ("[====][=======]\n", main->Lines()[1]);
+
+    // The trigger fills the date once the Date field is set.
+    CQmTraceData* copy = nullptr;
+    ASSERT_TRUE(logger->ShouldTraceAlloc(kLogComponent, &copy));
+    EXPECT_TRUE(copy->SetFieldValue(QM_FIELD_DATE, -1));
+    EXPECT_EQ(10u, std::string(copy->GetFieldValue(QM_FIELD_DATE)).size());
+    copy->LeaveNoBody();
+
+    // A tagged trace has no heading.
+    RecordingOutput* tagged = new RecordingOutput();
+    ASSERT_TRUE(Enable(tagged, Config("components: Log\ndata: Date, Message\n"), 3));
+    EXPECT_TRUE(tagged->Lines().empty());
+}
+
+TEST_F(TraceSwitching, SelectionAnswersAndCache) {
+    EXPECT_FALSE(logger->TraceEnabled(0));
+    RecordingOutput* main = new RecordingOutput();
+    ASSERT_TRUE(Enable(main, Config("components: Log/Legacy\ndata: Message\n")));
+    EXPECT_TRUE(logger->TraceEnabled(0));
+    EXPECT_TRUE(logger->TraceEnabled(kLegacy));
+    EXPECT_FALSE(logger->TraceEnabled(kLogComponent));  // naming a trace component selects it alone
+    EXPECT_FALSE(logger->TraceEnabled(kUnknown));
+    EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));
+    EXPECT_FALSE(logger->FieldTraced(9));  // User: not on the data line
+    EXPECT_FALSE(logger->FieldTraced(64));
+
+    CQmTraceData record;
+    EXPECT_TRUE(logger->ShouldTrace(kLegacy, &record));
+    EXPECT_FALSE(logger->ShouldTrace(kUnknown, &record));
+    EXPECT_FALSE(logger->ShouldTrace(kLegacy, nullptr));
+
+    CQmTraceData* held = &record;
+    EXPECT_FALSE(logger->ShouldTraceAlloc(kLegacy, &held));  // the caller's pointer must be null
+    EXPECT_EQ(&record, held);
+
+    logger->DisableTrace(false);
+    EXPECT_FALSE(logger->TraceEnabled(0));
+    EXPECT_FALSE(logger->ShouldTrace(kLegacy, &record));
+}
+
+TEST_F(TraceSwitching, MainOnlyKeepsSecondOutputAndMaster) {
+    RecordingOutput* main = new RecordingOutput();
+    RecordingOutput* second = new RecordingOutput();
+    ASSERT_TRUE(Enable(main, Config("components: Log\ndata: Message\n"), 0, second));
+    logger->DisableTrace(/*mainOnly=*/true);
+    EXPECT_TRUE(logger->TraceEnabled(0));
+    EXPECT_FALSE(logger->FieldTraced(QM_FIELD_MESSAGE));  // needs the main output
+
+    RecordingOutput* newMain = new RecordingOutput();
+    ASSERT_TRUE(Enable(newMain, Config("components: Log\ndata: Tid\n"), 0, nullptr, /*mainOnly=*/true));
+    EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));  // the master in force stayed
+    CQmErrLogMessage message(false);
+    message.FormatAuditMessage("both");
+    EXPECT_TRUE(logger->LogTraceMsg(message));
+    EXPECT_EQ("both", second->Lines().back());
+    EXPECT_EQ("both", newMain->Lines().back());
+}
+
+TEST_F(TraceSwitching, MainOnlyWithoutMasterSwitchesOnFully) {
+    RecordingOutput* main = new RecordingOutput();
+    ASSERT_TRUE(Enable(main, Config("components: Log\ndata: Message\n"), 0, nullptr, /*mainOnly=*/true));
+    EXPECT_TRUE(logger->TraceEnabled(kLogComponent));
+    EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));
+}
+
+TEST_F(TraceSwitching, WorkingCopyFollowsNewConfigurationAndItsLogger) {
+    RecordingOutput* first = new RecordingOutput();
+    ASSERT_TRUE(Enable(first, Config("components: Log\ndata: Message\n")));
+    CQmTraceData* copy = nullptr;
+    ASSERT_TRUE(logger->ShouldTraceAlloc(kLogComponent, &copy));
+    EXPECT_EQ(logger, copy->GetLogger());
+    copy->SetFieldValue(QM_FIELD_MESSAGE, "one");
+    copy->Format();
+    EXPECT_TRUE(copy->Log());
+    EXPECT_EQ("[one]\n", first->Lines().back());
+    copy->LeaveNoBody();
+
+    // Off and on again: the copy must be refreshed, though the new master is
+    // again the first one after a switch-off.
+    logger->DisableTrace(false);
+    RecordingOutput* second = new RecordingOutput();
+    ASSERT_TRUE(Enable(second, Config("components: Log\ndata: Message, Message, Tid\n"), 2));
+    CQmTraceData* again = nullptr;
+    ASSERT_TRUE(logger->ShouldTraceAlloc(kLogComponent, &again));
+    EXPECT_EQ(copy, again);  // the thread keeps its entry
+    again->SetFieldValue(QM_FIELD_MESSAGE, "two");
+    again->SetFieldValue(QM_FIELD_TID, 0);
+    again->Format();
+    EXPECT_TRUE(again->Log());
+    EXPECT_EQ("two|" + std::to_string(qm::platform::CurrentThreadId()) + "\n", second->Lines().back());
+    again->LeaveNoBody();
+}
+
+TEST(ThreadTracePool, DefaultLoggerEntriesReturnWhenThreadsEnd) {
+    qmtest::TempDir dir;
+    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    CQmLogger* named = getMyLogger("pool-named");
+    ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+
+    CQmTraceData* first = nullptr;
+    std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &first)); }).join();
+    CQmTraceData* second = nullptr;
+    std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &second)); }).join();
+    EXPECT_EQ(first, second);  // given back at thread end, taken again first-fit
+    EXPECT_EQ(30, qm::ThreadTracePoolSize());
+
+    // A thread tracing through both loggers holds two entries; only the
+    // default logger's comes back when it ends.
+    CQmTraceData* viaDefault = nullptr;
+    CQmTraceData* viaNamed = nullptr;
+    std::thread([&] {
+        ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &viaDefault));
+        ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &viaNamed));
+    }).join();
+    EXPECT_NE(viaDefault, viaNamed);
+    CQmTraceData* next = nullptr;
+    std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &next)); }).join();
+    EXPECT_EQ(viaDefault, next);
+    EXPECT_EQ(named, viaNamed->GetLogger());
+
+    // Removing the named logger frees no entry another logger may hold.
+    EXPECT_TRUE(removeMyLogger("pool-named"));
+    EXPECT_EQ(30, qm::ThreadTracePoolSize());
+    theLogger()->DisableTrace(false);
+}
+
+TEST(ThreadTracePool, GrowsByThirtyFirstFit) {
+    qmtest::TempDir dir;
+    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    std::vector<ThreadTraceData*> taken;
+    for (int i = 0; i < 31; ++i) taken.push_back(GetThreadTraceData());
+    EXPECT_EQ(60, qm::ThreadTracePoolSize());
+    for (int i = 0; i < 31; ++i) {
+        for (int j = 0; j < i; ++j) ASSERT_NE(taken[i], taken[j]);
+    }
+    taken[3]->isFree = true;
+    EXPECT_EQ(taken[3], GetThreadTraceData());
+    theLogger()->DisableTrace(false);
+}
+
+namespace {
+
+std::atomic<int> g_records{0};
+std::atomic<int> g_malformed{0};
+
+bool AllDigits(const std::string& text) {
+    return text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Configuration a lays out "[msg][tid]", configuration b "tid,msg": a record
+// that mixes the two was assembled from a half-old configuration.
+void CheckRecord(const char* text, int length) {
+    const std::string record(text, static_cast<std::size_t>(length));
+    ++g_records;
+    if (record.size() < 2 || record.back() != '\n') {
+        ++g_malformed;
+        return;
+    }
+    const std::string body = record.substr(0, record.size() - 1);
+    bool ok = false;
+    if (body == "[Message][Tid]" || body == "[=======][===]" || body == "Tid,Message" || body == "===,=======") {
+        ok = true;  // heading lines
+    } else if (body.size() >= 5 && body[0] == '[') {
+        const std::string msg = body.substr(1, 1);
+        ok = (msg == "m" || msg == "n") && body.compare(2, 2, "][") == 0 && body.back() == ']' &&
+             AllDigits(body.substr(4, body.size() - 5));
+    } else {
+        const std::size_t comma = body.find(',');
+        ok = comma != std::string::npos && AllDigits(body.substr(0, comma)) &&
+             (body.substr(comma + 1) == "m" || body.substr(comma + 1) == "n");
+    }
+    if (!ok) ++g_malformed;
+}
+
+}  // namespace
+
+TEST(TraceSwitchingConcurrency, TracersNeverSeeAHalfOldConfiguration) {
+    qmtest::TempDir dir;
+    const std::string bracketed = dir.Write("a.cfg", "components: Log\ndata: Message, Tid\n");
+    const std::string delimited = dir.Write("b.cfg", "components: Log\ndata: Tid, Message\n");
+    CQmLogger* logger = getMyLogger("concurrency");
+    std::atomic<bool> stop{false};
+    std::atomic<int> written{0};
+    std::vector<std::thread> tracers;
+    for (int t = 0; t < 3; ++t) {
+        tracers.emplace_back([&] {
+            while (!stop) {
+                CQmTraceData* copy = nullptr;
+                if (!logger->ShouldTraceAlloc(kLogComponent, &copy)) continue;
+                copy->SetFieldValue(QM_FIELD_MESSAGE, "m");
+                copy->SetFieldValue(QM_FIELD_TID, 0);
+                copy->Format();
+                if (copy->Log()) ++written;
+                copy->LeaveNoBody();
+                CQmTraceData own;
+                if (logger->ShouldTrace(kLogComponent, &own)) {
+                    own.SetFieldValue(QM_FIELD_MESSAGE, "n");
+                    own.Format();
+                    own.Log();
+                    own.LeaveNoBody();
+                }
+            }
+        });
+    }
+    for (int round = 0; round < 200; ++round) {
+        const bool even = round % 2 == 0;
+        CQmLogOutput* out = logger->NewLogOutput(2, &CheckRecord);
+        if (!logger->EnableTrace(out, even ? 0 : 2, ",", (even ? bracketed : delimited).c_str(), false, false,
+                                 false)) {
+            logger->DeleteLogOutput(out);
+        }
+        if (round % 10 == 9) logger->DisableTrace(false);
+    }
+    stop = true;
+    for (std::thread& t : tracers) t.join();
+    EXPECT_TRUE(removeMyLogger("concurrency"));
+    EXPECT_GT(written.load(), 0);
+    EXPECT_GT(g_records.load(), 0);
+    EXPECT_EQ(0, g_malformed.load());
+}
