@@ -77,6 +77,9 @@ public:
     void AppendText(const char* text) { m_text.append(text); }
 
 private:
+    // Trace layout of a message that no BeginTraceFormat has reached yet.
+    static constexpr int kNoTraceLayout = -1;
+
     std::string m_text;
     int m_iCode;
     int m_iTraceLayout;

@@ -1,0 +1,37 @@
+#include "format/bounded_format.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace qm {
+
+std::size_t FormatBounded(char* area, const char* format, std::va_list args) {
+    area[0] = '\0';
+    if (format == nullptr) {
+        return 0;
+    }
+    errno = 0;
+    const int produced = std::vsnprintf(area, kFormatAreaSize, format, args);
+    if (produced >= 0) {
+        return static_cast<std::size_t>(produced) < kFormatAreaSize
+                   ? static_cast<std::size_t>(produced)
+                   : kFormatAreaSize - 1;
+    }
+    // A result past INT_MAX bytes is only a longer text: the C library has
+    // already written its head, which is what a cut keeps.
+    if (errno == EOVERFLOW) {
+        area[kFormatAreaSize - 1] = '\0';
+        return std::strlen(area);
+    }
+    area[0] = '\0';
+    return 0;
+}
+
+void AppendBounded(std::string* text, const char* format, std::va_list args) {
+    char area[kFormatAreaSize];
+    const std::size_t length = FormatBounded(area, format, args);
+    text->append(area, length);
+}
+
+}  // namespace qm

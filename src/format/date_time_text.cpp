@@ -1,0 +1,52 @@
+#include "format/date_time_text.h"
+
+#include <cstdio>
+
+#include "platform/clock.h"
+
+namespace qm {
+
+namespace {
+
+const char* const kWeekdayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const kMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+}  // namespace
+
+void ReadBrokenDownTime(bool useLocalTime, std::tm* time, int* millisecond) {
+    platform::CalendarTime now{};
+    platform::GetCurrentTime(useLocalTime, &now);
+    *time = std::tm{};
+    time->tm_year = now.year - 1900;
+    time->tm_mon = now.month - 1;
+    time->tm_mday = now.day;
+    time->tm_hour = now.hour;
+    time->tm_min = now.minute;
+    time->tm_sec = now.second;
+    time->tm_wday = now.dayOfWeek;
+    time->tm_yday = now.dayOfYear;
+    time->tm_isdst = -1;
+    *millisecond = now.millisecond;
+}
+
+std::size_t FormatDateTimeText(const std::tm& time, char* out, std::size_t size) {
+    if (time.tm_wday < 0 || time.tm_wday > 6 || time.tm_mon < 0 || time.tm_mon > 11) {
+        return 0;
+    }
+    // "Www Mmm " is always 8 bytes.
+    constexpr std::size_t kNamesLength = 8;
+    if (size <= kNamesLength) {
+        return 0;
+    }
+    std::snprintf(out, size, "%s %s ", kWeekdayNames[time.tm_wday], kMonthNames[time.tm_mon]);
+    const std::size_t rest =
+        std::strftime(out + kNamesLength, size - kNamesLength, "%d %Y %H:%M:%S", &time);
+    if (rest == 0) {
+        out[0] = '\0';
+        return 0;
+    }
+    return kNamesLength + rest;
+}
+
+}  // namespace qm

@@ -1,0 +1,22 @@
+// Broken-down times from the platform clock and the English date text
+// "Www Mmm dd yyyy hh:mm:ss" shared by the prolog and the static helpers.
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+
+namespace qm {
+
+// The date text of a four-digit year is this long, terminator excluded.
+constexpr std::size_t kDateTimeTextLength = 24;
+
+// The current time, local or UTC, as a broken-down time (month 0-11, year
+// minus 1900, day of week 0 = Sunday) and its milliseconds.
+void ReadBrokenDownTime(bool useLocalTime, std::tm* time, int* millisecond);
+
+// Writes the date text of time into out (size bytes, NUL-terminated) and
+// returns its length; 0 when it does not fit or when the day of week or the
+// month is outside the name tables. The names never follow the locale.
+std::size_t FormatDateTimeText(const std::tm& time, char* out, std::size_t size);
+
+}  // namespace qm

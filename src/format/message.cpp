@@ -1,0 +1,91 @@
+// The message buffer itself: construction, the log line prolog and the
+// printf-style audit and trace texts.
+#include "qmerrlog/message.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+
+#include "format/bounded_format.h"
+#include "format/date_time_text.h"
+#include "format/process_id.h"
+#include "platform/process.h"
+
+CQmErrLogMessage::CQmErrLogMessage(bool useLocalTime)
+    : m_iCode(0),
+      m_iTraceLayout(kNoTraceLayout),
+      m_bUseLocalTime(useLocalTime),
+      m_pszLayoutArgument(nullptr),
+      m_bFirstFieldPending(true) {}
+
+CQmErrLogMessage::~CQmErrLogMessage() = default;
+
+bool CQmErrLogMessage::CleanUpMessage() {
+    // clear() keeps the capacity: a reused message stops allocating.
+    m_text.clear();
+    m_iCode = 0;
+    return true;
+}
+
+void CQmErrLogMessage::FreeBuffer(char* /*buffer*/) {
+    // The text belongs to the message; callbacks get this as a release
+    // function only so that they have one to call.
+}
+
+bool CQmErrLogMessage::FormatLogProlog(const char* file, int line, int code) {
+    m_iCode = code;
+    m_text.clear();
+
+    // "[pid/tid][Www Mmm dd yyyy hh:mm:ss][" fits the area with room to spare.
+    char area[128];
+    int used = std::snprintf(area, sizeof area, "[%d/%u][", qm::CachedProcessId(),
+                             qm::platform::CurrentThreadId());
+    std::tm now;
+    int millisecond = 0;
+    qm::ReadBrokenDownTime(m_bUseLocalTime, &now, &millisecond);
+    used += static_cast<int>(
+        qm::FormatDateTimeText(now, area + used, sizeof area - static_cast<std::size_t>(used)));
+    area[used++] = ']';
+    area[used++] = '[';
+    m_text.append(area, static_cast<std::size_t>(used));
+
+    // Callers always name a file; a null one is shown as an empty path.
+    if (file != nullptr) {
+        m_text.append(PathnameFindFilePart(file));
+    }
+    if (line > 0) {
+        used = std::snprintf(area, sizeof area, ":%d]", line);
+        m_text.append(area, static_cast<std::size_t>(used));
+    } else {
+        m_text.push_back(']');
+    }
+    return true;
+}
+
+bool CQmErrLogMessage::FormatAuditMessage(const char* format, ...) {
+    if (format == nullptr || format[0] == '\0') {
+        return false;
+    }
+    m_text.clear();
+    std::va_list args;
+    va_start(args, format);
+    qm::AppendBounded(&m_text, format, args);
+    va_end(args);
+    return true;
+}
+
+const char* CQmErrLogMessage::FormatTraceMessage(const char* format, ...) {
+    if (format == nullptr || format[0] == '\0') {
+        return nullptr;
+    }
+    char* text = new char[qm::kFormatAreaSize];
+    std::va_list args;
+    va_start(args, format);
+    qm::FormatBounded(text, format, args);
+    va_end(args);
+    return text;
+}
+
+void CQmErrLogMessage::FreeFormattedMessage(const char* text) {
+    delete[] text;
+}
