@@ -2,6 +2,8 @@
 // obtain them from CQmLogger::NewLogOutput and may derive outputs of their own.
 #pragma once
 
+#include <atomic>
+
 #include "qmerrlog/export.h"
 #include "qmerrlog/locks.h"
 
@@ -133,16 +135,23 @@ private:
     bool CloseFile();
     bool FileExists(const char* path) const;
     bool Rollover();
+    bool StartNewFile();
     bool IsBackedUpFile(const char* entryName, const char* baseName);
     bool RetryDue();
+    bool LogSizeLimited(const char* text, unsigned int length);
+    bool WriteText(const char* text, unsigned int length);
 
+    // Lock order: taken after the logger's guard, never before it.
     CQmErrLogCS m_fileLock;
     char* m_pszFilePath;
-    int m_iFileDescriptor;
+    // Atomic because modes 0-2 write without m_fileLock: a writer that sees
+    // no retry pending may use the descriptor lock-free, since only a
+    // pending retry (handled under m_fileLock) replaces it while logging.
+    std::atomic<int> m_iFileDescriptor;
     int m_iMaxBackups;
     unsigned int m_uMaxFileSize;
     int m_iOpenMode;
-    bool m_bRolloverRetryPending;
+    std::atomic<bool> m_bRolloverRetryPending;
     long long m_llRolloverFailTime;
     qm::FileSystem* m_pFileSystem;  // borrowed; the real disk unless a test injects one
 };

@@ -1,0 +1,55 @@
+// CQmLogger::NewLogOutput and DeleteLogOutput. The overload alone picks the
+// output class (the type argument is the caller's note to itself); neither
+// operation touches the logger's state, so any logger will do, from any
+// thread.
+#include <new>
+
+#include "qmerrlog/logger.h"
+#include "qmerrlog/outputs.h"
+
+namespace {
+
+// A new output configured with args, or null when it cannot be allocated or
+// refuses its parameters.
+template <typename Output, typename... Args>
+CQmLogOutput* CreateOutput(Args... args) {
+    Output* output = new (std::nothrow) Output();
+    if (output == nullptr) return nullptr;
+    if (!output->SetParams(args...)) {
+        delete output;
+        return nullptr;
+    }
+    return output;
+}
+
+}  // namespace
+
+CQmLogOutput* CQmLogger::NewLogOutput(int) { return CreateOutput<CQmConsoleOutput>(); }
+
+CQmLogOutput* CQmLogger::NewLogOutput(int, const char* path, int mode, int maxSizeMb,
+                                      int maxBackups) {
+    return CreateOutput<CQmFileOutput>(path, mode, maxSizeMb, maxBackups);
+}
+
+CQmLogOutput* CQmLogger::NewLogOutput(int, QmSyncCallback callback) {
+    return CreateOutput<CQmSyncCallbackOutput>(callback);
+}
+
+CQmLogOutput* CQmLogger::NewLogOutput(int, QmSyncParameterizedCallback callback, void* user) {
+    return CreateOutput<CQmSyncParameterizedCallbackOutput>(callback, user);
+}
+
+CQmLogOutput* CQmLogger::NewLogOutput(int, QmAsyncCallback callback) {
+    return CreateOutput<CQmAsyncCallbackOutput>(callback);
+}
+
+CQmLogOutput* CQmLogger::NewLogOutput(int, QmAsyncParameterizedCallback callback, void* user) {
+    return CreateOutput<CQmAsyncParameterizedCallbackOutput>(callback, user);
+}
+
+void CQmLogger::DeleteLogOutput(CQmLogOutput* output) {
+    if (output == nullptr) return;
+    // Outputs of the program's own classes carry other codes and stay its own.
+    const int type = output->GetType();
+    if (type >= QM_OUTPUT_CONSOLE && type <= QM_OUTPUT_ASYNC_PARAM_CALLBACK) delete output;
+}
