@@ -1,0 +1,18 @@
+#include "unload_watch.h"
+
+namespace {
+
+struct UnloadWatch {
+    int* flag = nullptr;
+    ~UnloadWatch() {
+        if (flag != nullptr) *flag = 1;
+    }
+};
+
+UnloadWatch g_watch;
+
+}  // namespace
+
+void QmTestWatchUnload(int* flag) {
+    g_watch.flag = flag;
+}
