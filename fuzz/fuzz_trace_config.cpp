@@ -1,0 +1,88 @@
+// Any bytes as a trace configuration file: the reader must accept or refuse
+// them without reading or writing out of bounds, leaking or crashing, and
+// whatever it accepted must assemble in every layout.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/known_data_fields.h"
+#include "platform/process.h"
+#include "qmerrlog/tracedata.h"
+
+struct CQmTraceDataTestAccess {
+    static bool Configure(CQmTraceData& record, int format, const char* file,
+                          QmTraceComponentInfo* components, int count,
+                          QmTraceDataFieldInfo* fields) {
+        return record.SetConfiguration(format, "|", file, count, components, fields, false);
+    }
+    static void Assign(CQmTraceData& copy, const CQmTraceData& master) { copy = master; }
+    static bool Assemble(CQmTraceData& record, CQmErrLogMessage* message, int kind) {
+        return record.AssembleTraceMessage(message, kind);
+    }
+    static void SetTrigger(CQmTraceData& record, unsigned int trigger) {
+        record.m_uDateTimeTrigger = trigger;
+    }
+    static void SetFormat(CQmTraceData& record, int format) { record.m_iTraceFormat = format; }
+};
+
+namespace {
+
+using Access = CQmTraceDataTestAccess;
+
+const std::string& ConfigPath() {
+    static const std::string path =
+        (std::filesystem::temp_directory_path() /
+         ("qmerrlog_fuzz_trace_" + std::to_string(qm::platform::CurrentProcessId()) + ".cfg"))
+            .string();
+    return path;
+}
+
+// One record in one layout, as a tracing thread writes it, plus the heading.
+void Exercise(CQmTraceData& copy, int format) {
+    Access::SetFormat(copy, format);
+    for (unsigned int id = 0; id < QM_DATA_FIELD_COUNT; ++id) {
+        if (copy.FieldTraced(id) || copy.FieldFiltered(id)) {
+            copy.SetFieldValue(id, static_cast<int>(id));
+            copy.SetFieldValue(id, copy.FormatTraceMessage("%s-%u", "value", id));
+        }
+    }
+    copy.Format();
+    for (int kind = 1; kind <= 3; ++kind) {
+        CQmErrLogMessage heading(false);
+        Access::Assemble(copy, &heading, kind);
+    }
+    copy.LeaveNoBody();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    {
+        std::ofstream file(ConfigPath(), std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    QmTraceComponentInfo components[] = {
+        {false, 0x01000000u, "Log"},   {false, 0x01010000u, "Log/Legacy"},
+        {false, 0x02000000u, "Agent"}, {false, 0x02010000u, "Agent/Cache"},
+        {false, 0x02010000u, "Agent/Cache2"},
+    };
+    static QmTraceDataFieldInfo* fields = qm::NewDataFieldInfoTable();
+
+    CQmTraceData master;
+    if (!Access::Configure(master, QM_TRACE_DELIMITED, ConfigPath().c_str(), components,
+                           static_cast<int>(sizeof components / sizeof components[0]), fields)) {
+        return 0;
+    }
+    Access::SetTrigger(master, master.FieldTraced(QM_FIELD_PRECISETIME) ? QM_FIELD_PRECISETIME
+                               : master.FieldTraced(QM_FIELD_DATE)      ? QM_FIELD_DATE
+                                                                       : 0u);
+    CQmTraceData copy;
+    Access::Assign(copy, master);
+    // The layouts and one code outside them, which must write nothing.
+    for (int format = QM_TRACE_BRACKETED; format <= QM_TRACE_TAGGED + 1; ++format) {
+        Exercise(copy, format);
+    }
+    return 0;
+}
