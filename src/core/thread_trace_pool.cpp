@@ -34,9 +34,11 @@ struct NewEntries {
     }
 };
 
+// Never destroyed: loggers held by statics built before it (a named logger
+// list made first, say) still detach from it while the process exits.
 Pool& ThePool() {
-    static Pool pool;
-    return pool;
+    static Pool* pool = new Pool();
+    return *pool;
 }
 
 void DestroyEntries(Pool& pool) {
