@@ -24,8 +24,11 @@ void UnloadComponents(CQmErrLogComponent** table, int* count);
 
 // One library by bare name: its component with the library handle stored in a
 // heap cell, or null when the library does not load or offers no component.
+// A library loaded again hands out the same component, which keeps the cell
+// it already has.
 CQmErrLogComponent* LoadComponentLibrary(const char* libraryName);
-// Frees the library behind a component that LoadComponentLibrary returned.
+// Frees one reference to the library behind a component and its cell; other
+// references to it stay until the process ends.
 void UnloadComponentLibrary(CQmErrLogComponent* component);
 
 // Builds the component list text and a new component info table (one entry

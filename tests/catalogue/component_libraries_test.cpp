@@ -176,6 +176,8 @@ TEST_F(ComponentLibraries, SingleLibraryLoadAndUnload) {
     EXPECT_EQ(nullptr, CQmLoggerTestAccess::LoadComponent(*logger, "qmcomponent05"));
     EXPECT_EQ(nullptr, CQmLoggerTestAccess::LoadComponent(*logger, "qmcomponent07"));
     EXPECT_EQ(nullptr, CQmLoggerTestAccess::LoadComponent(*logger, "qmcomponent01"));
+    EXPECT_EQ(nullptr, CQmLoggerTestAccess::LoadComponent(*logger, nullptr));
+    CQmLoggerTestAccess::UnloadComponent(*logger, GetComponentPtr());  // no library behind it
 
     CQmErrLogComponent* third = CQmLoggerTestAccess::LoadComponent(*logger, "qmcomponent03");
     ASSERT_EQ(CQmLoggerTestAccess::Slot(*logger, kThirdSlot), third);

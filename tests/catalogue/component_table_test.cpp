@@ -7,7 +7,6 @@
 
 #include "core/catalogue.h"
 #include "fake_component.h"
-#include "logger_test_access.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/tracedata.h"
 
@@ -102,14 +101,6 @@ TEST(ComponentTable, UnterminatedTraceComponentNameIsReadToItsEnd) {
     EXPECT_EQ("U/" + std::string(32, 'n'), built.info[1].name);
 }
 
-TEST(ComponentTable, LoadingWithoutLibrariesFillsSlotZeroOnly) {
-    CQmErrLogComponent* table[25];
-    for (CQmErrLogComponent*& slot : table) slot = reinterpret_cast<CQmErrLogComponent*>(&table);
-    qm::LoadComponents(table, 25);
-    EXPECT_EQ(GetComponentPtr(), table[0]);
-    for (int slot = 1; slot < 25; ++slot) EXPECT_EQ(nullptr, table[slot]) << slot;
-}
-
 class UnloadRule : public ::testing::Test {
 protected:
     void SetUp() override { CQmLogger::m_bUnloadedComponents = false; }
@@ -137,17 +128,6 @@ TEST_F(UnloadRule, EmptyTableDoesNotCountAsTheUnload) {
     int count = 0;
     qm::UnloadComponents(table, &count);
     EXPECT_FALSE(CQmLogger::m_bUnloadedComponents);
-}
-
-TEST(ComponentLibrary, UnknownOrMissingLibraryGivesNoComponent) {
-    CQmLogger* logger = theLogger();
-    EXPECT_EQ(nullptr, CQmLoggerTestAccess::LoadComponent(*logger, "qmcomponent01"));
-    EXPECT_EQ(nullptr, CQmLoggerTestAccess::LoadComponent(*logger, "no-such-library"));
-    EXPECT_EQ(nullptr, CQmLoggerTestAccess::LoadComponent(*logger, ""));
-    EXPECT_EQ(nullptr, CQmLoggerTestAccess::LoadComponent(*logger, nullptr));
-    CQmLoggerTestAccess::UnloadComponent(*logger, nullptr);
-    CQmLoggerTestAccess::UnloadComponent(*logger, GetComponentPtr());  // no library behind it
-    EXPECT_STREQ("%1s", GetComponentPtr()->GetMessage(1));
 }
 
 }  // namespace
