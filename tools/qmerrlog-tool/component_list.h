@@ -1,0 +1,35 @@
+// The components a logger loaded, as a trace configuration names them, read
+// back from the logger's component list text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qm {
+namespace tool {
+
+// A component ("Display") or one of its trace components ("Display/Trace").
+struct ComponentEntry {
+    std::string name;
+    std::string description;
+    // Index of the component entry a trace component belongs to; -1 for a component.
+    int owner = -1;
+    // The id the library's reader selects for this name, once it is known.
+    unsigned int id = 0;
+    bool idKnown = false;
+    // Why a configuration can never select this entry; empty when it can.
+    std::string unreachable;
+};
+
+// Splits a logger's component list text, "Display ; description : Trace ;
+// description&Trace ; description | Display ; description", into entries:
+// each component followed by its trace components, in the logger's order.
+// Descriptions that themselves hold " | " or "&" stay whole as long as the
+// piece after the separator has no " ; " of its own.
+std::vector<ComponentEntry> ParseComponentList(const char* text);
+
+// True when the name can stand in a configuration line as one token.
+bool IsSingleToken(const std::string& name);
+
+}  // namespace tool
+}  // namespace qm
