@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/clock.h"
+#include "qmerrlog/message.h"
 
 namespace qm {
 
@@ -47,6 +48,31 @@ std::size_t FormatDateTimeText(const std::tm& time, char* out, std::size_t size)
         return 0;
     }
     return kNamesLength + rest;
+}
+
+std::size_t FormatTimeOfKind(int kind, const std::tm& time, int millisecond, char* out,
+                             std::size_t size) {
+    switch (kind) {
+        case QM_TIME_DATE:
+            return std::strftime(out, size, "%m/%d/%Y", &time);
+        case QM_TIME_TIME:
+            return std::strftime(out, size, "%H:%M:%S", &time);
+        case QM_TIME_PRECISE: {
+            // Milliseconds without leading zeros: 5 ms reads ".5", not ".005".
+            char clock[64];
+            if (std::strftime(clock, sizeof clock, "%H:%M:%S", &time) == 0) {
+                return 0;
+            }
+            const int written = std::snprintf(out, size, "%s.%i", clock, millisecond);
+            if (written <= 0 || static_cast<std::size_t>(written) >= size) {
+                out[0] = '\0';
+                return 0;
+            }
+            return static_cast<std::size_t>(written);
+        }
+        default:
+            return FormatDateTimeText(time, out, size);
+    }
 }
 
 }  // namespace qm

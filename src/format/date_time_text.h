@@ -19,4 +19,9 @@ void ReadBrokenDownTime(bool useLocalTime, std::tm* time, int* millisecond);
 // month is outside the name tables. The names never follow the locale.
 std::size_t FormatDateTimeText(const std::tm& time, char* out, std::size_t size);
 
+// The text of one QmTimeKind: "%m/%d/%Y", "%H:%M:%S", "%H:%M:%S" with "." and
+// the milliseconds, or for any other kind the date text. Same results as above.
+std::size_t FormatTimeOfKind(int kind, const std::tm& time, int millisecond, char* out,
+                             std::size_t size);
+
 }  // namespace qm

@@ -61,27 +61,7 @@ bool CQmErrLogMessage::GetTime(int kind, char* buffer, bool useLocalTime, int si
     int millisecond = 0;
     qm::ReadBrokenDownTime(useLocalTime, &now, &millisecond);
     char area[128];
-    std::size_t length = 0;
-    switch (kind) {
-        case QM_TIME_DATE:
-            length = std::strftime(area, sizeof area, "%m/%d/%Y", &now);
-            break;
-        case QM_TIME_TIME:
-            length = std::strftime(area, sizeof area, "%H:%M:%S", &now);
-            break;
-        case QM_TIME_PRECISE: {
-            // Milliseconds without leading zeros: 5 ms reads ".5", not ".005".
-            char clock[64];
-            if (std::strftime(clock, sizeof clock, "%H:%M:%S", &now) == 0) {
-                return false;
-            }
-            const int written = std::snprintf(area, sizeof area, "%s.%i", clock, millisecond);
-            length = written > 0 ? static_cast<std::size_t>(written) : 0;
-            break;
-        }
-        default:
-            return GetDateTime(&now, buffer, size);
-    }
+    const std::size_t length = qm::FormatTimeOfKind(kind, now, millisecond, area, sizeof area);
     return length > 0 && CopyOut(area, length, buffer, size);
 }
 

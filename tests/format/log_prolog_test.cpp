@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/process.h"
+#include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
 
 namespace {
@@ -129,4 +130,14 @@ TEST(LogProlog, ThreadsShowTheirOwnIds) {
     }
     for (auto& t : threads) t.join();
     for (std::size_t i = 1; i < tids.size(); ++i) EXPECT_NE(tids[0], tids[i]);
+}
+
+TEST(LogProlog, DefaultMessageFollowsTheDefaultLogger) {
+    CQmLogger* logger = theLogger();
+    const bool before = logger->ShouldUseLocalTime();
+    for (bool local : {true, false}) {
+        logger->UseLocalTime(local);
+        EXPECT_EQ(CQmErrLogMessage().UsesLocalTime(), local);
+    }
+    logger->UseLocalTime(before);
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "format/bounded_format.h"
+#include "format/date_time_text.h"
 #include "platform/process.h"
 #include "qmerrlog/message.h"
 
@@ -63,17 +64,24 @@ TEST(MessageUtilities, DateTimeUsesEnglishNamesWhateverTheLocale) {
     EXPECT_FALSE(CQmErrLogMessage::GetDateTime(&t, buffer, sizeof buffer));
 }
 
-TEST(MessageUtilities, TimeKindsHaveTheirShapes) {
-    char buffer[25];
-    const auto shapeOf = [&buffer](int kind) {
-        EXPECT_TRUE(CQmErrLogMessage::GetTime(kind, buffer, false, sizeof buffer));
-        return std::string(buffer);
+TEST(MessageUtilities, TimeKindsHaveTheirForms) {
+    const std::tm t = SampleTime();
+    char text[64];
+    const auto formOf = [&](int kind, int millisecond) {
+        EXPECT_GT(qm::FormatTimeOfKind(kind, t, millisecond, text, sizeof text), 0u);
+        return std::string(text);
     };
-    EXPECT_TRUE(std::regex_match(shapeOf(0), std::regex(R"(\d{2}/\d{2}/\d{4})")));
-    EXPECT_TRUE(std::regex_match(shapeOf(1), std::regex(R"(\d{2}:\d{2}:\d{2})")));
-    // Milliseconds in plain decimal: never a leading zero unless they are 0.
-    EXPECT_TRUE(std::regex_match(shapeOf(2), std::regex(R"(\d{2}:\d{2}:\d{2}\.(0|[1-9]\d{0,2}))")));
-    EXPECT_TRUE(std::regex_match(shapeOf(7), std::regex(R"([A-Z][a-z]{2} [A-Z][a-z]{2} \d{2} \d{4} \d{2}:\d{2}:\d{2})")));
+    EXPECT_EQ(formOf(QM_TIME_DATE, 0), "01/05/2009");
+    EXPECT_EQ(formOf(QM_TIME_TIME, 0), "13:45:07");
+    EXPECT_EQ(formOf(QM_TIME_PRECISE, 5), "13:45:07.5");
+    EXPECT_EQ(formOf(QM_TIME_PRECISE, 120), "13:45:07.120");
+    EXPECT_EQ(formOf(QM_TIME_DATE_TIME, 0), "Mon Jan 05 2009 13:45:07");
+    EXPECT_EQ(formOf(-1, 0), "Mon Jan 05 2009 13:45:07");
+
+    // The clock-reading form keeps the shape.
+    char buffer[25];
+    ASSERT_TRUE(CQmErrLogMessage::GetTime(QM_TIME_PRECISE, buffer, true, sizeof buffer));
+    EXPECT_TRUE(std::regex_match(buffer, std::regex(R"(\d{2}:\d{2}:\d{2}\.(0|[1-9]\d{0,2}))")));
 }
 
 TEST(BoundedFormat, KeepsAtMost4095BytesAndEmptiesOnErrors) {
