@@ -13,20 +13,22 @@ namespace fs = std::filesystem;
 using qmtest::LogText;
 using qmtest::ReadFile;
 using Access = CQmFileOutputTestAccess;
+using Names = std::set<std::string>;
 
 namespace {
 
 class FileOutputTest : public testing::Test {
 protected:
-    // An output on dir/name with the fake disk behind it.
-    void Configure(const std::string& name, int mode, int maxSizeMb, int maxBackups) {
-        m_path = m_dir.Path(name);
-        ASSERT_TRUE(m_output.SetParams(m_path.c_str(), mode, maxSizeMb, maxBackups));
+    // Opens an output on dir/name (previous content given, unless null) with the fake disk.
+    bool Open(const char* name, const char* content, int mode, int maxSizeMb, int maxBackups) {
+        m_path = content != nullptr ? m_dir.Write(name, content) : m_dir.Path(name);
+        EXPECT_TRUE(m_output.SetParams(m_path.c_str(), mode, maxSizeMb, maxBackups));
         Access::UseFileSystem(m_output, &m_disk);
+        return m_output.Open();
     }
-
-    std::set<std::string> Entries() const {
-        std::set<std::string> names;
+    std::string Backup(const std::string& name) const { return ReadFile(m_dir.Path(name)); }
+    Names Entries() const {
+        Names names;
         for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
             names.insert(entry.path().filename().string());
         }
@@ -39,366 +41,201 @@ protected:
     std::string m_path;
 };
 
-TEST_F(FileOutputTest, ModeZeroEmptiesAnExistingFileAndModeOneAppends) {
-    m_dir.Write("a.log", "old\n");
-    Configure("a.log", 0, 0, 0);
-    ASSERT_TRUE(m_output.Open());
-    EXPECT_EQ(ReadFile(m_path), "");
-    EXPECT_TRUE(LogText(m_output, "one\n"));
-    EXPECT_TRUE(m_output.Close());
-
-    CQmFileOutput appending;
-    ASSERT_TRUE(appending.SetParams(m_path.c_str(), 1, 0, 0));
-    ASSERT_TRUE(appending.Open());
-    EXPECT_TRUE(LogText(appending, "two\n"));
-    EXPECT_TRUE(LogText(appending, "three\n"));
-    EXPECT_EQ(ReadFile(m_path), "one\ntwo\nthree\n");
-    EXPECT_EQ(Entries(), std::set<std::string>{"a.log"});
-}
-
-TEST_F(FileOutputTest, MissingFileIsCreatedInEveryModeWithoutBackup) {
+TEST_F(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
+    // mode -> (content after Open + "x\n", backup of the old content?)
+    const std::pair<const char*, bool> expected[] = {
+        {"x\n", false}, {"old\nx\n", false}, {"x\n", true}, {"old\nx\n", false}, {"x\n", true}};
     for (int mode = 0; mode <= 4; ++mode) {
-        const std::string name = "m" + std::to_string(mode) + ".log";
-        Configure(name, mode, 1, 0);
-        ASSERT_TRUE(m_output.Open()) << mode;
-        EXPECT_TRUE(LogText(m_output, "x\n")) << mode;
-        EXPECT_TRUE(m_output.Close());
-        EXPECT_EQ(ReadFile(m_path), "x\n") << mode;
-        EXPECT_EQ(fs::status(m_path).permissions() & fs::perms::all,
-                  fs::perms::owner_read | fs::perms::owner_write);
+        CQmFileOutput output;
+        const std::string dir = m_dir.Path(std::to_string(mode));
+        fs::create_directory(dir);
+        const std::string path = dir + "/a.log";
+        std::ofstream(path) << "old\n";
+        ASSERT_TRUE(output.SetParams(path.c_str(), mode, 1, 0));
+        Access::UseFileSystem(output, &m_disk);
+        ASSERT_TRUE(output.Open()) << mode;
+        EXPECT_TRUE(LogText(output, "x\n"));
+        EXPECT_EQ(ReadFile(path), expected[mode].first) << mode;
+        EXPECT_EQ(ReadFile(dir + "/a_20090315_100000.log"), expected[mode].second ? "old\n" : "");
     }
-    EXPECT_EQ(Entries().size(), 5u);
-}
-
-TEST_F(FileOutputTest, ModeTwoSetsAnExistingFileAsideEvenWhenEmpty) {
-    m_dir.Write("a.log", "");
-    Configure("a.log", 2, 0, 0);
-    ASSERT_TRUE(m_output.Open());
-    EXPECT_TRUE(LogText(m_output, "new\n"));
-    EXPECT_EQ(Entries(), (std::set<std::string>{"a.log", "a_20090315_100000.log"}));
-    EXPECT_EQ(ReadFile(m_path), "new\n");
-    // Unlimited: no size check, however small the limit.
-    EXPECT_TRUE(LogText(m_output, "more\n"));
-    EXPECT_EQ(ReadFile(m_path), "new\nmore\n");
+    // A missing file is created, owner read and write only, without a backup.
+    ASSERT_TRUE(Open("new.log", nullptr, 4, 1, 0));
+    EXPECT_EQ(fs::status(m_path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(Open("empty.log", "", 2, 0, 0));  // set aside even when empty
+    EXPECT_EQ(Entries(), (Names{"0", "1", "2", "3", "4", "new.log", "empty.log",
+                                "empty_20090315_100000.log"}));
 }
 
 TEST_F(FileOutputTest, LineThatWouldReachTheLimitStartsTheNextFile) {
-    m_dir.Write("a.log", std::string(1048000, 'o'));
-    Configure("a.log", 3, 1, 0);
-    ASSERT_TRUE(m_output.Open());
-    const std::string small(499, 's');
-    EXPECT_TRUE(LogText(m_output, small + "\n"));  // 1,048,500: appended
-    EXPECT_EQ(Entries().size(), 1u);
-    EXPECT_TRUE(LogText(m_output, std::string(74, 'f') + "\n"));  // 1,048,576 - 1: appended
-    EXPECT_EQ(fs::file_size(m_path), 1048575u);
-    EXPECT_EQ(Entries().size(), 1u);
-
+    ASSERT_TRUE(Open("a.log", std::string(1048000, 'o').c_str(), 3, 1, 0));
+    EXPECT_TRUE(LogText(m_output, std::string(500, 's')));  // 1,048,500: appended
+    EXPECT_TRUE(LogText(m_output, std::string(75, 'f')));   // limit - 1: appended
+    EXPECT_EQ(Entries(), Names{"a.log"});
     m_disk.offsetSeconds = 7;
     EXPECT_TRUE(LogText(m_output, "x"));  // would reach the limit exactly
     EXPECT_EQ(ReadFile(m_path), "x");
     EXPECT_EQ(fs::file_size(m_dir.Path("a_20090315_100007.log")), 1048575u);
+
+    // The example of a full file and a 1,000-byte line.
+    ASSERT_TRUE(Open("b.log", std::string(1048000, 'o').c_str(), 3, 1, 0));
+    EXPECT_TRUE(LogText(m_output, std::string(1000, 'k')));
+    EXPECT_EQ(ReadFile(m_path), std::string(1000, 'k'));
 }
 
-TEST_F(FileOutputTest, ThousandByteLineAfterFullFileGoesFirstIntoTheNewFile) {
-    m_dir.Write("a.log", std::string(1048000, 'o'));
-    Configure("a.log", 3, 1, 0);
-    ASSERT_TRUE(m_output.Open());
-    const std::string line = std::string(999, 'k') + "\n";
-    EXPECT_TRUE(LogText(m_output, line));
-    EXPECT_EQ(ReadFile(m_path), line);
-    EXPECT_EQ(fs::file_size(m_dir.Path("a_20090315_100000.log")), 1048000u);
-}
-
-TEST_F(FileOutputTest, ZeroLimitRollsBeforeEveryLine) {
+TEST_F(FileOutputTest, ZeroLimitRollsBeforeEveryLineAndKeepsAllBackups) {
     m_disk.advancePerStamp = true;
-    m_dir.Write("a.log", "before\n");
-    Configure("a.log", 4, 0, 0);
-    ASSERT_TRUE(m_output.Open());  // mode 4 sets the old file aside first
+    ASSERT_TRUE(Open("a.log", "before\n", 4, 0, 0));
     EXPECT_TRUE(LogText(m_output, "1\n"));
     EXPECT_TRUE(LogText(m_output, "2\n"));
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100000.log")), "before\n");
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100001.log")), "");
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100002.log")), "1\n");
+    EXPECT_EQ(Backup("a_20090315_100000.log"), "before\n");
+    EXPECT_EQ(Backup("a_20090315_100001.log"), "");
+    EXPECT_EQ(Backup("a_20090315_100002.log"), "1\n");
     EXPECT_EQ(ReadFile(m_path), "2\n");
     EXPECT_EQ(Entries().size(), 4u);
 }
 
-TEST_F(FileOutputTest, FourGigabyteLimitWrapsToZero) {
-    ASSERT_TRUE(m_output.SetParams("/tmp/x.log", 3, 4096, 0));
-    EXPECT_EQ(Access::MaxFileSize(m_output), 0u);
-    ASSERT_TRUE(m_output.SetParams("/tmp/x.log", 3, 4095, 0));
-    EXPECT_EQ(Access::MaxFileSize(m_output), 4095u << 20);
-}
-
-TEST_F(FileOutputTest, BadParametersChangeNothing) {
-    Configure("a.log", 1, 0, 0);
-    EXPECT_FALSE(m_output.SetParams(nullptr, 1, 0, 0));
-    EXPECT_FALSE(m_output.SetParams("", 1, 0, 0));
-    EXPECT_FALSE(m_output.SetParams("/tmp/b.log", -1, 0, 0));
-    EXPECT_FALSE(m_output.SetParams("/tmp/b.log", 5, 0, 0));
-    EXPECT_FALSE(m_output.SetParams("/tmp/b.log", 1, -1, 0));
-    EXPECT_FALSE(m_output.SetParams("/tmp/b.log", 1, 0, -1));
-    ASSERT_TRUE(m_output.Open());
-    EXPECT_TRUE(LogText(m_output, "kept\n"));
-    EXPECT_EQ(ReadFile(m_path), "kept\n");
-
-    CQmFileOutput unconfigured;
-    EXPECT_EQ(unconfigured.GetType(), 1);
-    EXPECT_FALSE(unconfigured.Open());
-    EXPECT_FALSE(LogText(unconfigured, "x"));
-    EXPECT_TRUE(unconfigured.Close());
-}
-
-TEST_F(FileOutputTest, ClosedOutputRefusesLinesAndCanBeReopened) {
-    Configure("a.log", 1, 0, 0);
-    EXPECT_FALSE(LogText(m_output, "early\n"));
-    ASSERT_TRUE(m_output.Open());
-    ASSERT_TRUE(m_output.Open());  // reopening does not duplicate lines
-    EXPECT_TRUE(LogText(m_output, "a\n"));
-    EXPECT_TRUE(m_output.Close());
-    EXPECT_TRUE(m_output.Close());
-    EXPECT_FALSE(LogText(m_output, "lost\n"));
-    ASSERT_TRUE(m_output.Open());
-    EXPECT_TRUE(LogText(m_output, "b\n"));
-    EXPECT_EQ(ReadFile(m_path), "a\nb\n");
-    // The base behaviour the file output keeps.
-    m_output.EnableBuffering(true);
-    EXPECT_FALSE(m_output.IsBufferingEnabled());
-    EXPECT_FALSE(m_output.IsBufferingSupported());
-    EXPECT_FALSE(m_output.IsAsync());
-    EXPECT_TRUE(m_output.Flush());
-}
-
-TEST_F(FileOutputTest, PruningKeepsTheNewestBackupsUpToTheLimit) {
-    for (const char* name : {"a_20090315_100003.log", "a_20090315_100001.log",
-                             "a_20090315_100002.log"}) {
+TEST_F(FileOutputTest, PruningKeepsTheNewestBackupsAndIgnoresLookAlikes) {
+    for (const char* name : {"a_20090315_100003.log", "a_20090315_100001_01.log",
+                             "a_20090315_100001.log", "a_20090315_100002.log"}) {
         m_dir.Write(name, name);
     }
-    // Look-alikes that are not backups of a.log survive any pruning.
-    const std::set<std::string> foreign = {"a_2009031_143005.log", "a_20090315-143005.log",
-                                           "a_20090315_143005x.log", "a_20090315_143005.txt",
-                                           "b_20000101_000000.log"};
+    const Names foreign = {"a_2009031_143005.log", "a_20090315-143005.log",
+                           "a_20090315_143005x.log", "a_20090315_143005.txt"};
     for (const std::string& name : foreign) m_dir.Write(name, "keep");
-    m_dir.Write("a.log", "live\n");
     m_disk.offsetSeconds = 10;
-    Configure("a.log", 4, 1, 3);
-    ASSERT_TRUE(m_output.Open());
-
-    std::set<std::string> expected = foreign;
+    ASSERT_TRUE(Open("a.log", "live\n", 4, 1, 3));
+    Names expected = foreign;
     expected.insert({"a.log", "a_20090315_100002.log", "a_20090315_100003.log",
                      "a_20090315_100010.log"});
     EXPECT_EQ(Entries(), expected);
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100010.log")), "live\n");
-}
-
-TEST_F(FileOutputTest, PruningDeletesAllExcessAndCounterNamesAfterTheirSecond) {
-    for (const char* name : {"a_20090315_100001_01.log", "a_20090315_100001.log",
-                             "a_20090315_100002.log", "a_20090315_100001_02.log"}) {
-        m_dir.Write(name, name);
-    }
-    m_dir.Write("a.log", "live\n");
-    m_disk.offsetSeconds = 10;
-    Configure("a.log", 2, 0, 2);
-    ASSERT_TRUE(m_output.Open());
-    EXPECT_EQ(Entries(), (std::set<std::string>{"a.log", "a_20090315_100002.log",
-                                                "a_20090315_100010.log"}));
-}
-
-TEST_F(FileOutputTest, NoLimitOnBackupsDeletesNothing) {
-    m_disk.advancePerStamp = true;
-    Configure("a.log", 4, 0, 0);
-    ASSERT_TRUE(m_output.Open());
-    for (int i = 0; i < 5; ++i) EXPECT_TRUE(LogText(m_output, "x\n"));
-    EXPECT_EQ(Entries().size(), 6u);
+    EXPECT_EQ(Backup("a_20090315_100010.log"), "live\n");
 }
 
 TEST_F(FileOutputTest, RolloversWithinOneSecondAddACounter) {
-    m_dir.Write("a.log", "0\n");
-    Configure("a.log", 4, 0, 0);
-    ASSERT_TRUE(m_output.Open());
-    EXPECT_TRUE(LogText(m_output, "1\n"));
-    EXPECT_TRUE(LogText(m_output, "2\n"));
-    EXPECT_TRUE(LogText(m_output, "3\n"));
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100000.log")), "0\n");
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100000_01.log")), "");
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100000_02.log")), "1\n");
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100000_03.log")), "2\n");
+    ASSERT_TRUE(Open("a.log", "0\n", 4, 4096, 0));  // 4096 MB wraps to a zero limit
+    for (const char* line : {"1\n", "2\n", "3\n"}) EXPECT_TRUE(LogText(m_output, line));
+    EXPECT_EQ(Backup("a_20090315_100000.log"), "0\n");
+    EXPECT_EQ(Backup("a_20090315_100000_01.log"), "");
+    EXPECT_EQ(Backup("a_20090315_100000_02.log"), "1\n");
+    EXPECT_EQ(Backup("a_20090315_100000_03.log"), "2\n");
     EXPECT_EQ(ReadFile(m_path), "3\n");
-}
 
-TEST_F(FileOutputTest, CounterContinuesFromTheHighestOfTheSecond) {
-    m_dir.Write("a_20090315_100000.log", "");
-    m_dir.Write("a_20090315_100000_11.log", "");
-    m_dir.Write("a.log", "live\n");
-    Configure("a.log", 2, 0, 0);
-    ASSERT_TRUE(m_output.Open());
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100000_12.log")), "live\n");
-}
+    m_dir.Write("b_20090315_100000.log", "");
+    m_dir.Write("b_20090315_100000_11.log", "");
+    ASSERT_TRUE(Open("b.log", "b\n", 2, 0, 0));  // counts on from the highest
+    EXPECT_EQ(Backup("b_20090315_100000_12.log"), "b\n");
 
-TEST_F(FileOutputTest, TakenNameWithoutUsableNewerBackupFailsAndCloses) {
-    // The stamp is taken, and the newest backup belongs to a later second
-    // (the clock went back): no counter can be derived.
-    m_dir.Write("a_20090315_100000.log", "");
-    m_dir.Write("a_20090315_110000.log", "");
-    m_dir.Write("a.log", "live\n");
-    Configure("a.log", 2, 0, 0);
-    EXPECT_FALSE(m_output.Open());
+    // Taken stamp, but the newest backup is of a later second: no counter.
+    m_dir.Write("c_20090315_100000.log", "");
+    m_dir.Write("c_20090315_110000.log", "");
+    EXPECT_FALSE(Open("c.log", "c\n", 2, 0, 0));
     EXPECT_FALSE(Access::IsOpen(m_output));
-    EXPECT_EQ(ReadFile(m_path), "live\n");
+    EXPECT_EQ(ReadFile(m_path), "c\n");
 }
 
 TEST_F(FileOutputTest, FileWithoutExtensionGetsBackupsWithoutExtension) {
-    m_dir.Write("trace", "old\n");
     m_dir.Write("trace_20090315_090000", "oldest");
     m_dir.Write("trace_20090315_143005.txt", "not a backup");
-    Configure("trace", 4, 0, 2);
-    ASSERT_TRUE(m_output.Open());
-    EXPECT_TRUE(LogText(m_output, "x\n"));  // same second: counter, prunes the 09:00 backup
-    EXPECT_EQ(Entries(), (std::set<std::string>{"trace", "trace_20090315_100000",
-                                                "trace_20090315_100000_01",
-                                                "trace_20090315_143005.txt"}));
-    EXPECT_EQ(ReadFile(m_dir.Path("trace_20090315_100000")), "old\n");
-    EXPECT_EQ(ReadFile(m_path), "x\n");
+    ASSERT_TRUE(Open("trace", "old\n", 4, 0, 2));
+    EXPECT_TRUE(LogText(m_output, "x\n"));  // prunes the 09:00 backup, then counts
+    EXPECT_EQ(Entries(), (Names{"trace", "trace_20090315_100000", "trace_20090315_100000_01",
+                                "trace_20090315_143005.txt"}));
+    EXPECT_EQ(Backup("trace_20090315_100000"), "old\n");
 }
 
 TEST_F(FileOutputTest, RecognisesOnlyItsOwnBackups) {
-    CQmFileOutput& o = m_output;
     for (const char* name : {"a_20090315_143005.log", "a_20090315_143005_7.log",
                              "a_20090315_143005_123.log", "a_20090315_143005_.log",
                              "a_20090315_143005.old.log"}) {
-        EXPECT_TRUE(Access::IsBackedUpFile(o, name, "a.log")) << name;
+        EXPECT_TRUE(Access::IsBackedUpFile(m_output, name, "a.log")) << name;
     }
     for (const char* name : {"a.log", "a_2009031_143005.log", "a_20090315-143005.log",
                              "a_20090315_143005x.log", "a_20090315_143005.txt",
                              "a_20090315_143005_1x.log", "A_20090315_143005.log",
-                             "b_20090315_143005.log", "a_2009031x_143005.log",
-                             "a_20090315_143005.LOG", "a_20090315_143005"}) {
-        EXPECT_FALSE(Access::IsBackedUpFile(o, name, "a.log")) << name;
+                             "a_2009031x_143005.log", "a_20090315_143005.LOG"}) {
+        EXPECT_FALSE(Access::IsBackedUpFile(m_output, name, "a.log")) << name;
     }
-    EXPECT_TRUE(Access::IsBackedUpFile(o, "trace_20090315_143005", "trace"));
-    EXPECT_TRUE(Access::IsBackedUpFile(o, "trace_20090315_143005_02", "trace"));
-    EXPECT_FALSE(Access::IsBackedUpFile(o, "trace_20090315_143005.txt", "trace"));
-    EXPECT_TRUE(Access::IsBackedUpFile(o, "x.y_20090315_143005.log", "x.y.log"));
-    EXPECT_FALSE(Access::IsBackedUpFile(o, nullptr, "a.log"));
+    EXPECT_TRUE(Access::IsBackedUpFile(m_output, "trace_20090315_143005_02", "trace"));
+    EXPECT_FALSE(Access::IsBackedUpFile(m_output, "trace_20090315_143005.txt", "trace"));
+    EXPECT_TRUE(Access::IsBackedUpFile(m_output, "x.y_20090315_143005.log", "x.y.log"));
 }
 
-TEST_F(FileOutputTest, RefusedRenameKeepsAppendingUntilRetryIsDue) {
-    m_dir.Write("a.log", "held\n");
+TEST_F(FileOutputTest, RefusedRenameKeepsAppendingUntilMoreThan300Seconds) {
     m_disk.refuseRenames = true;
-    Configure("a.log", 3, 0, 0);
-    ASSERT_TRUE(m_output.Open());
+    ASSERT_TRUE(Open("a.log", "held\n", 3, 0, 0));
     EXPECT_TRUE(LogText(m_output, "1\n"));  // rollover refused, appended anyway
-    EXPECT_TRUE(Access::RetryPending(m_output));
-    EXPECT_EQ(m_disk.renameAttempts, 1);
-
     m_disk.refuseRenames = false;
-    m_disk.offsetSeconds = 300;  // not yet more than 300 s
-    EXPECT_TRUE(LogText(m_output, "2\n"));
-    EXPECT_EQ(m_disk.renameAttempts, 1);
-    EXPECT_EQ(ReadFile(m_path), "held\n1\n2\n");
-
-    m_disk.offsetSeconds = 301;
-    EXPECT_TRUE(LogText(m_output, "3\n"));
-    EXPECT_EQ(m_disk.renameAttempts, 2);
-    EXPECT_FALSE(Access::RetryPending(m_output));
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100501.log")), "held\n1\n2\n");
-    EXPECT_EQ(ReadFile(m_path), "3\n");
-}
-
-TEST_F(FileOutputTest, RefusedRenameAtOpenIsRetriedByUnlimitedMode) {
-    m_dir.Write("a.log", "held\n");
-    m_disk.refuseRenames = true;
-    Configure("a.log", 2, 0, 0);
-    ASSERT_TRUE(m_output.Open());
-    EXPECT_TRUE(LogText(m_output, "1\n"));
     m_disk.offsetSeconds = 300;
     EXPECT_TRUE(LogText(m_output, "2\n"));
     EXPECT_EQ(m_disk.renameAttempts, 1);
-
-    m_disk.offsetSeconds = 301;  // due, but still refused: the wait starts again
+    m_disk.offsetSeconds = 301;
     EXPECT_TRUE(LogText(m_output, "3\n"));
     EXPECT_EQ(m_disk.renameAttempts, 2);
-    m_disk.refuseRenames = false;
-    m_disk.offsetSeconds = 601;
-    EXPECT_TRUE(LogText(m_output, "4\n"));
-    EXPECT_EQ(m_disk.renameAttempts, 2);
+    EXPECT_EQ(Backup("a_20090315_100501.log"), "held\n1\n2\n");
+    EXPECT_EQ(ReadFile(m_path), "3\n");
+
+    // Unlimited mode: a refusal at Open is retried by Log, and a refused
+    // retry starts the wait again.
+    m_disk.refuseRenames = true;
+    ASSERT_TRUE(Open("b.log", "held\n", 2, 0, 0));
     m_disk.offsetSeconds = 602;
-    EXPECT_TRUE(LogText(m_output, "5\n"));
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_101002.log")), "held\n1\n2\n3\n4\n");
-    EXPECT_EQ(ReadFile(m_path), "5\n");
+    EXPECT_TRUE(LogText(m_output, "1\n"));
+    EXPECT_EQ(m_disk.renameAttempts, 4);
+    m_disk.refuseRenames = false;
+    m_disk.offsetSeconds = 902;
+    EXPECT_TRUE(LogText(m_output, "2\n"));
+    m_disk.offsetSeconds = 903;
+    EXPECT_TRUE(LogText(m_output, "3\n"));
+    EXPECT_EQ(Backup("b_20090315_101503.log"), "held\n1\n2\n");
+    EXPECT_EQ(ReadFile(m_path), "3\n");
 }
 
-TEST_F(FileOutputTest, FailedDeleteWhilePruningClosesTheOutput) {
+TEST_F(FileOutputTest, DiskFailuresShowOnlyInTheResult) {
     m_dir.Write("a_20090315_090000.log", "old");
-    m_dir.Write("a.log", "live\n");
-    Configure("a.log", 3, 0, 1);
-    ASSERT_TRUE(m_output.Open());
+    ASSERT_TRUE(Open("a.log", "live\n", 3, 0, 1));
     m_disk.failRemoves = true;
-    EXPECT_FALSE(LogText(m_output, "x\n"));
-    EXPECT_FALSE(Access::IsOpen(m_output));
+    EXPECT_FALSE(LogText(m_output, "x\n"));  // pruning failed: closed for good
     m_disk.failRemoves = false;
-    EXPECT_FALSE(LogText(m_output, "y\n"));  // nothing reopens it by itself
+    EXPECT_FALSE(LogText(m_output, "y\n"));
     EXPECT_EQ(ReadFile(m_path), "live\n");
     EXPECT_EQ(m_disk.renameAttempts, 0);
 
     ASSERT_TRUE(m_output.Open());  // the owner's reopen recovers
     EXPECT_TRUE(LogText(m_output, "z\n"));
-    EXPECT_EQ(ReadFile(m_dir.Path("a_20090315_100000.log")), "live\n");
-}
-
-TEST_F(FileOutputTest, FailedWriteIsReported) {
-    Configure("a.log", 1, 0, 0);
-    ASSERT_TRUE(m_output.Open());
+    EXPECT_EQ(Backup("a_20090315_100000.log"), "live\n");
+    EXPECT_EQ(ReadFile(m_path), "z\n");
     m_disk.failWrites = true;
-    EXPECT_FALSE(LogText(m_output, "x\n"));
+    EXPECT_FALSE(LogText(m_output, "lost\n"));
     m_disk.failWrites = false;
-    EXPECT_TRUE(LogText(m_output, "y\n"));
-    EXPECT_EQ(ReadFile(m_path), "y\n");
+    EXPECT_TRUE(m_output.Close());
+    EXPECT_FALSE(LogText(m_output, "closed\n"));
 }
 
-TEST_F(FileOutputTest, PathWithoutSeparatorWorksUntilARolloverIsNeeded) {
+TEST_F(FileOutputTest, RolloverNeedsASeparatorAndAPathOfAtMost235Bytes) {
     const fs::path previous = fs::current_path();
     fs::current_path(m_dir.Path());
-    CQmFileOutput plain;
-    ASSERT_TRUE(plain.SetParams("a.log", 3, 0, 0));
-    EXPECT_TRUE(plain.Open());  // a new file needs no rollover
-    EXPECT_FALSE(LogText(plain, "x\n"));  // the zero limit does
-    EXPECT_FALSE(LogText(plain, "y\n"));
-
-    CQmFileOutput aside;
-    ASSERT_TRUE(aside.SetParams("a.log", 2, 0, 0));
-    EXPECT_FALSE(aside.Open());
-    CQmFileOutput appending;
-    ASSERT_TRUE(appending.SetParams("a.log", 1, 0, 0));
-    EXPECT_TRUE(appending.Open());
-    EXPECT_TRUE(LogText(appending, "z\n"));
+    CQmFileOutput bare;
+    ASSERT_TRUE(bare.SetParams("bare.log", 3, 0, 0));
+    EXPECT_TRUE(bare.Open());              // a new file needs no rollover
+    EXPECT_FALSE(LogText(bare, "x\n"));    // the zero limit does
+    ASSERT_TRUE(bare.SetParams("bare.log", 2, 0, 0));
+    EXPECT_FALSE(bare.Open());
     fs::current_path(previous);
-    EXPECT_EQ(ReadFile(m_dir.Path("a.log")), "z\n");
-}
 
-TEST_F(FileOutputTest, RolloverWorksOnPathsOfUpTo235Bytes) {
-    // A directory that brings "<dir>/a.log" to exactly 235 bytes.
-    const std::string base = m_dir.Path();
-    const std::size_t padding = 235 - base.size() - std::string("/d/a.log").size();
-    const std::string directory = base + "/d" + std::string(padding, 'p');
-    fs::create_directories(directory);
-    const std::string fits = directory + "/a.log";
-    ASSERT_EQ(fits.size(), 235u);
-    const std::string tooLong = directory + "/ab.log";
-    std::ofstream(fits) << "1\n";
-    std::ofstream(tooLong) << "2\n";
-
-    CQmFileOutput ok;
-    ASSERT_TRUE(ok.SetParams(fits.c_str(), 2, 0, 0));
-    Access::UseFileSystem(ok, &m_disk);
-    EXPECT_TRUE(ok.Open());
+    std::string directory = m_dir.Path("d");
+    directory.append(235 - directory.size() - 6, 'p');  // "<directory>/a.log": 235 bytes
+    fs::create_directory(directory);
+    m_path = directory + "/a.log";
+    std::ofstream(m_path) << "1\n";
+    std::ofstream(directory + "/ab.log") << "2\n";
+    for (const char* name : {"/a.log", "/ab.log"}) {
+        ASSERT_TRUE(m_output.SetParams((directory + name).c_str(), 2, 0, 0));
+        Access::UseFileSystem(m_output, &m_disk);
+        EXPECT_EQ(m_output.Open(), name == std::string("/a.log")) << name;
+    }
     EXPECT_EQ(ReadFile(directory + "/a_20090315_100000.log"), "1\n");
-
-    CQmFileOutput refused;
-    ASSERT_TRUE(refused.SetParams(tooLong.c_str(), 2, 0, 0));
-    Access::UseFileSystem(refused, &m_disk);
-    EXPECT_FALSE(refused.Open());
-    EXPECT_EQ(ReadFile(tooLong), "2\n");
+    EXPECT_EQ(ReadFile(directory + "/ab.log"), "2\n");
 }
 
 }  // namespace
