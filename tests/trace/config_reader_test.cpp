@@ -1,4 +1,5 @@
 // Reading trace configuration files into a master record.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,10 @@ struct FilterCase {
     int filterOperator;  // QM_FILTER_NONE: the line is ignored
     const char* text;
 };
+
+std::ostream& operator<<(std::ostream& out, const FilterCase& c) {
+    return out << testing::PrintToString(std::string(c.line));
+}
 
 class FilterLineTest : public ConfigReaderTest, public testing::WithParamInterface<FilterCase> {};
 
