@@ -5,6 +5,7 @@
 
 #include "qm_file.h"
 #include "qmerrlog/tracedata.h"
+#include "trace/filter_operator.h"
 #include "trace/line_tokenizer.h"
 
 namespace {
@@ -128,16 +129,9 @@ bool CQmTraceData::ReadConfigFile(const char* fileName) {
                 // "User==alice" is one unknown name and "User =alice" has none.
                 char* rest = tokens.Rest();
                 if (field == nullptr || rest == nullptr) break;
-                while (*rest == ' ' || *rest == '\t') ++rest;
-                int filterOperator = QM_FILTER_NONE;
-                if (rest[0] == '=' && rest[1] == '=') {
-                    filterOperator = QM_FILTER_EQUAL;
-                } else if (rest[0] == '!' && rest[1] == '=') {
-                    filterOperator = QM_FILTER_NOT_EQUAL;
-                } else {
-                    break;
-                }
-                char* text = rest + 2;
+                char* text = nullptr;
+                const int filterOperator = qm::ParseFilterOperator(rest, &text);
+                if (filterOperator == QM_FILTER_NONE) break;
                 char* lineFeed = std::strchr(text, '\n');
                 if (lineFeed != nullptr) *lineFeed = '\0';
                 char* copy = CopyText(text);
