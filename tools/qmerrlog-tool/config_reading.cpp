@@ -278,6 +278,7 @@ std::string Reader::Hint(const std::string& name, bool component) const {
     if (!name.empty() && name.back() == '\r') {
         return " (the line ends with a carriage return: save the file with line feeds only)";
     }
+    if (name[0] == '#') return " (\"#\" starts a comment only as the first name on a line)";
     if (component) {
         for (const ComponentEntry& entry : m_components) {
             if (SameIgnoringCase(entry.name, name)) return " (names are case-sensitive: " + Quote(entry.name) + "?)";
