@@ -163,18 +163,6 @@ TEST_F(ConfigReaderTest, ALineLongerThanTheReadersAreaIsCutAndTheNextLineStillRe
     EXPECT_STREQ(Access::Field(*master, 9).filterText, "alice");
 }
 
-TEST_F(ConfigReaderTest, ConfiguringARecordAgainReplacesItsWholeConfiguration) {
-    CQmTraceData record;
-    ASSERT_TRUE(Configure(record, "components: Web\ndata: Tid\nTid !=1\n", QM_TRACE_DELIMITED, ";"));
-    ASSERT_TRUE(Configure(record, "components: Agent\ndata: Message\n", QM_TRACE_COLUMN, nullptr));
-    EXPECT_EQ(Selected(record), (Ids{kAgent, kAgentCache}));
-    EXPECT_EQ(Order(record), Ids{QM_FIELD_MESSAGE});
-    EXPECT_FALSE(record.FieldFiltered(QM_FIELD_TID));
-    EXPECT_FALSE(record.FieldTraced(QM_FIELD_TID));
-    EXPECT_EQ(Access::Separator(record), nullptr);
-    EXPECT_EQ(record.GetTraceFormat(), QM_TRACE_COLUMN);
-}
-
 TEST_F(ConfigReaderTest, AMasterAssignedFromAnotherBorrowsAndNoLongerOwns) {
     auto first = Master("components: Web\ndata: Tid\nTid ==7\n", QM_TRACE_DELIMITED, ";");
     auto second = Master("components: Log\ndata: Message\n");
