@@ -15,10 +15,8 @@ namespace tool {
 
 namespace {
 
-// The line reader's mode and area, as the library's reader uses them, so
-// that long lines are cut at the same byte.
+// The line reader's mode for a text file read line by line.
 constexpr int kReadLinesMode = 3;
-constexpr int kLineAreaSize = 8092;
 
 enum class Section { kComponents, kData, kFilters };
 
@@ -75,23 +73,20 @@ private:
 };
 
 void Reader::Read(const std::string& path) {
-    CQmFile file;
-    errno = 0;
-    if (!file.OpenFile(path.c_str(), kReadLinesMode)) {
+    bool refused = false;
+    const bool opened = ForEachConfigLine(path, [&](int number, char* line, int length) {
+        m_line = number;
+        refused = !Line(line, length);
+        return !refused;
+    });
+    if (!opened) {
         m_out.verdict = ConfigReading::Verdict::kUnreadable;
         m_out.unreadableReason = errno != 0 ? std::strerror(errno) : "it cannot be opened";
-        return;
+    } else if (refused) {
+        m_out.verdict = ConfigReading::Verdict::kRefused;
+    } else {
+        EndOfFile();
     }
-    char line[kLineAreaSize];
-    int length = 0;
-    while ((length = file.ReadLine(line, kLineAreaSize)) > 0) {
-        ++m_line;
-        if (!Line(line, length)) {
-            m_out.verdict = ConfigReading::Verdict::kRefused;
-            return;
-        }
-    }
-    EndOfFile();
 }
 
 bool Reader::Line(char* line, int length) {
@@ -298,6 +293,18 @@ std::string Reader::Hint(const std::string& name, bool component) const {
 }
 
 }  // namespace
+
+bool ForEachConfigLine(const std::string& path, const std::function<bool(int, char*, int)>& onLine) {
+    CQmFile file;
+    errno = 0;
+    if (!file.OpenFile(path.c_str(), kReadLinesMode)) return false;
+    char line[kLineAreaSize];
+    int length = 0;
+    for (int number = 1; (length = file.ReadLine(line, kLineAreaSize)) > 0; ++number) {
+        if (!onLine(number, line, length)) break;
+    }
+    return true;
+}
 
 int ConfigReading::IgnoredCount() const {
     int count = 0;

@@ -2,6 +2,7 @@
 // rules as the library's reader, with a word on every line it passes over.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,6 +51,15 @@ struct ConfigReading {
 // field table has fieldCount rows).
 ConfigReading ReadTraceConfig(const std::string& path, const std::vector<ComponentEntry>& components,
                               const KNOWNDATAFIELDINFO* fields, int fieldCount);
+
+// The line reader's area, as the library's reader uses it: longer lines are
+// cut at kLineAreaSize - 1 bytes and their rest skipped.
+constexpr int kLineAreaSize = 8092;
+
+// Calls onLine(number, text, length) for every line of the file as the
+// library's line reader delivers it, until onLine returns false. False when
+// the file cannot be opened (errno says why).
+bool ForEachConfigLine(const std::string& path, const std::function<bool(int, char*, int)>& onLine);
 
 // Text fit for one line of output: quoted, control bytes escaped.
 std::string Quote(const std::string& text);

@@ -6,7 +6,6 @@
 #include <set>
 
 #include "probe_logger.h"
-#include "qm_file.h"
 #include "qmerrlog/qmerrlog.h"
 #include "temp_config.h"
 
@@ -14,9 +13,6 @@ namespace qm {
 namespace tool {
 
 namespace {
-
-constexpr int kReadLinesMode = 3;
-constexpr int kLineAreaSize = 8092;
 
 std::string IdList(const std::set<unsigned int>& ids) {
     std::string text;
@@ -37,20 +33,17 @@ std::string NameList(const std::vector<std::string>& names) {
 // The file as the line reader delivers it, with one line replaced: every
 // other line reads exactly as before.
 std::string WithLineReplaced(const std::string& path, int lineNumber, const std::string& replacement) {
-    CQmFile file;
     std::string text;
-    if (!file.OpenFile(path.c_str(), kReadLinesMode)) return text;
-    char line[kLineAreaSize];
-    int length = 0;
-    for (int number = 1; (length = file.ReadLine(line, kLineAreaSize)) > 0; ++number) {
+    ForEachConfigLine(path, [&](int number, char* line, int length) {
         if (number == lineNumber) {
             text += replacement;
-            continue;
+        } else {
+            text.append(line, static_cast<std::size_t>(length));
+            // A line cut by the reader lost its end: keep the next line apart.
+            if (text.back() != '\n') text += '\n';
         }
-        text.append(line, static_cast<std::size_t>(length));
-        // A line cut by the reader lost its end: keep the next line apart.
-        if (text.back() != '\n') text += '\n';
-    }
+        return true;
+    });
     return text;
 }
 
