@@ -29,6 +29,7 @@ CQmErrLogMessage& Text(CQmErrLogMessage& message, const char* text) {
 }  // namespace
 
 TEST(Logger, NewLoggerIsInitialisedWithTablesAndNoOutputs) {
+    EXPECT_EQ(theLogger(), theLogger());
     std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
     EXPECT_TRUE(logger->Inited());
     EXPECT_EQ(25, CQmLoggerTestAccess::ComponentCount(*logger));
@@ -38,11 +39,6 @@ TEST(Logger, NewLoggerIsInitialisedWithTablesAndNoOutputs) {
     EXPECT_FALSE(logger->LogErrMsg(message));
     EXPECT_FALSE(logger->LogTraceMsg(message));
     EXPECT_FALSE(logger->LogAuditMsg(message));
-}
-
-TEST(Logger, DefaultLoggerIsOneObject) {
-    EXPECT_EQ(theLogger(), theLogger());
-    EXPECT_TRUE(theLogger()->Inited());
 }
 
 TEST(Logger, RefusedOutputStaysWithCallerAndPreviousOneIsGone) {
