@@ -1,6 +1,7 @@
 #include "component_ids.h"
 
-#include <map>
+#include <set>
+#include <string>
 
 #include "probe_logger.h"
 #include "qmerrlog/component.h"
@@ -24,68 +25,106 @@ bool SelectByNames(ProbeLogger* probe, const std::string& names, const std::set<
     return true;
 }
 
-void MarkUnreachable(std::vector<ComponentEntry>* entries, std::size_t component, const std::string& why) {
-    for (std::size_t i = component; i < entries->size(); ++i) {
+// Names no line can hold, or that an earlier entry answers to: the reader
+// takes the first entry of a name.
+void MarkUnselectable(std::vector<ComponentEntry>* entries) {
+    for (std::size_t i = 0; i < entries->size(); ++i) {
         ComponentEntry& entry = (*entries)[i];
-        if (i != component && entry.owner != static_cast<int>(component)) break;
-        if (entry.unreachable.empty()) entry.unreachable = why;
+        if (!IsSingleToken(entry.name)) {
+            entry.selectable = false;
+            entry.remark = "no configuration can select it: its name holds a blank, tab, colon or comma";
+            continue;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if ((*entries)[j].name != entry.name) continue;
+            entry.selectable = false;
+            entry.remark = "no configuration can select it: an earlier entry has the same name";
+            break;
+        }
+    }
+}
+
+// Naming a component selects its own id and those of all its trace
+// components, in trace component order.
+void AssignFromComponent(std::vector<ComponentEntry>* entries, std::size_t index,
+                         const std::set<unsigned int>& selected) {
+    std::set<unsigned int> componentIds;
+    std::vector<unsigned int> traceIds;
+    for (unsigned int id : selected) {
+        if (IsTraceComponentId(id)) {
+            traceIds.push_back(id);
+        } else {
+            componentIds.insert(id);
+        }
+    }
+    if (componentIds.size() != 1) return;
+    ComponentEntry& component = (*entries)[index];
+    component.id = *componentIds.begin();
+    component.idKnown = true;
+    for (std::size_t j = 0; j < index; ++j) {
+        const ComponentEntry& earlier = (*entries)[j];
+        if (earlier.owner < 0 && earlier.idKnown && earlier.id == component.id) {
+            // A copied component library that kept its model's number.
+            component.remark = "it has the component number of " + earlier.name + ": naming either selects both";
+            return;
+        }
+    }
+    std::vector<ComponentEntry*> traces;
+    for (std::size_t j = index + 1; j < entries->size() && (*entries)[j].owner == static_cast<int>(index); ++j) {
+        traces.push_back(&(*entries)[j]);
+    }
+    if (traces.size() != traceIds.size()) return;
+    for (std::size_t j = 0; j < traces.size(); ++j) {
+        traces[j]->id = traceIds[j];
+        traces[j]->idKnown = true;
     }
 }
 
 }  // namespace
 
-std::set<unsigned int> AssignComponentIds(std::vector<ComponentEntry>* entries, ProbeLogger* probe) {
-    // Names that cannot stand as one token can never be selected; the rest
-    // are selected all at once to learn which component numbers are in use.
+void AssignComponentIds(std::vector<ComponentEntry>* entries, ProbeLogger* probe) {
+    MarkUnselectable(entries);
+
+    // Every component at once tells which component numbers are in use, so
+    // that the runs below probe only those.
     std::string everyName;
-    for (std::size_t i = 0; i < entries->size(); ++i) {
-        const ComponentEntry& entry = (*entries)[i];
-        if (!IsSingleToken(entry.name)) {
-            (*entries)[i].unreachable = "its name holds a blank, tab, colon or comma";
-        } else if (entry.owner < 0) {
-            everyName += " " + entry.name;
-        }
+    for (const ComponentEntry& entry : *entries) {
+        if (entry.owner < 0 && entry.selectable) everyName += " " + entry.name;
     }
     std::set<unsigned int> numbers;
     std::set<unsigned int> all;
-    if (!SelectByNames(probe, everyName, {}, &all)) return numbers;
+    if (!SelectByNames(probe, everyName, {}, &all)) return;
     for (unsigned int id : all) numbers.insert(ComponentNumber(id));
-    if (numbers.empty()) return numbers;
 
-    // Then one component at a time: naming a component selects its own id
-    // and those of all its trace components, in trace component order.
-    std::map<unsigned int, std::string> owners;  // component id -> name
+    // Then one component at a time.
     for (std::size_t i = 0; i < entries->size(); ++i) {
-        ComponentEntry& entry = (*entries)[i];
-        if (entry.owner >= 0 || !IsSingleToken(entry.name)) continue;
+        const ComponentEntry& entry = (*entries)[i];
+        if (entry.owner >= 0 || !entry.selectable) continue;
         std::set<unsigned int> selected;
-        if (!SelectByNames(probe, entry.name, numbers, &selected)) continue;
-        std::vector<unsigned int> componentIds;
-        std::vector<unsigned int> traceIds;
-        for (unsigned int id : selected) (IsTraceComponentId(id) ? traceIds : componentIds).push_back(id);
-        if (componentIds.size() != 1) continue;
-        const unsigned int componentId = componentIds.front();
-        const auto earlier = owners.find(componentId);
-        if (earlier != owners.end()) {
-            // The reader takes the first entry of a name, or the first of an id.
-            MarkUnreachable(entries, i, "an earlier component, " + earlier->second + ", answers to the same name or number");
-            continue;
-        }
-        owners[componentId] = entry.name;
-        entry.id = componentId;
-        entry.idKnown = true;
-        std::size_t next = 0;
-        std::vector<ComponentEntry*> traces;
-        for (std::size_t j = i + 1; j < entries->size() && (*entries)[j].owner == static_cast<int>(i); ++j) {
-            traces.push_back(&(*entries)[j]);
-        }
-        if (traces.size() != traceIds.size()) continue;
-        for (ComponentEntry* trace : traces) {
-            trace->id = traceIds[next++];
-            trace->idKnown = true;
+        if (SelectByNames(probe, entry.name, numbers, &selected)) AssignFromComponent(entries, i, selected);
+    }
+    // Trace components whose ids their component could not tell: naming one
+    // selects exactly one id, possibly under a number no selectable component
+    // has, so every number is probed.
+    for (ComponentEntry& entry : *entries) {
+        if (entry.owner < 0 || entry.idKnown || !entry.selectable) continue;
+        std::set<unsigned int> selected;
+        if (SelectByNames(probe, entry.name, {}, &selected) && selected.size() == 1) {
+            entry.id = *selected.begin();
+            entry.idKnown = true;
         }
     }
-    return numbers;
+    // The reader selects the first entry of a trace component id.
+    for (std::size_t i = 0; i < entries->size(); ++i) {
+        ComponentEntry& entry = (*entries)[i];
+        if (entry.owner < 0 || !entry.idKnown || !entry.remark.empty()) continue;
+        for (std::size_t j = 0; j < i; ++j) {
+            if ((*entries)[j].idKnown && (*entries)[j].id == entry.id) {
+                entry.remark = "it has the id of " + (*entries)[j].name + ": naming it selects that one";
+                break;
+            }
+        }
+    }
 }
 
 }  // namespace tool

@@ -2,7 +2,6 @@
 // the component list text carries names only.
 #pragma once
 
-#include <set>
 #include <vector>
 
 #include "component_list.h"
@@ -12,10 +11,9 @@ namespace tool {
 
 class ProbeLogger;
 
-// Sets id and idKnown of the entries the probe can tell apart, and
-// unreachable for those no configuration can select. Returns the component
-// numbers in use (empty when the probe could not switch tracing on).
-std::set<unsigned int> AssignComponentIds(std::vector<ComponentEntry>* entries, ProbeLogger* probe);
+// Sets id, idKnown, selectable and remark of every entry the probe can tell
+// apart; ids stay unknown when the probe cannot switch tracing on.
+void AssignComponentIds(std::vector<ComponentEntry>* entries, ProbeLogger* probe);
 
 }  // namespace tool
 }  // namespace qm

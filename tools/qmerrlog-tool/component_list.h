@@ -14,11 +14,13 @@ struct ComponentEntry {
     std::string description;
     // Index of the component entry a trace component belongs to; -1 for a component.
     int owner = -1;
-    // The id the library's reader selects for this name, once it is known.
+    // The id the library's reader gives this name, once it is known.
     unsigned int id = 0;
     bool idKnown = false;
-    // Why a configuration can never select this entry; empty when it can.
-    std::string unreachable;
+    // False when no configuration line can name this entry.
+    bool selectable = true;
+    // What an operator should know about the entry; empty when all is well.
+    std::string remark;
 };
 
 // Splits a logger's component list text, "Display ; description : Trace ;

@@ -20,6 +20,8 @@ constexpr int kReadLinesMode = 3;
 
 enum class Section { kComponents, kData, kFilters };
 
+constexpr unsigned int kComponentNumberBits = 0xFF000000u;
+
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -53,6 +55,7 @@ private:
     // False when the file is refused at this line.
     bool Line(char* line, int length);
     bool ComponentsLine(const char* first, LineTokenizer& tokens);
+    void Select(std::size_t index);
     bool DataLine(const char* first, LineTokenizer& tokens);
     void FilterLine(const char* first, LineTokenizer& tokens);
     void EndOfFile();
@@ -128,14 +131,35 @@ bool Reader::ComponentsLine(const char* first, LineTokenizer& tokens) {
                                            Hint(name, true));
             continue;
         }
-        // Naming a component selects its trace components too.
-        m_out.selected[static_cast<std::size_t>(index)] = true;
-        for (std::size_t i = static_cast<std::size_t>(index) + 1;
-             i < m_components.size() && m_components[i].owner == index; ++i) {
-            m_out.selected[i] = true;
-        }
+        Select(static_cast<std::size_t>(index));
     }
     return true;
+}
+
+// The reader selects by id: a trace component name selects the first entry
+// of its id, a component name every entry of its component number. Entries
+// whose ids are unknown go by the list's own structure.
+void Reader::Select(std::size_t index) {
+    const ComponentEntry& named = m_components[index];
+    if (named.owner >= 0) {
+        std::size_t chosen = index;
+        for (std::size_t i = 0; named.idKnown && i < m_components.size(); ++i) {
+            if (m_components[i].idKnown && m_components[i].id == named.id) {
+                chosen = i;
+                break;
+            }
+        }
+        m_out.selected[chosen] = true;
+        return;
+    }
+    m_out.selected[index] = true;
+    for (std::size_t i = index + 1; i < m_components.size() && m_components[i].owner == static_cast<int>(index); ++i) {
+        m_out.selected[i] = true;
+    }
+    for (std::size_t i = 0; named.idKnown && i < m_components.size(); ++i) {
+        const ComponentEntry& entry = m_components[i];
+        if (entry.idKnown && (entry.id & kComponentNumberBits) == named.id) m_out.selected[i] = true;
+    }
 }
 
 bool Reader::DataLine(const char* first, LineTokenizer& tokens) {

@@ -53,7 +53,7 @@ std::unique_ptr<CQmTraceData> CopyThroughOtherSelection(const std::string& path,
                                                         const std::vector<ComponentEntry>& components,
                                                         ProbeLogger* probe) {
     for (const ComponentEntry& entry : components) {
-        if (entry.owner >= 0 || !entry.idKnown || !entry.unreachable.empty()) continue;
+        if (entry.owner >= 0 || !entry.idKnown || !entry.selectable || !entry.remark.empty()) continue;
         const TempConfig derived(WithLineReplaced(path, reading.componentsLine, "components " + entry.name + "\n"));
         if (derived.Path().empty() || !probe->Enable(derived.Path())) return nullptr;
         return probe->WorkingCopy(entry.id);

@@ -24,9 +24,7 @@ int ListComponents(std::FILE* out) {
         if (entry.idKnown) std::snprintf(id, sizeof id, "0x%08X", entry.id);
         std::fprintf(out, "%-10s  %-*s  %s\n", id, static_cast<int>(width), entry.name.c_str(),
                      entry.description.c_str());
-        if (!entry.unreachable.empty()) {
-            std::fprintf(out, "%-10s  (no configuration can select it: %s)\n", "", entry.unreachable.c_str());
-        }
+        if (!entry.remark.empty()) std::fprintf(out, "%-10s  (%s)\n", "", entry.remark.c_str());
     }
     return kExitAccepted;
 }
