@@ -8,6 +8,7 @@
 #include "qm_file.h"
 #include "qmerrlog/datafields.h"
 #include "qmerrlog/tracedata.h"
+#include "trace/filter_operator.h"
 #include "trace/line_tokenizer.h"
 
 namespace qm {
@@ -207,31 +208,26 @@ void Reader::FilterLine(const char* first, LineTokenizer& tokens) {
                                        Hint(name, false));
         return;
     }
-    // The operator must follow the delimiter that ended the name, after
-    // blanks and tabs only.
+    // The operator must follow the delimiter that ended the name.
     char* rest = tokens.Rest();
     if (rest == nullptr) {
         Add(FindingKind::kIgnored, "filter line ignored: nothing follows the field name " + Quote(name));
         return;
     }
-    while (*rest == ' ' || *rest == '\t') ++rest;
-    int filterOperator = QM_FILTER_NONE;
-    if (rest[0] == '=' && rest[1] == '=') {
-        filterOperator = QM_FILTER_EQUAL;
-    } else if (rest[0] == '!' && rest[1] == '=') {
-        filterOperator = QM_FILTER_NOT_EQUAL;
-    } else {
-        std::string found(rest, std::strcspn(rest, "\n"));
+    char* text = nullptr;
+    const int filterOperator = ParseFilterOperator(rest, &text);
+    if (filterOperator == QM_FILTER_NONE) {
+        // text points where the operator was looked for.
+        std::string found(text, std::strcspn(text, "\n"));
         if (found.size() > 12) found = found.substr(0, 12) + "...";
-        std::string text = "filter line ignored: no \"==\" or \"!=\" after the field name " + Quote(name);
-        text += found.empty() ? " (the line ends there)" : " (found " + Quote(found) + ")";
-        if (rest[0] == ':' || rest[0] == ',') {
-            text += "; only blanks and tabs may stand between the name's delimiter and the operator";
+        std::string why = "filter line ignored: no \"==\" or \"!=\" after the field name " + Quote(name);
+        why += found.empty() ? " (the line ends there)" : " (found " + Quote(found) + ")";
+        if (text[0] == ':' || text[0] == ',') {
+            why += "; only blanks and tabs may stand between the name's delimiter and the operator";
         }
-        Add(FindingKind::kIgnored, text);
+        Add(FindingKind::kIgnored, why);
         return;
     }
-    char* text = rest + 2;
     text[std::strcspn(text, "\n")] = '\0';
     const FilterSetting setting{static_cast<unsigned int>(id), filterOperator, text, m_line};
 
