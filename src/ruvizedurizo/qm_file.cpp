@@ -4,6 +4,14 @@ bool CQmFile::OpenFile(const char* path, int mode) {
     if (path == nullptr || mode != 3 || m_pStream != nullptr) return false;
     m_pStream = std::fopen(path, "rb");
     if (m_pStream == nullptr) return false;
+    // A directory opens but cannot be read: refuse it here rather than let
+    // it pass as an empty file.
+    const int first = std::getc(m_pStream);
+    if (first == EOF && std::ferror(m_pStream)) {
+        CloseFile();
+        return false;
+    }
+    if (first != EOF) std::ungetc(first, m_pStream);
     m_iHandle = 0;
     return true;
 }

@@ -38,6 +38,7 @@ TEST(QmFileTest, RefusalsAndRepeatedClosesAreHarmless) {
     EXPECT_LE(file.ReadLine(line, sizeof line), 0);
     EXPECT_FALSE(file.OpenFile(nullptr, 3));
     EXPECT_FALSE(file.OpenFile(dir.Path("missing").c_str(), 3));
+    EXPECT_FALSE(file.OpenFile(dir.Path().c_str(), 3));  // a directory is no file of lines
     file.CloseFile();
 
     const std::string path = dir.Write("x.txt", "x\n");
