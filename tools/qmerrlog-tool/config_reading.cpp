@@ -258,7 +258,7 @@ void Reader::FilterLine(const char* first, LineTokenizer& tokens) {
 
 void Reader::EndOfFile() {
     if (m_line == 0) {
-        // The reader accepts what yields no line at all, a directory included.
+        // The reader accepts an empty file: it yields no line at all.
         Add(FindingKind::kNote, "no line could be read from the file: nothing is traced", 0);
         return;
     }
