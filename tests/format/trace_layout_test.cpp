@@ -1,70 +1,42 @@
+// The four trace layouts, field by field.
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "qmerrlog/message.h"
 
-TEST(TraceLayout, BracketedWrapsEveryField) {
-    CQmErrLogMessage m(false);
-    m.BeginTraceFormat(QM_TRACE_BRACKETED, true, nullptr);
-    EXPECT_TRUE(m.UsesLocalTime());
-    m.FormatTraceField("01/05/2009", "Date");
-    m.FormatTraceField("", "Empty");
-    m.FormatTraceField("a]\t[b\n", "Raw");
-    m.EndTraceFormat();
-    EXPECT_EQ(std::string(m.GetBuffer()), "[01/05/2009][][a]\t[b\n]\n");
+namespace {
+
+const char* const kByWidth = "";  // marks a field given by width, not by name
+struct Field { const char* value; const char* name; int width = 0; };
+
+TEST(TraceLayout, EachLayoutWritesItsFieldsByteForByte) {
+    const std::string v64(64, 'v'), v70(70, 'v');
+    const struct { int layout; const char* argument; std::vector<Field> fields; std::string text; } cases[] = {
+        {QM_TRACE_BRACKETED, nullptr, {{"01/05/2009", "Date"}, {"", "Empty"}, {"a]\t[b\n", "Raw"}},
+         "[01/05/2009][][a]\t[b\n]\n"},
+        // Widths only: padded or cut, two blanks between, nothing for a width of 0 or less.
+        {QM_TRACE_COLUMN, nullptr, {{"ab", kByWidth, 4}, {"named", "Ignored"}, {"abcdef", kByWidth, 3},
+          {"gone", kByWidth, 0}, {"", kByWidth, 2}, {"neg", kByWidth, -4}, {v70.c_str(), kByWidth, 64}},
+         "ab    abc    " "  " "    " + v64 + "\n"},
+        {QM_TRACE_DELIMITED, ", ", {{"one", "A"}, {"two", "B"}, {"", "C"}}, "one, two, \n"},
+        {QM_TRACE_DELIMITED, nullptr, {{"p", "A"}, {"q", "B"}}, "pq\n"},
+        {QM_TRACE_TAGGED, "TraceMessage", {{"01/05/2009", "Date"}, {"", "Message"}, {"<b>", nullptr}},
+         "<TraceMessage>\n\t<Date>01/05/2009</Date>\n\t<Message></Message>\n\t<><b></>\n</TraceMessage>\n"},
+        // A width still gives a column, even in the tagged layout.
+        {QM_TRACE_TAGGED, "T", {{"a", kByWidth, 2}, {"b", kByWidth, 1}}, "<T>\na   b</T>\n"}};
+    CQmErrLogMessage message(false);
+    std::string all;  // records follow one another until the message is cleaned up
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        message.BeginTraceFormat(c.layout, false, c.argument);
+        for (const Field& f : c.fields) {
+            f.name == kByWidth ? message.FormatTraceField(f.value, f.width) : message.FormatTraceField(f.value, f.name);
+        }
+        message.EndTraceFormat();
+        EXPECT_EQ(std::string(message.GetBuffer()), all += c.text);
+    }
 }
 
-TEST(TraceLayout, ColumnsPadCutAndSeparateByTwoBlanks) {
-    CQmErrLogMessage m(false);
-    m.BeginTraceFormat(QM_TRACE_COLUMN, false, nullptr);
-    m.FormatTraceField("ab", 4);
-    m.FormatTraceField("named", "Ignored");  // the column layout takes widths only
-    m.FormatTraceField("abcdef", 3);
-    m.FormatTraceField("gone", 0);
-    m.FormatTraceField("", 2);
-    m.FormatTraceField("neg", -4);
-    m.FormatTraceField(std::string(70, 'v').c_str(), 64);
-    m.EndTraceFormat();
-    EXPECT_EQ(std::string(m.GetBuffer()),
-              "ab    abc    " "  " "    " + std::string(64, 'v') + "\n");
-}
-
-TEST(TraceLayout, DelimitedPutsSeparatorBetweenFieldsOnly) {
-    CQmErrLogMessage m(false);
-    m.BeginTraceFormat(QM_TRACE_DELIMITED, false, "|");
-    m.FormatTraceField("one", "A");
-    m.FormatTraceField("two", "B");
-    m.FormatTraceField("three", "C");
-    m.EndTraceFormat();
-    const std::string separator = ", ";
-    m.BeginTraceFormat(QM_TRACE_DELIMITED, false, separator.c_str());
-    m.FormatTraceField("x", "A");
-    m.FormatTraceField("y", "B");
-    m.EndTraceFormat();
-    m.BeginTraceFormat(QM_TRACE_DELIMITED, false, nullptr);
-    m.FormatTraceField("p", "A");
-    m.FormatTraceField("q", "B");
-    m.EndTraceFormat();
-    // Records follow one another when the message is not cleaned up.
-    EXPECT_STREQ(m.GetBuffer(), "one|two|three\nx, y\npq\n");
-}
-
-TEST(TraceLayout, TaggedWritesOneElementPerLine) {
-    CQmErrLogMessage m(false);
-    m.BeginTraceFormat(QM_TRACE_TAGGED, false, "TraceMessage");
-    m.FormatTraceField("01/05/2009", "Date");
-    m.FormatTraceField("", "Message");
-    m.FormatTraceField("<b>", nullptr);
-    m.EndTraceFormat();
-    EXPECT_STREQ(m.GetBuffer(),
-                 "<TraceMessage>\n\t<Date>01/05/2009</Date>\n\t<Message></Message>\n"
-                 "\t<><b></>\n</TraceMessage>\n");
-    // A width still gives a column, even in the tagged layout.
-    m.CleanUpMessage();
-    m.BeginTraceFormat(QM_TRACE_TAGGED, false, "T");
-    m.FormatTraceField("a", 2);
-    m.FormatTraceField("b", 1);
-    m.EndTraceFormat();
-    EXPECT_STREQ(m.GetBuffer(), "<T>\na   b</T>\n");
-}
+}  // namespace
