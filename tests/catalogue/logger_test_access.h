@@ -1,24 +1,34 @@
-// Reaches the catalogue fields of a logger and makes loggers outside the
-// default logger and the named list.
+// Reaches the catalogue fields of a logger, makes loggers outside the default
+// logger and the named list, and shows info tables as comparable rows.
 #pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "qmerrlog/component.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/tracedata.h"
 
+using Rows = std::vector<std::string>;
+
+// An info table as "id name" rows, with " *" after selected entries.
+inline Rows InfoRows(const QmTraceComponentInfo* info, int count) {
+    Rows rows;
+    for (int i = 0; i < count; ++i) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%08x ", info[i].id);
+        rows.push_back(id + std::string(info[i].name) + (info[i].selected ? " *" : ""));
+    }
+    return rows;
+}
+
 struct CQmLoggerTestAccess {
     static CQmLogger* Make() { return new CQmLogger(); }
-    static CQmErrLogComponent* Slot(const CQmLogger& logger, int slot) { return logger.m_ppComponents[slot]; }
-    static void SetSlot(CQmLogger& logger, int slot, CQmErrLogComponent* component) {
-        logger.m_ppComponents[slot] = component;
+    static void SetSlot(CQmLogger& l, int slot, CQmErrLogComponent* c) { l.m_ppComponents[slot] = c; }
+    static Rows InfoRows(const CQmLogger& l) {
+        return ::InfoRows(l.m_pComponentInfo, l.m_iComponentInfoCount);
     }
-    static int ComponentCount(const CQmLogger& logger) { return logger.m_iComponentCount; }
-    static const QmTraceComponentInfo* Info(const CQmLogger& logger) { return logger.m_pComponentInfo; }
-    static int InfoCount(const CQmLogger& logger) { return logger.m_iComponentInfoCount; }
-    static CQmErrLogComponent* LoadComponent(CQmLogger& logger, const char* name) {
-        return logger.LoadComponent(0, name);
-    }
-    static void UnloadComponent(CQmLogger& logger, CQmErrLogComponent* component) {
-        logger.UnloadComponent(component);
-    }
+    static CQmErrLogComponent* LoadComponent(CQmLogger& l, const char* n) { return l.LoadComponent(0, n); }
+    static void UnloadComponent(CQmLogger& l, CQmErrLogComponent* c) { l.UnloadComponent(c); }
 };

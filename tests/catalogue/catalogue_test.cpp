@@ -1,0 +1,120 @@
+// The catalogue of a program that finds no component library: the library's
+// own component, the list text and info table built from component slots,
+// FetchMsg, and the body FormatLogMessage makes of a catalogue text.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/catalogue.h"
+#include "logger_test_access.h"
+#include "qmerrlog/component.h"
+#include "qmerrlog/logger.h"
+#include "qmerrlog/message.h"
+
+namespace {
+
+// A component with one text for every message and trace components named T.
+class FakeComponent : public CQmErrLogComponent {
+public:
+    FakeComponent(unsigned int id, const char* text, std::size_t traceCount = 0)
+        : m_text(text), m_traces(traceCount, QmTraceComponentDesc{"", "T", "d"}) {
+        m_uComponentId = id;
+        m_pszDisplayName = "Fake";
+        m_pszDescription = "fake";
+    }
+    void GetTraceComponents(int* count, QmTraceComponentDesc** list) override {
+        *count = static_cast<int>(m_traces.size());
+        *list = m_traces.data();
+    }
+    const char* GetMessage(unsigned int) override { return m_text; }
+
+    const char* m_text;
+    std::vector<QmTraceComponentDesc> m_traces;
+};
+
+TEST(Catalogue, DefaultLoggerKnowsTheOwnComponentAlone) {
+    const CQmLogger& logger = *theLogger();
+    EXPECT_STREQ(GetComponentPtr()->GetShortName(), "Log");
+    int count = 0;
+    QmTraceComponentDesc* list = nullptr;
+    GetComponentPtr()->GetTraceComponents(&count, &list);
+    ASSERT_EQ(count, 1);
+    EXPECT_STREQ(list[0].key, "Legacy");
+    EXPECT_STREQ(theLogger()->GetAvailableComponents(), "Log ; Log description : Legacy ; Legacy Description.");
+    EXPECT_EQ(CQmLoggerTestAccess::InfoRows(logger), (Rows{"01000000 Log", "01010000 Log/Legacy"}));
+
+    const char* const* names = nullptr;
+    ASSERT_TRUE(GetKnownComponentLibs(&count, &names) && count == 25);
+    EXPECT_STREQ(names[0], "qmlogcomponent");
+    EXPECT_STREQ(names[24], "qmcomponent24");
+}
+
+// The own texts are messages 1 to 3 of component 1, whatever the type; the
+// body is the type word, the formatted text and a line feed, appended to what
+// the message holds, which no text leaves alone. Component number 255 sets
+// the sign bit of the int id and must not be taken for an index below zero.
+TEST(Catalogue, OwnTextsAndTheBodiesMadeOfThem) {
+    // Component, type, number, and the body, null when there is no text.
+    const struct { unsigned int component, type, number; const char* body; } cases[] = {
+        {1, QM_MSG_INFO, 1, "[INFO] a\n"},   {1, QM_MSG_WARNING, 2, "[WARNING] a\n"},
+        {1, QM_MSG_ERROR, 3, "[ERROR] a\n"}, {1, QM_MSG_INVALID, 1, "[INVALID MESSAGE TYPE] a\n"},
+        {1, QM_MSG_INFO, 0, nullptr},        {1, QM_MSG_ERROR, 4, nullptr},
+        {0, QM_MSG_ERROR, 1, nullptr},       {2, QM_MSG_INFO, 1, nullptr},
+        {26, QM_MSG_INFO, 1, nullptr},       {255, QM_MSG_INFO, 1, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.component << "/" << c.type << "/" << c.number);
+        const unsigned int id = QmMessageId(c.component, c.type, c.number);
+        EXPECT_STREQ(theLogger()->FetchMsg(id), c.body != nullptr ? "%1s" : nullptr);
+        CQmErrLogMessage message(false);
+        message.AppendText("kept");
+        EXPECT_EQ(message.FormatLogMessage(static_cast<int>(id), "a"), c.body != nullptr);
+        EXPECT_EQ(message.GetBuffer(), "kept" + std::string(c.body != nullptr ? c.body : ""));
+    }
+    CQmErrLogMessage message(false);
+    const std::string longText(5000, 'z');
+    ASSERT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), longText.c_str()));
+    EXPECT_EQ(message.GetBuffer(), "[INFO] " + std::string(4095, 'z') + "\n");
+}
+
+// Texts other than the library's own, lent to the default logger's empty
+// slot of component 2.
+TEST(Catalogue, BorrowedTextsGetEveryArgumentAndMayBeEmpty) {
+    FakeComponent mixed(0x2000000u, "%s=%d (%lu, %.1f) %c");
+    FakeComponent empty(0x2000000u, "");
+    CQmErrLogMessage message(false);
+    CQmLoggerTestAccess::SetSlot(*theLogger(), 1, &mixed);
+    EXPECT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_ERROR, 1)), "port", 8080,
+                                         4000000000ul, 2.5, 'k'));
+    CQmLoggerTestAccess::SetSlot(*theLogger(), 1, &empty);
+    EXPECT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_WARNING, 9)), "unused"));
+    CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
+    EXPECT_STREQ(message.GetBuffer(), "[ERROR] port=8080 (4000000000, 2.5) k\n[WARNING] \n");
+}
+
+// Stray low bits in a component id, more trace components than the id layout
+// can number (255) and than a first estimate holds, and a full 32-byte trace
+// component name without its NUL.
+TEST(Catalogue, InfoTableCopesWithOddComponents) {
+    FakeComponent many(0x2012345u, "x", 300);
+    std::memset(many.m_traces[254].name, 'n', sizeof many.m_traces[254].name);
+    CQmErrLogComponent* table[] = {nullptr, &many, nullptr};
+    std::string text = "stale";
+    QmTraceComponentInfo* info = nullptr;
+    int count = -1;
+    qm::BuildComponentInfo(table, 3, &text, &info, &count);
+    const Rows rows = InfoRows(info, count);
+    qm::FreeComponentInfo(&info, &count);
+    ASSERT_EQ(rows.size(), 256u);
+    EXPECT_EQ(rows[0], "02000000 Fake");
+    EXPECT_EQ(rows[1], "02010000 Fake/T");
+    EXPECT_EQ(rows[255], "02ff0000 Fake/" + std::string(32, 'n'));
+    EXPECT_EQ(text.substr(text.size() - 36), std::string(32, 'n') + " ; d");
+
+    qm::BuildComponentInfo(table, 1, &text, &info, &count);  // no component at all
+    EXPECT_TRUE(text.empty() && count == 0);
+    qm::FreeComponentInfo(&info, &count);
+}
+
+}  // namespace
