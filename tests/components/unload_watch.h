@@ -3,7 +3,10 @@
 // happens only when its last reference is freed.
 #pragma once
 
-#define QM_TEST_EXPORT __attribute__((visibility("default")))
+#include "qmerrlog/export.h"
+
+// Exported the way the library exports its API (dllexport in the components).
+#define QM_TEST_EXPORT QMERRLOG_API
 
 extern "C" QM_TEST_EXPORT void QmTestWatchUnload(int* flag);
 
