@@ -85,7 +85,9 @@ protected:
     }
     Names Entries() const {
         Names names;
-        for (const auto& entry : fs::directory_iterator(m_dir.Path())) names.insert(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
+            names.insert(entry.path().filename().string());
+        }
         return names;
     }
 
