@@ -1,8 +1,9 @@
 # cmake -DJAVA=... -DJAVA_VERSION=... -DLIBRARY=... -DAPI_JAR=... -DTEST_JAR=...
-#       -DMAIN_CLASS=... [-DEXPECT_OUTPUT=text] -P run_java_test.cmake
-# Runs the Java test program with the virtual machine's JNI checks on. Any
-# warning or fatal error the machine prints fails the test, as does a
-# non-zero exit or missing expected output.
+#       -DMAIN_CLASS=... -DWORK_DIR=... [-DEXPECT_OUTPUT=text] -P run_java_test.cmake
+# Runs the Java test program with the virtual machine's JNI checks on, in an
+# empty WORK_DIR that is removed again when the test passes. Any warning or
+# fatal error the machine prints fails the test, as does a non-zero exit or
+# missing expected output.
 if(CMAKE_HOST_WIN32)
   set(classpath "${API_JAR};${TEST_JAR}")
 else()
@@ -14,8 +15,10 @@ if(JAVA_VERSION GREATER_EQUAL 22)
   list(APPEND options --enable-native-access=ALL-UNNAMED)
 endif()
 
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}")
 execute_process(
-  COMMAND ${JAVA} ${options} -Dqmerrlog.library.path=${LIBRARY} -cp ${classpath} ${MAIN_CLASS}
+  COMMAND ${JAVA} ${options} -Dqmerrlog.library.path=${LIBRARY} -cp ${classpath} ${MAIN_CLASS} ${WORK_DIR}
   RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message("${out}")
 if(err)
@@ -38,3 +41,4 @@ if(DEFINED EXPECT_OUTPUT AND NOT EXPECT_OUTPUT STREQUAL "")
     message(FATAL_ERROR "standard output lacks: ${EXPECT_OUTPUT}")
   endif()
 endif()
+file(REMOVE_RECURSE "${WORK_DIR}")
