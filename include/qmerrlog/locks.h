@@ -16,6 +16,10 @@ struct QmCriticalSectionStorage {
     alignas(16) unsigned char bytes[64];
 };
 
+// Test seam: lets the library's tests look at a guard's counters and run a
+// lock without its heap block or semaphores. Defined only by tests.
+struct QmLockTestAccess;
+
 // A critical section embedded in the object; recursive for the owning thread.
 class QMERRLOG_API CQmErrLogCriticalSection {
 public:
@@ -56,6 +60,7 @@ public:
     bool Exists() const { return m_pCS != nullptr; }
 
 private:
+    friend struct QmLockTestAccess;
     QmCriticalSectionStorage* m_pCS;
 };
 
@@ -106,6 +111,10 @@ struct QmGuardState {
     std::int32_t waitingWriters;
     void* readersSemaphore;
     void* writersSemaphore;
+    // Admissions handed to waiters of a side whose semaphore could not be
+    // created; such waiters poll these instead of blocking.
+    std::atomic<std::int32_t> readerGrants;
+    std::atomic<std::int32_t> writerGrants;
     QmCriticalSectionStorage cs;
 };
 
@@ -122,6 +131,7 @@ public:
     void Unlock();
 
 private:
+    friend struct QmLockTestAccess;
     QmGuardState* m_pState;
 };
 
@@ -137,6 +147,7 @@ public:
     void Unlock();
 
 private:
+    friend struct QmLockTestAccess;
     QmGuardState m_state;
 };
 
