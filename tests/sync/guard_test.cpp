@@ -190,18 +190,6 @@ TEST_P(GuardTest, QueuedWritersGoFirstThenAllQueuedReadersTogether) {
     EXPECT_TRUE(Holds(guard.Read(), Counts{0, 0, 0, false}));
 }
 
-TEST_P(GuardTest, ReaderWaitsWhileAWriterHoldsAndGetsInAfterIt) {
-    AnyGuard guard(GetParam());
-    Participants reader;
-    MainHold writerHold(guard, Participant::kWriter);
-    Start(reader, guard, Participant::kReader, 1);
-    ASSERT_TRUE(Eventually([&] { return guard.Read().waitingReaders == 1; }));
-    EXPECT_TRUE(Holds(guard.Read(), Counts{-1, 1, 0, true}));
-    writerHold.Unlock();
-    EXPECT_TRUE(Holds(guard.Read(), Counts{1, 0, 0, false}));
-    ASSERT_TRUE(Eventually([&] { return reader[0]->Inside(); }));
-}
-
 TEST_P(GuardTest, NoReaderEverOverlapsAWriter) {
     AnyGuard guard(GetParam());
     constexpr int kReaders = 4;

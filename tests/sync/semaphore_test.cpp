@@ -24,24 +24,19 @@ TEST(Semaphore, InitRefusesWhenAHandleIsHeldAndKeepsIt) {
     EXPECT_FALSE(semaphore.Test());
 }
 
-TEST(Semaphore, WithoutTheCreationFlagThereIsNoHandleUntilInit) {
+TEST(Semaphore, WithoutTheCreationFlagOrWithBadCountsThereIsNoHandle) {
     CQmErrLogSemaphore semaphore;
     EXPECT_EQ(semaphore.Wait(0), -1);
     EXPECT_FALSE(semaphore.Test());
     semaphore.Release(1);
+    EXPECT_FALSE(semaphore.Init(-1, 2));
     EXPECT_TRUE(semaphore.Init(2, 5));
-    EXPECT_FALSE(semaphore.Init(0, 5));
     EXPECT_TRUE(semaphore.Test());
     EXPECT_TRUE(semaphore.Test());
     EXPECT_FALSE(semaphore.Test());
-}
 
-TEST(Semaphore, BadCountsLeaveNoHandle) {
-    CQmErrLogSemaphore created(3, 2, true);
-    EXPECT_EQ(created.Wait(0), -1);
-    CQmErrLogSemaphore initialised;
-    EXPECT_FALSE(initialised.Init(-1, 2));
-    EXPECT_TRUE(initialised.Init(0, 2));
+    CQmErrLogSemaphore overfull(3, 2, true);
+    EXPECT_EQ(overfull.Wait(0), -1);
 }
 
 TEST(Semaphore, InfiniteWaitReturnsWhenAnotherThreadReleases) {
