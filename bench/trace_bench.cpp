@@ -19,13 +19,15 @@ namespace {
 std::atomic<long long> g_allocations{0};
 }  // namespace
 
-void* operator new(std::size_t size) {
+// Kept out of line: inlined into their callers, gcc pairs the malloc and free
+// inside them with the operators themselves and warns of a mismatch.
+[[gnu::noinline]] void* operator new(std::size_t size) {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* block = std::malloc(size != 0 ? size : 1)) return block;
     throw std::bad_alloc();
 }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+[[gnu::noinline]] void operator delete(void* block) noexcept { std::free(block); }
+[[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 struct CQmTraceDataTestAccess {
     static bool Configure(CQmTraceData& record, int format, const char* separator, const char* file,
