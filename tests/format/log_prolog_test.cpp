@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/clock.h"
 #include "platform/process.h"
 #include "qmerrlog/message.h"
 
@@ -28,11 +29,16 @@ std::string CallerIds() {
 }
 
 TEST(LogProlog, CarriesTheCallersIdsTheFilePartAndOnlyPositiveLines) {
+    // Only the platform separator splits: a foreign one stays in the name.
+    const char native = qm::platform::kDirectorySeparator;
+    const char foreign = native == '/' ? '\\' : '/';
+    const std::string nested = std::string("db") + native + "connect.src";
+    const std::string alien = std::string("c:") + foreign + "src" + foreign + "main.src";
+    const std::string alienSource = alien + ":2";
     const struct { const char* file; int line; const char* source; } cases[] = {
-        {"db/connect.src", 42, "connect.src:42"}, {"main.src", 0, "main.src"},
+        {nested.c_str(), 42, "connect.src:42"}, {"main.src", 0, "main.src"},
         {"main.src", -5, "main.src"}, {nullptr, 3, ":3"},
-        // Only the platform separator splits: a foreign one stays in the name.
-        {"c:\\src\\main.src", 2, "c:\\src\\main.src:2"}};
+        {alien.c_str(), 2, alienSource.c_str()}};
     CQmErrLogMessage message(false);  // one message: each prolog replaces the last
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);

@@ -1,6 +1,6 @@
 # Runs qmerrlog-tool once, as an operator would, and compares what it did with
 # what the test expects:
-#   cmake -DTOOL=path -DARGS="a|b" -DEXIT=n [-DWORKDIR=dir] [-DOUT=file]
+#   cmake -DTOOL=path -DARGS="a|b" -DEXIT=n [-DWORKDIR=dir] [-DOUT=file] [-DEMULATOR=program]
 #         [-DMATCH=regex] [-DERROR_MATCH=regex] -P run_tool.cmake
 # OUT is the whole expected standard output; MATCH and ERROR_MATCH are regular
 # expressions that standard output and standard error must match.
@@ -8,9 +8,13 @@ string(REPLACE "|" ";" args "${ARGS}")
 if(NOT DEFINED WORKDIR)
   set(WORKDIR ".")
 endif()
-execute_process(COMMAND ${TOOL} ${args}
+# EMULATOR runs a program built for another system (Wine for Windows).
+execute_process(COMMAND ${EMULATOR} ${TOOL} ${args}
   WORKING_DIRECTORY ${WORKDIR}
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+# Text written to Windows streams ends its lines with CR LF.
+string(REPLACE "\r\n" "\n" out "${out}")
+string(REPLACE "\r\n" "\n" err "${err}")
 
 set(report "qmerrlog-tool ${ARGS}\n--- standard output:\n${out}--- standard error:\n${err}")
 if(NOT "${status}" STREQUAL "${EXIT}")

@@ -16,6 +16,7 @@ void NTAPI OnThreadNotification(PVOID, DWORD reason, PVOID) {
 // .CRT$XLZ markers. The name is C so that the build can keep this object in
 // every link of the archive (nothing else refers to it).
 extern "C" {
+extern const PIMAGE_TLS_CALLBACK qm_thread_end_tls_callback;  // external, though const
 __attribute__((used, section(".CRT$XLB"))) const PIMAGE_TLS_CALLBACK qm_thread_end_tls_callback =
     OnThreadNotification;
 }
