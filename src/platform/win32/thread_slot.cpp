@@ -20,6 +20,7 @@ constexpr int kMaxHookedSlots = 64;
 
 // Hooks run under the shared side, so a slot freed under the exclusive side
 // never sees its hook run afterwards (the hook's data may go with the slot).
+// Hence a hook must not allocate or free slots itself.
 // Statically initialised: usable before and after any constructor runs.
 SRWLOCK g_hooksLock = SRWLOCK_INIT;
 ExitHookEntry g_hooks[kMaxHookedSlots] = {};
