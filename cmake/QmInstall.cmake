@@ -19,5 +19,8 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qmerrlogConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/qmerrlogConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/qmerrlog)
 
+# Relocatable: the prefix is found from where the .pc file lies, so the package
+# works wherever `cmake --install --prefix` put it.
+file(RELATIVE_PATH QM_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/qmerrlog.pc.in ${CMAKE_CURRENT_BINARY_DIR}/qmerrlog.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qmerrlog.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -13,7 +13,9 @@ std::size_t FormatBounded(char* area, const char* format, std::va_list args) {
     }
     errno = 0;
     const int produced = std::vsnprintf(area, kFormatAreaSize, format, args);
-    if (produced >= 0) {
+    // Some C libraries stop at a character they cannot convert and report
+    // what they wrote so far; that is a formatting error all the same.
+    if (produced >= 0 && errno != EILSEQ) {
         return static_cast<std::size_t>(produced) < kFormatAreaSize
                    ? static_cast<std::size_t>(produced)
                    : kFormatAreaSize - 1;
