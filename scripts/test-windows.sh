@@ -6,22 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update
-  # Wine with its recommended packages: the measured, working set.
-  $sudo apt-get install -y "${missing[@]}"
-fi
+# Wine with its recommended packages: the measured, working set.
+scripts/setup.sh --recommends g++-mingw-w64-x86-64-posix wine64
 
 jobs=$(nproc 2>/dev/null || echo 2)
 echo "== mingw: configure and build"
