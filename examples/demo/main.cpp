@@ -6,6 +6,7 @@
 // does) so that its catalogue and trace components are loaded too.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -40,8 +41,9 @@ bool LogLine(CQmLogger* logger, unsigned int messageId, const char* file, int li
     return message.FormatLogMessage(static_cast<int>(messageId), args...) && logger->LogErrMsg(message);
 }
 
+// The platform's own separator: the rollover splits paths at it.
 std::string Join(const std::string& dir, const char* name) {
-    return dir + "/" + name;
+    return (std::filesystem::path(dir) / name).make_preferred().string();
 }
 
 void WriteFile(const std::string& path, const char* text) {
