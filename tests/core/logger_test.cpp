@@ -41,36 +41,53 @@ TEST(Logger, NewLoggerIsInitialisedWithTablesAndNoOutputs) {
     EXPECT_FALSE(logger->LogAuditMsg(message));
 }
 
-TEST(Logger, RefusedOutputStaysWithCallerAndPreviousOneIsGone) {
-    std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-    OutputEvents first, refused;
-    ASSERT_TRUE(logger->SetLogOutput(new RecordingOutput(&first)));
-    EXPECT_FALSE(logger->SetLogOutput(nullptr));
-    CQmErrLogMessage message(false);
-    EXPECT_TRUE(logger->LogErrMsg(Text(message, "kept")));
+namespace {
 
-    RecordingOutput* bad = new RecordingOutput(&refused, /*openResult=*/false);
-    EXPECT_FALSE(logger->SetLogOutput(bad));
-    EXPECT_EQ(1, first.closed);
-    EXPECT_EQ(1, first.destroyed);
-    EXPECT_EQ(0, refused.destroyed);
-    EXPECT_FALSE(logger->LogErrMsg(message));
-    logger->DeleteLogOutput(bad);  // sync callback type code: deleted
-    EXPECT_EQ(1, refused.destroyed);
-}
+// The error-log and audit slots follow the same rules.
+struct Slot {
+    const char* name;
+    bool (CQmLogger::*install)(CQmLogOutput*);
+    bool (CQmLogger::*log)(CQmErrLogMessage&);
+    void (CQmLogger::*disable)();
+};
+const Slot kSlots[] = {
+    {"log", &CQmLogger::SetLogOutput, &CQmLogger::LogErrMsg, &CQmLogger::DisableLog},
+    {"audit", &CQmLogger::EnableAuditLogRollover, &CQmLogger::LogAuditMsg, &CQmLogger::DisableAuditLog},
+};
 
-TEST(Logger, InstalledOutputHandedInAgainStaysOpen) {
-    std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-    OutputEvents events;
-    RecordingOutput* output = new RecordingOutput(&events);
-    ASSERT_TRUE(logger->SetLogOutput(output));
-    EXPECT_TRUE(logger->SetLogOutput(output));
-    ASSERT_TRUE(logger->EnableAuditLogRollover(new RecordingOutput(&events)));
-    EXPECT_EQ(0, events.destroyed);
-    EXPECT_EQ(0, events.closed);
-    CQmErrLogMessage message(false);
-    EXPECT_TRUE(logger->LogErrMsg(Text(message, "still here")));
-    EXPECT_EQ(std::vector<std::string>{"still here"}, output->Lines());
+}  // namespace
+
+TEST(Logger, OutputSlotsInstallRefuseReplaceAndSwitchOff) {
+    for (const Slot& slot : kSlots) {
+        SCOPED_TRACE(slot.name);
+        std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
+        auto install = [&](CQmLogOutput* output) { return (logger.get()->*slot.install)(output); };
+        CQmErrLogMessage message(false);
+        auto log = [&] { return (logger.get()->*slot.log)(Text(message, "x")); };
+        (logger.get()->*slot.disable)();  // nothing installed: nothing happens
+
+        OutputEvents first, refused;
+        RecordingOutput* output = new RecordingOutput(&first);
+        ASSERT_TRUE(install(output));
+        EXPECT_FALSE(install(nullptr));
+        EXPECT_TRUE(install(output));  // handed in again: stays installed and open
+        EXPECT_EQ(0, first.closed);
+        EXPECT_TRUE(log());
+
+        // A refused output stays the caller's; the previous one is gone.
+        RecordingOutput* bad = new RecordingOutput(&refused, /*openResult=*/false);
+        EXPECT_FALSE(install(bad));
+        EXPECT_EQ(1, first.closed);
+        EXPECT_EQ(1, first.destroyed);
+        EXPECT_FALSE(log());
+        logger->DeleteLogOutput(bad);
+        EXPECT_EQ(1, refused.destroyed);
+
+        ASSERT_TRUE(install(new RecordingOutput(&first)));
+        (logger.get()->*slot.disable)();
+        EXPECT_FALSE(log());
+        EXPECT_EQ(2, first.destroyed);
+    }
 }
 
 TEST(Logger, TraceDispatchCombinesBothOutputs) {
@@ -97,31 +114,6 @@ TEST(Logger, LocalTimeFlagReachesNewMessages) {
     theLogger()->UseLocalTime(false);
     EXPECT_FALSE(CQmErrLogMessage().UsesLocalTime());
     theLogger()->UseLocalTime(before);
-}
-
-TEST(LogAuditSwitching, SlotsSwitchIndependently) {
-    std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-    logger->DisableLog();  // nothing installed: nothing happens
-    RecordingOutput* log = new RecordingOutput();
-    RecordingOutput* audit = new RecordingOutput();
-    ASSERT_TRUE(logger->SetLogOutput(log));
-    ASSERT_TRUE(logger->EnableAuditLogRollover(audit));
-    EXPECT_FALSE(logger->EnableAuditLogRollover(nullptr));
-
-    CQmErrLogMessage message(false);
-    logger->DisableLog();
-    EXPECT_FALSE(logger->LogErrMsg(Text(message, "a")));
-    EXPECT_TRUE(logger->LogAuditMsg(Text(message, "audit")));
-    EXPECT_EQ(std::vector<std::string>{"audit"}, audit->Lines());
-
-    ASSERT_TRUE(logger->SetLogOutput(log = new RecordingOutput()));
-    OutputEvents refused;
-    RecordingOutput* bad = new RecordingOutput(&refused, false);
-    EXPECT_FALSE(logger->EnableAuditLogRollover(bad));
-    EXPECT_FALSE(logger->LogAuditMsg(message));
-    EXPECT_TRUE(logger->LogErrMsg(Text(message, "log")));
-    delete bad;
-    logger->DisableAuditLog();
 }
 
 namespace {
