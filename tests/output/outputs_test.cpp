@@ -19,33 +19,29 @@ namespace {
 // Text, length, release function and parameter of every callback call.
 std::vector<std::tuple<const char*, int, QmReleaseFunction, void*>> g_calls;
 
-void Sync(const char* text, int length) { g_calls.emplace_back(text, length, nullptr, nullptr); }
 void SyncUser(const char* text, int length, void* user) { g_calls.emplace_back(text, length, nullptr, user); }
-void Async(const char* text, int length, QmReleaseFunction release) {
-    g_calls.emplace_back(text, length, release, nullptr);
-}
 void AsyncUser(const char* text, int length, QmReleaseFunction release, void* user) {
     g_calls.emplace_back(text, length, release, user);
 }
+void Sync(const char* text, int length) { SyncUser(text, length, nullptr); }
+void Async(const char* text, int length, QmReleaseFunction release) { AsyncUser(text, length, release, nullptr); }
 
 // A program's own output under a code of its own, which the library must never delete.
 struct ProgramOutput : qmtest::RecordingOutput {
     explicit ProgramOutput(int type) { SetType(type); }
 };
 
+// Each step opens (true) or closes an output: its result, and the console's
+// count afterwards.
 TEST(OutputsTest, ConsoleOutputsShareTheConsoleUntilTheLastCloses) {
-    qm::CQmConsoleManager& console = qm::CQmConsoleManager::Instance();
-    CQmConsoleOutput first;
-    CQmConsoleOutput second;
-    EXPECT_FALSE(first.Close());  // never opened: refused, nothing counted
-    ASSERT_TRUE(first.Open() && second.Open());
-    EXPECT_FALSE(first.Open());
-    EXPECT_EQ(console.ReferenceCount(), 2);
-    EXPECT_TRUE(first.Close());
-    EXPECT_EQ(console.ReferenceCount(), 1);
-    EXPECT_TRUE(second.Close());
-    EXPECT_FALSE(second.Close());
-    EXPECT_EQ(console.ReferenceCount(), 0);
+    CQmConsoleOutput first, second;
+    const struct { CQmConsoleOutput* output; bool open, result; int count; } steps[] = {
+        {&first, false, false, 0}, {&first, true, true, 1},   {&second, true, true, 2}, {&first, true, false, 2},
+        {&first, false, true, 1},  {&second, false, true, 0}, {&second, false, false, 0}};
+    for (const auto& s : steps) {
+        EXPECT_EQ(s.open ? s.output->Open() : s.output->Close(), s.result);
+        EXPECT_EQ(qm::CQmConsoleManager::Instance().ReferenceCount(), s.count);
+    }
 }
 
 // The type argument of NewLogOutput is only the caller's note; the overload
@@ -65,8 +61,7 @@ TEST(OutputsTest, NewLogOutputPicksTheClassByOverloadAndCallbacksGetTheBufferIts
     for (int type = QM_OUTPUT_CONSOLE; type <= QM_OUTPUT_ASYNC_PARAM_CALLBACK; ++type) {
         SCOPED_TRACE(type);
         CQmLogOutput* output = outputs[type];
-        ASSERT_NE(output, nullptr);
-        EXPECT_EQ(output->GetType(), type);
+        ASSERT_EQ(output != nullptr ? output->GetType() : -1, type);
         g_calls.clear();
         EXPECT_TRUE(output->Open() && output->Log(message) && output->Close());
         const bool async = type == QM_OUTPUT_ASYNC_CALLBACK || type == QM_OUTPUT_ASYNC_PARAM_CALLBACK;
@@ -84,19 +79,15 @@ TEST(OutputsTest, NewLogOutputPicksTheClassByOverloadAndCallbacksGetTheBufferIts
     }
     EXPECT_STREQ(message.GetBuffer(), "line\n");
 
-    EXPECT_EQ(logger->NewLogOutput(1, nullptr, 1, 0, 0), nullptr);
-    EXPECT_EQ(logger->NewLogOutput(1, path.c_str(), 9, 0, 0), nullptr);
+    EXPECT_FALSE(logger->NewLogOutput(1, nullptr, 1, 0, 0) || logger->NewLogOutput(1, path.c_str(), 9, 0, 0));
     CQmSyncParameterizedCallbackOutput noFunction;  // both function and parameter are needed
     EXPECT_FALSE(noFunction.SetParams(nullptr, &user) && noFunction.Open());
     CQmAsyncParameterizedCallbackOutput noParameter;
     EXPECT_FALSE(noParameter.SetParams(&AsyncUser, nullptr) && noParameter.Open());
-    EXPECT_FALSE(CQmSyncCallbackOutput().Log(message));
 
-    ProgramOutput foreign(6);  // deleting these stack objects would crash
-    ProgramOutput unset(-1);
-    logger->DeleteLogOutput(&foreign);
-    logger->DeleteLogOutput(&unset);
-    logger->DeleteLogOutput(nullptr);
+    ProgramOutput foreign(6), unset(-1);  // deleting these stack objects would crash
+    for (CQmLogOutput* output : {&foreign, &unset, static_cast<ProgramOutput*>(nullptr)})
+        logger->DeleteLogOutput(output);
 }
 
 }  // namespace
