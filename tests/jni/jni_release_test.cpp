@@ -1,7 +1,7 @@
 // Whatever path a native method takes, every string's characters and every
 // array element's local reference go back to the virtual machine. The JVM
-// run (QmLoggerTest.java) checks what the methods write; these tests check
-// the books, and run under the sanitizers. The bridge never looks at the
+// run (QmLoggerTest.java) checks what the methods write; this test checks
+// the books, and runs under the sanitizers. The bridge never looks at the
 // class a static method is called on, so the calls pass none.
 #include <gtest/gtest.h>
 
@@ -30,44 +30,37 @@ constexpr auto TraceMsgArray = &QM_EXPORT(
     TraceMsg__Ljava_lang_String_2Ljava_lang_String_2Ljava_lang_String_2ILjava_lang_String_2Ljava_lang_String_2_3Ljava_lang_String_2);
 
 void Count(const char*, int, void* counter) { ++*static_cast<std::atomic<int>*>(counter); }
+void CountTrace(CQmLogger* logger, std::atomic<int>& counter, const std::string& file) {
+    CQmLogOutput* output = logger->NewLogOutput(QM_OUTPUT_SYNC_PARAM_CALLBACK, &Count, &counter);
+    ASSERT_TRUE(logger->EnableTrace(output, QM_TRACE_BRACKETED, nullptr, file.c_str(), false, false, false));
+}
 
-class JniRelease : public testing::Test {
-protected:
-    void TearDown() override {  // the counters and files die with the test: no logger may keep them
-        for (CQmLogger* logger : {theLogger(), getMyLogger("jni")}) logger->DisableTrace(false);
-        for (CQmLogger* logger : {theLogger(), getMyLogger("jni")}) logger->DisableLog();
-    }
-    void CountTrace(CQmLogger* logger, std::atomic<int>& counter, const std::string& configuration) {
-        CQmLogOutput* output = logger->NewLogOutput(QM_OUTPUT_SYNC_PARAM_CALLBACK, &Count, &counter);
-        const std::string file = m_dir.Write("t.cfg", configuration);
-        ASSERT_TRUE(logger->EnableTrace(output, QM_TRACE_BRACKETED, nullptr, file.c_str(), false, false, false));
-    }
-    // The three ways a string can arrive, and arrays of every length that matters.
-    std::vector<jstring> Strings(const char* text) { return {nullptr, jni.String(text), jni.Unobtainable()}; }
-    std::vector<jobjectArray> Arrays() {
-        const auto s = [this](const char* text) { return jni.String(text); };
-        return {nullptr, jni.Array({}), jni.Array({nullptr}),
-                jni.Array({s("a"), nullptr, jni.Unobtainable(), s("d"), s("e")}),
-                jni.Array({s("1"), s("2"), s("3"), s("4"), s("5"), s("6")})};
-    }
-
+// Every logger that counts into these counters is set up anew from files
+// before the test ends, so none keeps them.
+TEST(JniRelease, EveryNativeMethodGivesEverythingBackOnEveryPath) {
     FakeJni jni;
-    TempDir m_dir;
-};
-
-TEST_F(JniRelease, EveryNativeMethodGivesEverythingBackOnEveryPath) {
+    TempDir dir;
+    // The three ways a string can arrive, and arrays of every length that matters.
+    const auto strings = [&jni](const std::string& text) {
+        return std::vector<jstring>{nullptr, jni.String(text), jni.Unobtainable()};
+    };
+    const auto s = [&jni](const char* text) { return jni.String(text); };
+    const std::vector<jobjectArray> arrays = {nullptr, jni.Array({}), jni.Array({nullptr}),
+                                              jni.Array({s("a"), nullptr, jni.Unobtainable(), s("d"), s("e")}),
+                                              jni.Array({s("1"), s("2"), s("3"), s("4"), s("5"), s("6")})};
     std::atomic<int> traced{0}, warnings{0};
     for (bool on : {false, true}) {
         if (on) {
-            CountTrace(getMyLogger("jni"), traced, "components: Log\ndata: Function, TransactionID, Message, SrcFile\n");
-            CountTrace(theLogger(), warnings, "components: Log\ndata: Message\n");
+            CountTrace(getMyLogger("jni"), traced,
+                       dir.Write("jni.cfg", "components: Log\ndata: Function, TransactionID, Message, SrcFile\n"));
+            CountTrace(theLogger(), warnings, dir.Write("default.cfg", "components: Log\ndata: Message\n"));
         }
         for (jstring logger : {jstring(nullptr), jni.String(""), jni.String("jni"), jni.Unobtainable()}) {
-            for (jstring text : Strings("%s and %s")) {
-                for (jstring other : Strings("dir/File.java")) {
+            for (jstring text : strings("%s and %s")) {
+                for (jstring other : strings("dir/File.java")) {
                     EXPECT_EQ(LogMsgOne(&jni, nullptr, logger, other, kInfoMessage, text), 1);
                     EXPECT_EQ(TraceMsgOne(&jni, nullptr, logger, other, other, kLegacyTrace, other, text), 1);
-                    for (jobjectArray arguments : Arrays()) {
+                    for (jobjectArray arguments : arrays) {
                         EXPECT_EQ(LogMsgArray(&jni, nullptr, logger, other, kInfoMessage, arguments), 1);
                         EXPECT_EQ(TraceMsgArray(&jni, nullptr, logger, other, other, kLegacyTrace, other,
                                                 text, arguments), 1);
@@ -81,11 +74,11 @@ TEST_F(JniRelease, EveryNativeMethodGivesEverythingBackOnEveryPath) {
     EXPECT_GT(traced.load(), 2);
     EXPECT_GT(warnings.load(), 2);
 
-    const std::string config = m_dir.Write("ok.cfg", "components: Log\ndata: Message\n");
-    const std::vector<jstring> configs = {nullptr, jni.String(""), jni.String(m_dir.Path("missing.cfg")),
+    const std::string config = dir.Write("ok.cfg", "components: Log\ndata: Message\n");
+    const std::vector<jstring> configs = {nullptr, jni.String(""), jni.String(dir.Path("missing.cfg")),
                                           jni.String(config), jni.Unobtainable()};
-    for (jstring name : Strings("jni")) {
-        for (jstring file : Strings(m_dir.Path("out.log").c_str())) {
+    for (jstring name : strings("jni")) {
+        for (jstring file : strings(dir.Path("out.log"))) {
             for (jint mode : {1, 9}) {  // accepted and refused
                 QM_EXPORT(InitializeLog)(&jni, nullptr, name, QM_OUTPUT_FILE, file, mode, 0, JNI_FALSE, 0);
                 for (jstring cfg : configs) {
