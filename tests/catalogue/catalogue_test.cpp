@@ -35,7 +35,6 @@ public:
 };
 
 TEST(Catalogue, DefaultLoggerKnowsTheOwnComponentAlone) {
-    const CQmLogger& logger = *theLogger();
     EXPECT_STREQ(GetComponentPtr()->GetShortName(), "Log");
     int count = 0;
     QmTraceComponentDesc* list = nullptr;
@@ -43,7 +42,7 @@ TEST(Catalogue, DefaultLoggerKnowsTheOwnComponentAlone) {
     ASSERT_EQ(count, 1);
     EXPECT_STREQ(list[0].key, "Legacy");
     EXPECT_STREQ(theLogger()->GetAvailableComponents(), "Log ; Log description : Legacy ; Legacy Description.");
-    EXPECT_EQ(CQmLoggerTestAccess::InfoRows(logger), (Rows{"01000000 Log", "01010000 Log/Legacy"}));
+    EXPECT_EQ(CQmLoggerTestAccess::InfoRows(*theLogger()), (Rows{"01000000 Log", "01010000 Log/Legacy"}));
 
     const char* const* names = nullptr;
     ASSERT_TRUE(GetKnownComponentLibs(&count, &names) && count == 25);
@@ -53,29 +52,27 @@ TEST(Catalogue, DefaultLoggerKnowsTheOwnComponentAlone) {
 
 // The own texts are messages 1 to 3 of component 1, whatever the type; the
 // body is the type word, the formatted text and a line feed, appended to what
-// the message holds, which no text leaves alone. Component number 255 sets
-// the sign bit of the int id and must not be taken for an index below zero.
+// the message holds, which no text leaves alone, and keeps at most 4095
+// bytes of the formatted text. Component number 255 sets the sign bit of the
+// int id and must not be taken for an index below zero.
 TEST(Catalogue, OwnTextsAndTheBodiesMadeOfThem) {
-    // Component, type, number, and the body, null when there is no text.
-    const struct { unsigned int component, type, number; const char* body; } cases[] = {
+    // Component, type, number, and the body, empty when there is no text.
+    const std::string z4095(4095, 'z');
+    const struct { unsigned int component, type, number; std::string body, argument = "a"; } cases[] = {
         {1, QM_MSG_INFO, 1, "[INFO] a\n"},   {1, QM_MSG_WARNING, 2, "[WARNING] a\n"},
         {1, QM_MSG_ERROR, 3, "[ERROR] a\n"}, {1, QM_MSG_INVALID, 1, "[INVALID MESSAGE TYPE] a\n"},
-        {1, QM_MSG_INFO, 0, nullptr},        {1, QM_MSG_ERROR, 4, nullptr},
-        {0, QM_MSG_ERROR, 1, nullptr},       {2, QM_MSG_INFO, 1, nullptr},
-        {26, QM_MSG_INFO, 1, nullptr},       {255, QM_MSG_INFO, 1, nullptr}};
+        {1, QM_MSG_INFO, 1, "[INFO] " + z4095 + "\n", z4095 + std::string(905, 'x')},
+        {1, QM_MSG_INFO, 0, ""},  {1, QM_MSG_ERROR, 4, ""}, {0, QM_MSG_ERROR, 1, ""},
+        {2, QM_MSG_INFO, 1, ""},  {26, QM_MSG_INFO, 1, ""}, {255, QM_MSG_INFO, 1, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.component << "/" << c.type << "/" << c.number);
         const unsigned int id = QmMessageId(c.component, c.type, c.number);
-        EXPECT_STREQ(theLogger()->FetchMsg(id), c.body != nullptr ? "%1s" : nullptr);
+        EXPECT_STREQ(theLogger()->FetchMsg(id), c.body.empty() ? nullptr : "%1s");
         CQmErrLogMessage message(false);
         message.AppendText("kept");
-        EXPECT_EQ(message.FormatLogMessage(static_cast<int>(id), "a"), c.body != nullptr);
-        EXPECT_EQ(message.GetBuffer(), "kept" + std::string(c.body != nullptr ? c.body : ""));
+        EXPECT_EQ(message.FormatLogMessage(static_cast<int>(id), c.argument.c_str()), !c.body.empty());
+        EXPECT_EQ(message.GetBuffer(), "kept" + c.body);
     }
-    CQmErrLogMessage message(false);
-    const std::string longText(5000, 'z');
-    ASSERT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), longText.c_str()));
-    EXPECT_EQ(message.GetBuffer(), "[INFO] " + std::string(4095, 'z') + "\n");
 }
 
 // Texts other than the library's own, lent to the default logger's empty

@@ -26,9 +26,5 @@ inline Rows InfoRows(const QmTraceComponentInfo* info, int count) {
 struct CQmLoggerTestAccess {
     static CQmLogger* Make() { return new CQmLogger(); }
     static void SetSlot(CQmLogger& l, int slot, CQmErrLogComponent* c) { l.m_ppComponents[slot] = c; }
-    static Rows InfoRows(const CQmLogger& l) {
-        return ::InfoRows(l.m_pComponentInfo, l.m_iComponentInfoCount);
-    }
-    static CQmErrLogComponent* LoadComponent(CQmLogger& l, const char* n) { return l.LoadComponent(0, n); }
-    static void UnloadComponent(CQmLogger& l, CQmErrLogComponent* c) { l.UnloadComponent(c); }
+    static Rows InfoRows(const CQmLogger& l) { return ::InfoRows(l.m_pComponentInfo, l.m_iComponentInfoCount); }
 };
