@@ -60,7 +60,6 @@ public final class QmLoggerTest {
         QmLogger.LogMsg("orders", null, INFO, new String[] {"a", "b", "c", "d", "e"});
         QmLogger.LogMsg("orders", null, INFO, new String[0]);  // only one to five strings are logged
         QmLogger.LogMsg("orders", null, INFO, (String[]) null);
-        QmLogger.LogMsg("orders", null, INFO, SIX);
         QmLogger.LogMsg("", "Default.java", INFO, "empty name");
         QmLogger.LogMsg(null, "Default.java", INFO, "null name");
         // "%1s" pads an empty argument to one blank; strings go out as their UTF-8 bytes.

@@ -11,7 +11,6 @@
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
-#include "support/recording_output.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -27,7 +26,7 @@ void Sync(const char* text, int length) { SyncUser(text, length, nullptr); }
 void Async(const char* text, int length, QmReleaseFunction release) { AsyncUser(text, length, release, nullptr); }
 
 // A program's own output under a code of its own, which the library must never delete.
-struct ProgramOutput : qmtest::RecordingOutput {
+struct ProgramOutput : CQmConsoleOutput {
     explicit ProgramOutput(int type) { SetType(type); }
 };
 
