@@ -60,7 +60,6 @@ public:
     bool Exists() const { return m_pCS != nullptr; }
 
 private:
-    friend struct QmLockTestAccess;
     QmCriticalSectionStorage* m_pCS;
 };
 
