@@ -20,6 +20,12 @@ public:
     void ReleaseConsole();
     // How many outputs hold the console now.
     int ReferenceCount();
+    // Writes one whole record: records of all threads and all console
+    // outputs go out one after the other, and a write that takes only part
+    // of a record is continued. False when the console refuses the rest (a
+    // closed pipe, a full disk); the next record then starts on a line of
+    // its own.
+    bool WriteRecord(const char* text, unsigned int length);
 
     virtual ~CQmConsoleManager() = default;
 
@@ -32,6 +38,8 @@ private:
     CQmErrLogCS m_consoleLock;
     int m_iConsoleRefCount = 0;
     void* m_hConsole = nullptr;
+    bool m_bReaderCanGo = false;      // standard output is a pipe or a socket
+    bool m_bRecordCutShort = false;  // the last record stopped mid-line
 };
 
 }  // namespace qm

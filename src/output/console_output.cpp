@@ -1,7 +1,7 @@
-// CQmConsoleOutput: each line is one console write; the console itself is
-// shared by all console outputs of the process through CQmConsoleManager.
+// CQmConsoleOutput: each line is one whole record on the console; the console
+// itself is shared by all console outputs of the process through
+// CQmConsoleManager, which also keeps records from interleaving.
 #include "output/console_manager.h"
-#include "platform/console.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
 
@@ -18,11 +18,7 @@ bool CQmConsoleOutput::Open() {
 bool CQmConsoleOutput::Log(CQmErrLogMessage& message) {
     if (m_hConsole == nullptr) return false;
     const unsigned int length = static_cast<unsigned int>(message.GetBufferLen());
-    unsigned int written = 0;
-    if (!qm::platform::WriteConsole(m_hConsole, message.GetBuffer(), length, &written)) {
-        return false;
-    }
-    return written >= length;
+    return qm::CQmConsoleManager::Instance().WriteRecord(message.GetBuffer(), length);
 }
 
 bool CQmConsoleOutput::Close() {

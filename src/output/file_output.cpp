@@ -27,6 +27,10 @@ constexpr std::size_t kMaxRolloverPathBytes = 235;
 // "_YYYYMMDD_HHMMSS"
 constexpr std::size_t kStampLength = 16;
 
+// A counter name taken by something else (a foreign file, a concurrent
+// writer) is stepped past this many times before the rollover gives up.
+constexpr int kCounterAttempts = 16;
+
 bool AllDigits(const char* text, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         if (text[i] < '0' || text[i] > '9') return false;
@@ -44,22 +48,30 @@ long long LeadingNumber(const char* text) {
     return value;
 }
 
-// The name of the next backup within one second, or false when the newest
-// backup is not of this second (the clock went back, or a foreign file).
-// stamped is the backup path of this second without its extension.
-bool NextCounterName(const std::vector<std::string>& candidates, const std::string& stamped,
-                     const std::string& extension, std::string* name) {
-    if (candidates.empty()) return false;
-    const std::string& newest = *std::max_element(candidates.begin(), candidates.end());
-    if (newest.compare(0, stamped.size(), stamped) != 0) return false;
-    long long counter = 1;
-    if (newest.size() > stamped.size() + extension.size()) {
-        counter = LeadingNumber(newest.c_str() + newest.rfind('_') + 1) + 1;
-    }
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, "_%02lld", counter);
-    *name = stamped + suffix + extension;
-    return true;
+// A backup's place in time: its stamp, then its counter as a number (a
+// plain stamp counts 0), so that _100 comes after _99 and not before _11.
+struct Backup {
+    std::string path;
+    std::string stamp;
+    long long counter;
+};
+
+bool Older(const Backup& a, const Backup& b) {
+    if (a.stamp != b.stamp) return a.stamp < b.stamp;
+    if (a.counter != b.counter) return a.counter < b.counter;
+    return a.path < b.path;
+}
+
+// name is an entry that IsBackedUpFile accepted; its stamp starts after the stem.
+Backup DescribeBackup(const std::string& directory, const std::string& name, std::size_t stemLength) {
+    Backup backup{directory + name, name.substr(stemLength, kStampLength), 0};
+    const std::size_t after = stemLength + kStampLength;
+    if (after < name.size() && name[after] == '_') backup.counter = LeadingNumber(name.c_str() + after + 1);
+    return backup;
+}
+
+bool SameFile(const qm::FileIdentity& identity, unsigned long long device, unsigned long long inode) {
+    return identity.device == device && identity.inode == inode;
 }
 
 }  // namespace
@@ -68,11 +80,17 @@ CQmFileOutput::CQmFileOutput()
     : m_pszFilePath(nullptr),
       m_iFileDescriptor(-1),
       m_iMaxBackups(0),
-      m_uMaxFileSize(0),
+      m_llMaxFileSize(0),
       m_iOpenMode(0),
       m_bRolloverRetryPending(false),
       m_llRolloverFailTime(0),
-      m_pFileSystem(qm::RealFileSystem()) {
+      m_pFileSystem(qm::RealFileSystem()),
+      m_bRegularFile(true),
+      m_bReaderCanGo(false),
+      m_bLineCutShort(false),
+      m_llNextPathCheck(0),
+      m_ullFileDevice(0),
+      m_ullFileInode(0) {
     SetType(QM_OUTPUT_FILE);
 }
 
@@ -92,8 +110,7 @@ bool CQmFileOutput::SetParams(const char* path, int mode, int maxSizeMb, int max
     m_pszFilePath = copy;
     m_iOpenMode = mode;
     m_iMaxBackups = maxBackups;
-    // Kept to 32 bits on purpose: 4096 MB and more wrap around.
-    m_uMaxFileSize = static_cast<unsigned int>(maxSizeMb) << 20;
+    m_llMaxFileSize = static_cast<long long>(maxSizeMb) << 20;
     return true;
 }
 
@@ -101,7 +118,18 @@ bool CQmFileOutput::Open() {
     if (m_pszFilePath == nullptr) return false;
     // Opening again must not leak the descriptor of the previous opening.
     CloseFile();
-    if (!FileExists(m_pszFilePath)) return OpenFile(qm::kOpenTruncateAppend);
+    m_bLineCutShort.store(false, std::memory_order_relaxed);
+    qm::FileIdentity atPath;
+    if (!m_pFileSystem->DescribePath(m_pszFilePath, &atPath)) {
+        atPath.kind = FileExists(m_pszFilePath) ? qm::FileKind::kRegular : qm::FileKind::kMissing;
+    }
+    // Only a regular file has a policy; anything else at the path is written
+    // as it is: never emptied, renamed or rolled over.
+    m_bRegularFile = atPath.kind == qm::FileKind::kMissing || atPath.kind == qm::FileKind::kRegular;
+    m_bReaderCanGo = false;
+    if (atPath.kind == qm::FileKind::kMissing) return OpenFile(qm::kOpenTruncateAppend);
+    if (atPath.kind == qm::FileKind::kDirectory) return false;
+    if (!m_bRegularFile) return OpenFile(qm::kOpenAppend);
     switch (m_iOpenMode) {
         case 0:
             return OpenFile(qm::kOpenTruncate);
@@ -130,6 +158,21 @@ bool CQmFileOutput::OpenFile(int kind) {
     }
     int descriptor = m_pFileSystem->Open(m_pszFilePath, kind);
     if (descriptor < 0) descriptor = -1;
+    if (descriptor != -1) {
+        qm::FileIdentity opened;
+        if (!m_pFileSystem->DescribeOpen(descriptor, &opened)) opened = qm::FileIdentity{};
+        // A regular file's output never ends up on a pipe or device that
+        // took the path's place meanwhile.
+        if (m_bRegularFile && opened.kind != qm::FileKind::kRegular) {
+            m_pFileSystem->Close(descriptor);
+            descriptor = -1;
+        } else {
+            if (!m_bRegularFile) m_bReaderCanGo = opened.kind == qm::FileKind::kPipeOrSocket;
+            m_ullFileDevice = opened.device;
+            m_ullFileInode = opened.inode;
+            m_bLineCutShort.store(false, std::memory_order_relaxed);
+        }
+    }
     m_iFileDescriptor.store(descriptor, std::memory_order_release);
     return descriptor != -1;
 }
@@ -149,18 +192,119 @@ bool CQmFileOutput::RetryDue() {
 bool CQmFileOutput::WriteText(const char* text, unsigned int length) {
     const int descriptor = m_iFileDescriptor.load(std::memory_order_acquire);
     if (descriptor < 0) return false;
-    return m_pFileSystem->Write(descriptor, text, length) >= 0;
+    if (m_bLineCutShort.load(std::memory_order_acquire)) {
+        // The previous line stopped part-way (a full disk, a size limit):
+        // end that fragment in the same write as this line, so nothing can
+        // be appended in between. The lock keeps two threads from both
+        // ending it.
+        CQmErrLogAutoCS hold(m_fileLock);
+        if (m_bLineCutShort.load(std::memory_order_relaxed)) {
+            std::string fresh;
+            fresh.reserve(std::size_t{length} + 1);
+            fresh += '\n';
+            fresh.append(text, length);
+            const long long written = m_pFileSystem->Write(descriptor, fresh.data(),
+                                                           static_cast<unsigned int>(fresh.size()));
+            // Only "nothing written" or "a new fragment" leaves a line open.
+            if (written >= 1) {
+                m_bLineCutShort.store(written != 1 && written < static_cast<long long>(fresh.size()),
+                                      std::memory_order_release);
+            }
+            return written == static_cast<long long>(fresh.size());
+        }
+    }
+    const long long written = m_pFileSystem->Write(descriptor, text, length);
+    if (written == static_cast<long long>(length)) return true;
+    // Part of a record counts as a failure, never as a line written.
+    if (written > 0) m_bLineCutShort.store(true, std::memory_order_release);
+    return false;
+}
+
+bool CQmFileOutput::LogToSpecialFile(const char* text, unsigned int length) {
+    // Whole records one after the other, even past what a pipe takes in one
+    // write; a pipe whose reader has gone only fails the write.
+    CQmErrLogAutoCS hold(m_fileLock);
+    const int descriptor = m_iFileDescriptor.load(std::memory_order_relaxed);
+    if (descriptor < 0) return false;
+    if (m_bLineCutShort.load(std::memory_order_relaxed)) {
+        const long long written = m_bReaderCanGo ? m_pFileSystem->WriteToPipe(descriptor, "\n", 1)
+                                                 : m_pFileSystem->Write(descriptor, "\n", 1);
+        if (written != 1) return false;
+        m_bLineCutShort.store(false, std::memory_order_relaxed);
+    }
+    unsigned int done = 0;
+    while (done < length) {
+        const long long written = m_bReaderCanGo
+                                      ? m_pFileSystem->WriteToPipe(descriptor, text + done, length - done)
+                                      : m_pFileSystem->Write(descriptor, text + done, length - done);
+        if (written <= 0) {
+            m_bLineCutShort.store(done != 0, std::memory_order_relaxed);
+            return false;
+        }
+        done += static_cast<unsigned int>(written);
+    }
+    return true;
+}
+
+void CQmFileOutput::CheckPathWhenDue() {
+    // The clock read is no system call; the comparison with the path costs
+    // one, at most once a second.
+    const long long now = m_pFileSystem->Now();
+    if (now < m_llNextPathCheck.load(std::memory_order_relaxed)) return;
+    CQmErrLogAutoCS hold(m_fileLock);
+    CheckPath(now);
+}
+
+void CQmFileOutput::CheckPath(long long now) {
+    // Under m_fileLock.
+    if (now < m_llNextPathCheck.load(std::memory_order_relaxed)) return;
+    m_llNextPathCheck.store(now + 1, std::memory_order_relaxed);
+    if (m_iFileDescriptor.load(std::memory_order_relaxed) < 0) return;
+    qm::FileIdentity atPath;
+    if (!m_pFileSystem->DescribePath(m_pszFilePath, &atPath)) return;
+    // Moved away or removed (a rotation tool, rm): the path gets a file
+    // again. A regular file of another identity (a rotation tool's fresh
+    // file) is joined. Anything else there is left alone.
+    const bool unknownIdentity = m_ullFileDevice == 0 && m_ullFileInode == 0;
+    if (atPath.kind == qm::FileKind::kMissing ||
+        (atPath.kind == qm::FileKind::kRegular && !unknownIdentity &&
+         !SameFile(atPath, m_ullFileDevice, m_ullFileInode))) {
+        ReopenAtPath();
+    }
+}
+
+bool CQmFileOutput::ReopenAtPath() {
+    // Under m_fileLock. The descriptor number stays; only the file behind it
+    // changes, so lock-free writers never meet a closed descriptor.
+    const int current = m_iFileDescriptor.load(std::memory_order_relaxed);
+    if (current < 0) return false;
+    const int fresh = m_pFileSystem->Open(m_pszFilePath, qm::kOpenAppend);
+    if (fresh < 0) return false;
+    qm::FileIdentity opened;
+    if (!m_pFileSystem->DescribeOpen(fresh, &opened) || opened.kind != qm::FileKind::kRegular ||
+        !m_pFileSystem->ReplaceDescriptor(current, fresh)) {
+        m_pFileSystem->Close(fresh);
+        return false;
+    }
+    m_ullFileDevice = opened.device;
+    m_ullFileInode = opened.inode;
+    m_bLineCutShort.store(false, std::memory_order_relaxed);
+    return true;
 }
 
 bool CQmFileOutput::Log(CQmErrLogMessage& message) {
     const char* text = message.GetBuffer();
     const unsigned int length = static_cast<unsigned int>(message.GetBufferLen());
+    if (!m_bRegularFile) return LogToSpecialFile(text, length);
     if (m_iOpenMode == 3 || m_iOpenMode == 4) return LogSizeLimited(text, length);
 
     // Unlimited modes: each line is one append, no lock. Only a pending retry
     // can replace the descriptor while lines flow, so while one is pending the
     // writes and the retry share m_fileLock.
-    if (!m_bRolloverRetryPending.load(std::memory_order_acquire)) return WriteText(text, length);
+    if (!m_bRolloverRetryPending.load(std::memory_order_acquire)) {
+        CheckPathWhenDue();
+        return WriteText(text, length);
+    }
     CQmErrLogAutoCS hold(m_fileLock);
     // A failed rollover left the file closed; it stays closed until the
     // owner reopens the output, as in the size-limited modes.
@@ -168,6 +312,7 @@ bool CQmFileOutput::Log(CQmErrLogMessage& message) {
         m_iFileDescriptor.load(std::memory_order_relaxed) >= 0 && RetryDue() && !Rollover()) {
         return false;
     }
+    CheckPath(m_pFileSystem->Now());
     return WriteText(text, length);
 }
 
@@ -175,18 +320,25 @@ bool CQmFileOutput::LogSizeLimited(const char* text, unsigned int length) {
     // Size check, rollover and write are one step, so no line slips in
     // between the check and the rename, and two threads never roll at once.
     CQmErrLogAutoCS hold(m_fileLock);
-    const int descriptor = m_iFileDescriptor.load(std::memory_order_relaxed);
-    if (descriptor < 0) return false;
-    long long size = 0;
-    if (!m_pFileSystem->FileSize(descriptor, &size)) return false;
+    if (m_iFileDescriptor.load(std::memory_order_relaxed) < 0) return false;
+    CheckPath(m_pFileSystem->Now());
+    qm::FileIdentity open;
+    if (!m_pFileSystem->DescribeOpen(m_iFileDescriptor.load(std::memory_order_relaxed), &open)) return false;
+    if (open.links == 0) {
+        // Removed since the last line: no accepted line goes to a file that
+        // no name reaches any more.
+        if (!ReopenAtPath() ||
+            !m_pFileSystem->DescribeOpen(m_iFileDescriptor.load(std::memory_order_relaxed), &open)) {
+            return false;
+        }
+    }
     bool rolloverDue;
     if (m_bRolloverRetryPending.load(std::memory_order_relaxed)) {
         // Past the limit if need be, until the refused rename may be retried.
         rolloverDue = RetryDue();
     } else {
-        // Unsigned 32-bit, wrapping: a line that would make the file reach
-        // the limit starts the next file.
-        rolloverDue = static_cast<unsigned int>(size) + length >= m_uMaxFileSize;
+        // A line that would make the file reach the limit starts the next file.
+        rolloverDue = open.size + static_cast<long long>(length) >= m_llMaxFileSize;
     }
     if (rolloverDue && !Rollover()) return false;
     return WriteText(text, length);
@@ -213,55 +365,79 @@ bool CQmFileOutput::Rollover() {
     const std::string stem = baseName.substr(0, dot);
     const std::string extension = dot == std::string::npos ? std::string() : baseName.substr(dot);
 
+    // Only a regular file becomes a backup: never a directory or a link that
+    // someone left at the path. A live file that is gone leaves nothing to
+    // set aside.
+    qm::FileIdentity live;
+    if (m_pFileSystem->DescribePath(path.c_str(), &live)) {
+        if (live.kind == qm::FileKind::kMissing) return StartNewFile();
+        if (live.kind != qm::FileKind::kRegular) return false;
+    }
+
     // Backups of this file; IsBackedUpFile is stricter than any
     // "stem*extension" pattern, so the whole directory is read and filtered.
     std::vector<std::string> names;
-    std::vector<std::string> backups;
+    std::vector<Backup> backups;
     if (m_pFileSystem->ListDirectory(directory.c_str(), &names)) {
         for (const std::string& name : names) {
-            if (IsBackedUpFile(name.c_str(), baseName.c_str())) backups.push_back(directory + name);
+            if (IsBackedUpFile(name.c_str(), baseName.c_str())) {
+                backups.push_back(DescribeBackup(directory, name, stem.size()));
+            }
         }
     }
+    std::sort(backups.begin(), backups.end(), Older);
 
-    // Byte-wise order is age order: the stamp sorts by time, and a plain
-    // name sorts before the counter names of its second ('.' < '_').
+    // Oldest first. A backup that cannot be deleted (a read-only directory,
+    // a directory or an immutable file under a backup's name) is skipped:
+    // the rollover goes on, and the next one tries again.
     const std::size_t limit = static_cast<std::size_t>(m_iMaxBackups);
     if (limit != 0 && backups.size() >= limit) {
-        std::sort(backups.begin(), backups.end());
         const std::size_t excess = backups.size() - limit + 1;
-        for (std::size_t i = 0; i < excess; ++i) {
-            if (!m_pFileSystem->Remove(backups[i].c_str())) return false;
-        }
+        for (std::size_t i = 0; i < excess; ++i) m_pFileSystem->Remove(backups[i].path.c_str());
     }
 
     qm::platform::CalendarTime now{};
     m_pFileSystem->LocalTime(&now);
-    char stamp[80];
-    std::snprintf(stamp, sizeof stamp, "_%04d%02d%02d_%02d%02d%02d", now.year, now.month, now.day,
+    char stampText[80];
+    std::snprintf(stampText, sizeof stampText, "_%04d%02d%02d_%02d%02d%02d", now.year, now.month, now.day,
                   now.hour, now.minute, now.second);
+    const std::string stamp(stampText);
     const std::string stamped = directory + stem + stamp;
-    const std::string backupPath = stamped + extension;
 
-    switch (m_pFileSystem->RenameNoReplace(path.c_str(), backupPath.c_str())) {
-        case qm::RenameResult::kRenamed:
-            return StartNewFile();
-        case qm::RenameResult::kAccessDenied:
-            // Held elsewhere: keep appending to the old file and try again later.
-            m_bRolloverRetryPending.store(true, std::memory_order_release);
-            m_llRolloverFailTime = m_pFileSystem->Now();
-            return OpenFile(qm::kOpenAppend);
-        case qm::RenameResult::kAlreadyExists: {
-            // A second rollover within one second: number it after the newest.
-            std::string counted;
-            if (!NextCounterName(backups, stamped, extension, &counted)) return false;
-            if (m_pFileSystem->RenameNoReplace(path.c_str(), counted.c_str()) !=
-                qm::RenameResult::kRenamed) {
-                return false;
-            }
-            return StartNewFile();
+    // The next counter of this second comes after the highest one, as numbers.
+    long long counter = 0;
+    for (const Backup& backup : backups) {
+        if (backup.stamp == stamp) counter = std::max(counter, backup.counter + 1);
+    }
+    std::string target = stamped + extension;
+    for (int attempt = 0; attempt <= kCounterAttempts; ++attempt) {
+        qm::RenameResult result = m_pFileSystem->RenameNoReplace(path.c_str(), target.c_str());
+        // No hard links and no no-replace rename (FAT, some network and FUSE
+        // mounts): a plain rename after checking the name is free.
+        if (result == qm::RenameResult::kUnsupported) {
+            result = m_pFileSystem->RenameIfAbsent(path.c_str(), target.c_str());
         }
-        case qm::RenameResult::kFailed:
-            break;
+        switch (result) {
+            case qm::RenameResult::kRenamed:
+            case qm::RenameResult::kSourceMissing:
+                return StartNewFile();
+            case qm::RenameResult::kAccessDenied:
+                // Held elsewhere: keep appending to the old file and try again later.
+                m_bRolloverRetryPending.store(true, std::memory_order_release);
+                m_llRolloverFailTime = m_pFileSystem->Now();
+                return OpenFile(qm::kOpenAppend);
+            case qm::RenameResult::kAlreadyExists: {
+                // Another rollover within this second: number it.
+                counter = std::max(counter, 1LL);
+                char suffix[32];
+                std::snprintf(suffix, sizeof suffix, "_%02lld", counter++);
+                target = stamped + suffix + extension;
+                break;
+            }
+            case qm::RenameResult::kUnsupported:
+            case qm::RenameResult::kFailed:
+                return false;
+        }
     }
     return false;
 }

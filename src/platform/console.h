@@ -9,8 +9,14 @@ void AllocateConsole();
 void FreeConsole();
 // Null when there is no usable standard output.
 void* GetConsoleOutputHandle();
-// Writes length bytes; false on failure, else the count written in *written.
-bool WriteConsole(void* handle, const char* text, unsigned int length, unsigned int* written);
+// Whether writes to the handle can meet a reader that has gone (a pipe or a
+// socket); decided once, when the console is acquired.
+bool ConsoleIsPipe(void* handle);
+// One write of up to length bytes; false on failure, else the count written
+// in *written. With readerCanGo a broken pipe is a failed write and never a
+// signal that ends the process.
+bool WriteConsole(void* handle, const char* text, unsigned int length, bool readerCanGo,
+                  unsigned int* written);
 
 }  // namespace platform
 }  // namespace qm

@@ -15,6 +15,8 @@ enum class RenameResult {
     kRenamed,
     kAlreadyExists,  // the target name is taken
     kAccessDenied,   // the source is held or the directory refuses the change
+    kSourceMissing,  // nothing at the source name (removed or moved away)
+    kUnsupported,    // the file system offers no way to refuse an existing target
     kFailed          // anything else
 };
 
@@ -26,11 +28,35 @@ enum FileOpenKind {
     kOpenAppend = 2           // keep an existing file, write at its end
 };
 
+// What a path or an open descriptor names.
+enum class FileKind {
+    kMissing,       // no entry at the path
+    kRegular,
+    kDirectory,
+    kSymlink,       // the path itself is a link (paths are never followed)
+    kPipeOrSocket,  // a reader that can go away: writes may meet a broken pipe
+    kOther          // devices and anything else
+};
+
+struct FileIdentity {
+    FileKind kind = FileKind::kOther;
+    // Together they tell whether two names or descriptors are the same file;
+    // both 0 when the platform cannot say.
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    unsigned long long links = 1;  // 0 once the file has no name left
+    long long size = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
-    // A descriptor, or -1. Kinds other than FileOpenKind fail.
+    // A descriptor, or -1. Kinds other than FileOpenKind fail. A link at the
+    // path is never followed to a regular file or directory (no clobbering
+    // through a planted link); a link to a pipe, socket or device (as
+    // /dev/stdout) is opened without creating or truncating anything. A pipe
+    // without a reader fails instead of waiting for one.
     virtual int Open(const char* path, int kind) = 0;
     virtual void Close(int descriptor) = 0;
     // One write call: the count written, or -1 on error.
@@ -49,6 +75,35 @@ public:
     // Seconds since 1970-01-01 UTC.
     virtual long long Now() = 0;
     virtual void LocalTime(platform::CalendarTime* out) = 0;
+
+    // The operations below have plain defaults so that a test disk needs to
+    // provide only what it changes.
+
+    // What an open descriptor is. One status call, so the size-limited modes
+    // learn size and link count together.
+    virtual bool DescribeOpen(int descriptor, FileIdentity* out) {
+        long long size = 0;
+        if (!FileSize(descriptor, &size)) return false;
+        *out = FileIdentity{};
+        out->kind = FileKind::kRegular;
+        out->size = size;
+        return true;
+    }
+    // What the path itself names, never following a link; kind kMissing when
+    // nothing is there, false when the path cannot be examined.
+    virtual bool DescribePath(const char*, FileIdentity*) { return false; }
+    // Makes target name the file open on source and closes source, in one
+    // step for threads writing through target; false changes nothing.
+    virtual bool ReplaceDescriptor(int, int) { return false; }
+    // Where no rename can refuse an existing target: renames only when the
+    // target name is free. Between the check and the rename another process
+    // could still create the target, which the rename then replaces.
+    virtual RenameResult RenameIfAbsent(const char* from, const char* to) { return RenameNoReplace(from, to); }
+    // Write for a descriptor whose reader can go away: a broken pipe is a
+    // failed write, never a signal that ends the process.
+    virtual long long WriteToPipe(int descriptor, const char* data, unsigned int length) {
+        return Write(descriptor, data, length);
+    }
 };
 
 // The process's real disk and clock; lives until the process ends, so that

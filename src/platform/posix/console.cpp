@@ -2,9 +2,12 @@
 // allocate or free, and the descriptor is never closed here.
 #include "platform/console.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <stdint.h>
 #include <unistd.h>
+
+#include "platform/posix/broken_pipe.h"
 
 namespace qm {
 namespace platform {
@@ -30,9 +33,20 @@ void* GetConsoleOutputHandle() {
     return HandleFromDescriptor(STDOUT_FILENO);
 }
 
-bool WriteConsole(void* handle, const char* text, unsigned int length, unsigned int* written) {
+bool ConsoleIsPipe(void* handle) { return handle != nullptr && IsPipeOrSocket(DescriptorFromHandle(handle)); }
+
+bool WriteConsole(void* handle, const char* text, unsigned int length, bool readerCanGo,
+                  unsigned int* written) {
     if (handle == nullptr) return false;
-    const ssize_t result = write(DescriptorFromHandle(handle), text, length);
+    const int descriptor = DescriptorFromHandle(handle);
+    ssize_t result;
+    if (readerCanGo) {
+        result = WriteWithoutBrokenPipeSignal(descriptor, text, length);
+    } else {
+        do {
+            result = write(descriptor, text, length);
+        } while (result < 0 && errno == EINTR);
+    }
     if (result < 0) return false;
     if (written != nullptr) *written = static_cast<unsigned int>(result);
     return true;

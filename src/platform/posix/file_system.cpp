@@ -11,6 +11,8 @@
 
 #include <new>
 
+#include "platform/posix/broken_pipe.h"
+
 namespace qm {
 namespace {
 
@@ -25,6 +27,8 @@ RenameResult ClassifyRenameError(int error) {
         case ETXTBSY:
         case EROFS:
             return RenameResult::kAccessDenied;
+        case ENOENT:
+            return RenameResult::kSourceMissing;
         default:
             return RenameResult::kFailed;
     }
@@ -33,7 +37,15 @@ RenameResult ClassifyRenameError(int error) {
 // For file systems without an atomic no-replace rename: a hard link cannot
 // replace its target either, and the old name goes only once the new exists.
 RenameResult RenameByLink(const char* from, const char* to) {
-    if (link(from, to) != 0) return ClassifyRenameError(errno);
+    if (link(from, to) != 0) {
+        const int error = errno;
+        // FAT and many network or FUSE mounts have no hard links; that is no
+        // sign of the file being held, and the caller may fall back.
+        if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK) {
+            return RenameResult::kUnsupported;
+        }
+        return ClassifyRenameError(error);
+    }
     if (unlink(from) != 0) {
         const int error = errno;
         unlink(to);
@@ -42,20 +54,67 @@ RenameResult RenameByLink(const char* from, const char* to) {
     return RenameResult::kRenamed;
 }
 
+FileKind KindOf(mode_t mode) {
+    if (S_ISREG(mode)) return FileKind::kRegular;
+    if (S_ISDIR(mode)) return FileKind::kDirectory;
+    if (S_ISLNK(mode)) return FileKind::kSymlink;
+    if (S_ISFIFO(mode) || S_ISSOCK(mode)) return FileKind::kPipeOrSocket;
+    return FileKind::kOther;
+}
+
+void FillIdentity(const struct stat& info, FileIdentity* out) {
+    out->kind = KindOf(info.st_mode);
+    out->device = static_cast<unsigned long long>(info.st_dev);
+    out->inode = static_cast<unsigned long long>(info.st_ino);
+    out->links = static_cast<unsigned long long>(info.st_nlink);
+    out->size = static_cast<long long>(info.st_size);
+}
+
+int OpenRetrying(const char* path, int flags) {
+    int descriptor;
+    do {
+        descriptor = open(path, flags, S_IRUSR | S_IWUSR);
+    } while (descriptor < 0 && errno == EINTR);
+    return descriptor;
+}
+
+// A link at the path: followed only to something that cannot be clobbered
+// (a pipe, socket or character device such as /dev/stdout or /dev/null),
+// and then without creating or truncating. The kind is checked on what was
+// opened, so a link swapped meanwhile gains nothing.
+int OpenThroughLink(const char* path, int flags) {
+    const int descriptor = OpenRetrying(path, (flags & ~(O_CREAT | O_TRUNC | O_NOFOLLOW)) | O_NONBLOCK);
+    if (descriptor < 0) return -1;
+    struct stat info;
+    if (fstat(descriptor, &info) != 0 ||
+        !(S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || S_ISCHR(info.st_mode))) {
+        close(descriptor);
+        errno = ELOOP;
+        return -1;
+    }
+    return descriptor;
+}
+
 class PosixFileSystem final : public FileSystem {
 public:
     int Open(const char* path, int kind) override {
-        int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+        // Non-blocking only for the open itself: a pipe without a reader
+        // fails at once instead of holding the caller for ever.
+        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
         switch (kind) {
             case kOpenTruncateAppend: flags |= O_TRUNC | O_APPEND; break;
             case kOpenTruncate: flags |= O_TRUNC; break;
             case kOpenAppend: flags |= O_APPEND; break;
             default: return -1;
         }
-        int descriptor;
-        do {
-            descriptor = open(path, flags, S_IRUSR | S_IWUSR);
-        } while (descriptor < 0 && errno == EINTR);
+        int descriptor = OpenRetrying(path, flags);
+        if (descriptor < 0 && errno == ELOOP) descriptor = OpenThroughLink(path, flags);
+        if (descriptor < 0) return -1;
+        const int status = fcntl(descriptor, F_GETFL);
+        if (status == -1 || fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK) == -1) {
+            close(descriptor);
+            return -1;
+        }
         return descriptor;
     }
 
@@ -69,10 +128,46 @@ public:
         return static_cast<long long>(write(descriptor, data, length));
     }
 
+    long long WriteToPipe(int descriptor, const char* data, unsigned int length) override {
+        return static_cast<long long>(platform::WriteWithoutBrokenPipeSignal(descriptor, data, length));
+    }
+
     bool FileSize(int descriptor, long long* size) override {
         struct stat info;
         if (fstat(descriptor, &info) != 0) return false;
         *size = static_cast<long long>(info.st_size);
+        return true;
+    }
+
+    bool DescribeOpen(int descriptor, FileIdentity* out) override {
+        struct stat info;
+        if (fstat(descriptor, &info) != 0) return false;
+        FillIdentity(info, out);
+        return true;
+    }
+
+    bool DescribePath(const char* path, FileIdentity* out) override {
+        struct stat info;
+        if (lstat(path, &info) != 0) {
+            if (errno != ENOENT) return false;
+            *out = FileIdentity{};
+            out->kind = FileKind::kMissing;
+            return true;
+        }
+        FillIdentity(info, out);
+        return true;
+    }
+
+    bool ReplaceDescriptor(int target, int source) override {
+        // dup3 swaps the file behind target atomically: a thread writing
+        // through target meanwhile reaches the old file or the new one, never
+        // a closed or reused descriptor.
+        int result;
+        do {
+            result = dup3(source, target, O_CLOEXEC);
+        } while (result < 0 && errno == EINTR);
+        if (result < 0) return false;
+        close(source);
         return true;
     }
 
@@ -97,6 +192,14 @@ public:
         const int error = errno;
         if (error == EINVAL || error == ENOSYS) return RenameByLink(from, to);
         return ClassifyRenameError(error);
+    }
+
+    RenameResult RenameIfAbsent(const char* from, const char* to) override {
+        struct stat info;
+        if (lstat(to, &info) == 0) return RenameResult::kAlreadyExists;
+        if (errno != ENOENT) return ClassifyRenameError(errno);
+        if (rename(from, to) == 0) return RenameResult::kRenamed;
+        return ClassifyRenameError(errno);
     }
 
     bool Remove(const char* path) override { return unlink(path) == 0; }

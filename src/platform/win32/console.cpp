@@ -32,7 +32,10 @@ void* GetConsoleOutputHandle() {
     return output;
 }
 
-bool WriteConsole(void* handle, const char* text, unsigned int length, unsigned int* written) {
+// Windows has no SIGPIPE: a pipe whose reader has gone only fails the write.
+bool ConsoleIsPipe(void*) { return false; }
+
+bool WriteConsole(void* handle, const char* text, unsigned int length, bool, unsigned int* written) {
     if (handle == nullptr || (text == nullptr && length != 0)) return false;
     DWORD count = 0;
     if (length != 0) {
