@@ -404,12 +404,19 @@ bool CQmFileOutput::Rollover() {
     const std::string stamp(stampText);
     const std::string stamped = directory + stem + stamp;
 
-    // The next counter of this second comes after the highest one, as numbers.
+    // The next counter of this second comes after the highest one, as
+    // numbers; and once this second has a backup, never the plain name again
+    // (pruning may have freed it, and it would sort as the oldest).
     long long counter = 0;
     for (const Backup& backup : backups) {
         if (backup.stamp == stamp) counter = std::max(counter, backup.counter + 1);
     }
-    std::string target = stamped + extension;
+    const auto counted = [&](long long number) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, "_%02lld", number);
+        return stamped + suffix + extension;
+    };
+    std::string target = counter == 0 ? stamped + extension : counted(counter);
     for (int attempt = 0; attempt <= kCounterAttempts; ++attempt) {
         qm::RenameResult result = m_pFileSystem->RenameNoReplace(path.c_str(), target.c_str());
         // No hard links and no no-replace rename (FAT, some network and FUSE
@@ -428,10 +435,8 @@ bool CQmFileOutput::Rollover() {
                 return OpenFile(qm::kOpenAppend);
             case qm::RenameResult::kAlreadyExists: {
                 // Another rollover within this second: number it.
-                counter = std::max(counter, 1LL);
-                char suffix[32];
-                std::snprintf(suffix, sizeof suffix, "_%02lld", counter++);
-                target = stamped + suffix + extension;
+                counter = std::max(counter + 1, 1LL);
+                target = counted(counter);
                 break;
             }
             case qm::RenameResult::kUnsupported:

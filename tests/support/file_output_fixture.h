@@ -1,0 +1,122 @@
+// The file output on a disk that can misbehave: the real disk with switches
+// for the faults a test cannot make for real (a held file, a failed delete,
+// a file system without hard links, a full disk, a file past 4 GiB), and a
+// fixture that reaches the output's private disk.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/file_system.h"
+#include "qmerrlog/message.h"
+#include "qmerrlog/outputs.h"
+#include "support/temp_dir.h"
+
+namespace qmtest {
+
+// The clock reads 2009-03-15 10:00:00 plus offsetSeconds, local and UTC alike.
+class FakeDisk : public qm::FileSystem {
+public:
+    std::atomic<long long> offsetSeconds{0};
+    std::atomic<bool> refuseRenames{false};  // as when another process holds the file
+    std::atomic<bool> failRemoves{false};
+    std::atomic<bool> noHardLinks{false};    // FAT, some network and FUSE mounts
+    // Bytes each write may still put on disk; -1 for no limit. A write that
+    // meets the limit is cut short, the next one fails, as on a full disk.
+    std::atomic<long long> spaceLeft{-1};
+    std::atomic<long long> extraSize{0};     // added to every size the output asks for
+    // A disk that can tell neither link counts nor what a path names.
+    std::atomic<bool> blind{false};
+
+    int Open(const char* path, int kind) override { return m_real->Open(path, kind); }
+    void Close(int fd) override { m_real->Close(fd); }
+    long long Write(int fd, const char* data, unsigned int n) override {
+        long long left = spaceLeft.load();
+        if (left < 0) return m_real->Write(fd, data, n);
+        if (left == 0 && n != 0) return -1;
+        const unsigned int allowed = left < n ? static_cast<unsigned int>(left) : n;
+        const long long written = m_real->Write(fd, data, allowed);
+        if (written > 0) spaceLeft -= written;
+        return written;
+    }
+    bool FileSize(int fd, long long* size) override {
+        if (!m_real->FileSize(fd, size)) return false;
+        *size += extraSize;
+        return true;
+    }
+    bool DescribeOpen(int fd, qm::FileIdentity* out) override {
+        if (blind) return qm::FileSystem::DescribeOpen(fd, out);
+        if (!m_real->DescribeOpen(fd, out)) return false;
+        out->size += extraSize;
+        return true;
+    }
+    bool DescribePath(const char* path, qm::FileIdentity* out) override {
+        return !blind && m_real->DescribePath(path, out);
+    }
+    bool ReplaceDescriptor(int target, int source) override { return m_real->ReplaceDescriptor(target, source); }
+    bool Exists(const char* path) override { return m_real->Exists(path); }
+    bool ListDirectory(const char* d, std::vector<std::string>* n) override { return m_real->ListDirectory(d, n); }
+    qm::RenameResult RenameNoReplace(const char* from, const char* to) override {
+        if (refuseRenames) return qm::RenameResult::kAccessDenied;
+        if (noHardLinks) return qm::RenameResult::kUnsupported;
+        return m_real->RenameNoReplace(from, to);
+    }
+    qm::RenameResult RenameIfAbsent(const char* from, const char* to) override {
+        ++plainRenames;
+        return m_real->RenameIfAbsent(from, to);
+    }
+    bool Remove(const char* path) override { return !failRemoves && m_real->Remove(path); }
+    long long Now() override { return 1237111200 + offsetSeconds; }
+    void LocalTime(qm::platform::CalendarTime* out) override {
+        const int s = static_cast<int>(offsetSeconds.load());
+        *out = qm::platform::CalendarTime{2009, 3, 15, 10 + s / 3600, s / 60 % 60, s % 60, 0, 0, 0};
+    }
+
+    std::atomic<int> plainRenames{0};
+
+private:
+    qm::FileSystem* m_real = qm::RealFileSystem();
+};
+
+}  // namespace qmtest
+
+// The fixture reaches the output's disk and backup test.
+struct CQmFileOutputTestAccess : testing::Test {
+    using Names = std::set<std::string>;
+
+    // Opens the output on a file of the directory, first writing content there unless it is null.
+    bool Open(const std::string& name, const char* content, int mode, int maxSizeMb, int maxBackups) {
+        const std::string path = content != nullptr ? m_dir.Write(name, content) : m_dir.Path(name);
+        EXPECT_TRUE(m_output.SetParams(path.c_str(), mode, maxSizeMb, maxBackups));
+        m_output.m_pFileSystem = &m_disk;
+        return m_output.Open();
+    }
+    bool Log(const std::string& text) {
+        CQmErrLogMessage message(false);
+        message.AppendText(text.data(), text.size());
+        return m_output.Log(message);
+    }
+    // What a file of the directory holds, or "<none>".
+    std::string In(const std::string& name) const {
+        std::ifstream in(m_dir.Path(name), std::ios::binary);
+        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<none>";
+    }
+    Names Entries() const {
+        Names names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+    bool IsBackedUpFile(const char* entry, const char* base) { return m_output.IsBackedUpFile(entry, base); }
+
+    qmtest::TempDir m_dir;
+    qmtest::FakeDisk m_disk;
+    CQmFileOutput m_output;
+};
