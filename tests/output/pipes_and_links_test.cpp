@@ -1,0 +1,359 @@
+// Outputs against the real POSIX system: readers that go away (pipes,
+// sockets, FIFOs), records longer than a pipe takes at once, links and
+// removed or moved files at the log path, and a really full file system.
+// Windows has no SIGPIPE and no FIFOs at a path, and links need privileges
+// there, so these run on POSIX systems only.
+#if !defined(_WIN32)
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/file_output_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using PipesAndLinks = CQmFileOutputTestAccess;
+
+bool LogText(CQmLogOutput& output, const std::string& text) {
+    CQmErrLogMessage message(false);
+    message.AppendText(text.data(), text.size());
+    return output.Log(message);
+}
+
+std::atomic<int> g_pipeSignals{0};
+void CountPipeSignal(int) { ++g_pipeSignals; }
+
+bool PipeSignalPending() {
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigpending(&pending);
+    return sigismember(&pending, SIGPIPE) == 1;
+}
+
+bool PipeSignalBlocked() {
+    sigset_t mask;
+    pthread_sigmask(SIG_SETMASK, nullptr, &mask);
+    return sigismember(&mask, SIGPIPE) == 1;
+}
+
+// What one write to a reader that has gone did to the process, for each way
+// a program may treat SIGPIPE. Nothing here prints: standard output may be
+// the broken pipe itself.
+struct BrokenPipeOutcome {
+    bool loggedWithDefaultAction = true;  // the default action would end the process
+    bool loggedWithHandler = true;
+    int handlerCalls = -1;
+    bool loggedWhileBlocked = true;
+    bool ownSignalStillPending = false;
+    bool stillBlocked = false;
+};
+
+BrokenPipeOutcome WriteToGoneReader(const std::function<bool()>& logOnce) {
+    BrokenPipeOutcome outcome;
+    struct sigaction plain = {}, counting = {}, previous = {};
+    plain.sa_handler = SIG_DFL;
+    sigaction(SIGPIPE, &plain, &previous);
+    outcome.loggedWithDefaultAction = logOnce();
+
+    counting.sa_handler = CountPipeSignal;
+    sigaction(SIGPIPE, &counting, nullptr);
+    g_pipeSignals = 0;
+    outcome.loggedWithHandler = logOnce();
+    outcome.handlerCalls = g_pipeSignals;
+
+    // A SIGPIPE the program itself left pending stays its own.
+    sigset_t pipeOnly;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeOnly, nullptr);
+    raise(SIGPIPE);
+    outcome.loggedWhileBlocked = logOnce();
+    outcome.ownSignalStillPending = PipeSignalPending();
+    outcome.stillBlocked = PipeSignalBlocked();
+    const timespec noWait = {0, 0};
+    while (sigtimedwait(&pipeOnly, nullptr, &noWait) == SIGPIPE) {
+    }
+    pthread_sigmask(SIG_UNBLOCK, &pipeOnly, nullptr);
+    sigaction(SIGPIPE, &previous, nullptr);
+    return outcome;
+}
+
+void ExpectOnlyAFailedWrite(const BrokenPipeOutcome& outcome) {
+    EXPECT_FALSE(outcome.loggedWithDefaultAction);
+    EXPECT_FALSE(outcome.loggedWithHandler);
+    EXPECT_EQ(outcome.handlerCalls, 0);
+    EXPECT_FALSE(outcome.loggedWhileBlocked);
+    EXPECT_TRUE(outcome.ownSignalStillPending);
+    EXPECT_TRUE(outcome.stillBlocked);
+    EXPECT_FALSE(PipeSignalBlocked());
+}
+
+// Standard output replaced by one end of a pipe or socket pair for the
+// lifetime of the object; the other end is returned by Reader().
+class RedirectedStdout {
+public:
+    explicit RedirectedStdout(bool socket) {
+        int ends[2] = {-1, -1};
+        m_ok = (socket ? socketpair(AF_UNIX, SOCK_STREAM, 0, ends) : pipe(ends)) == 0;
+        if (!m_ok) return;
+        std::fflush(stdout);
+        m_saved = dup(STDOUT_FILENO);
+        dup2(ends[1], STDOUT_FILENO);
+        close(ends[1]);
+        m_reader = ends[0];
+    }
+    ~RedirectedStdout() { Restore(); CloseReader(); }
+    void Restore() {
+        if (m_saved < 0) return;
+        dup2(m_saved, STDOUT_FILENO);
+        close(m_saved);
+        m_saved = -1;
+    }
+    void CloseReader() {
+        if (m_reader >= 0) close(m_reader);
+        m_reader = -1;
+    }
+    bool ok() const { return m_ok; }
+    int Reader() const { return m_reader; }
+
+private:
+    bool m_ok = false;
+    int m_saved = -1;
+    int m_reader = -1;
+};
+
+std::string ReadAvailable(int descriptor) {
+    char buffer[256];
+    const ssize_t count = read(descriptor, buffer, sizeof buffer);
+    return count > 0 ? std::string(buffer, static_cast<std::size_t>(count)) : std::string();
+}
+
+// A console on a pipe or a socket whose reader has gone: Log is false, the
+// process lives, the program's SIGPIPE handling is untouched.
+TEST(ClosedPipes, ConsoleWhoseReaderHasGoneOnlyFailsTheWrite) {
+    for (bool socket : {false, true}) {
+        SCOPED_TRACE(socket ? "socket" : "pipe");
+        std::string first;
+        BrokenPipeOutcome outcome;
+        bool opened = false;
+        {
+            RedirectedStdout out(socket);
+            ASSERT_TRUE(out.ok());
+            CQmConsoleOutput console;
+            opened = console.Open();
+            if (opened) {
+                LogText(console, "first\n");
+                first = ReadAvailable(out.Reader());
+                out.CloseReader();
+                outcome = WriteToGoneReader([&] { return LogText(console, "lost\n"); });
+                console.Close();
+            }
+        }
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(first, "first\n");
+        ExpectOnlyAFailedWrite(outcome);
+    }
+}
+
+// A file output whose path is a FIFO: no reader at Open is a refusal, not a
+// wait; a reader that goes later is a failed write. The FIFO is never
+// renamed as a backup.
+TEST_F(PipesAndLinks, FifoAtTheLogPathWhoseReaderHasGoneOnlyFailsTheWrite) {
+    const std::string path = m_dir.Path("a.log");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(Open("a.log", nullptr, 1, 0, 0));
+    const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(Open("a.log", nullptr, 4, 0, 0));
+    EXPECT_TRUE(Log("first\n"));
+    EXPECT_EQ(ReadAvailable(reader), "first\n");
+    EXPECT_EQ(Entries(), (Names{"a.log"}));
+    close(reader);
+    ExpectOnlyAFailedWrite(WriteToGoneReader([&] { return Log("lost\n"); }));
+}
+
+// Records longer than a pipe takes at once (4,096 bytes), from several
+// threads, arrive whole and one after the other: on the console and on a
+// file output whose path is a FIFO.
+TEST(WholeRecords, LongRecordsFromManyThreadsNeverInterleaveOnAPipe) {
+    constexpr int kThreads = 4, kRecords = 60, kLength = 5000;
+    const auto record = [](int t, int n) {
+        std::string text = std::to_string(t) + ":" + std::to_string(n) + ":";
+        return text + std::string(kLength - text.size() - 1, char('a' + t)) + "\n";
+    };
+    std::multiset<std::string> expected;
+    for (int t = 0; t < kThreads; ++t)
+        for (int n = 0; n < kRecords; ++n) expected.insert(record(t, n));
+
+    qmtest::TempDir dir;
+    const std::string fifo = dir.Path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (bool console : {true, false}) {
+        SCOPED_TRACE(console ? "console" : "fifo");
+        std::string received;
+        std::thread readerThread;
+        bool logged = true;
+        {
+            RedirectedStdout out(false);
+            ASSERT_TRUE(out.ok());
+            int reader = -1;
+            CQmConsoleOutput consoleOutput;
+            CQmFileOutput fileOutput;
+            CQmLogOutput* output = &consoleOutput;
+            if (!console) {
+                reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+                fcntl(reader, F_SETFL, 0);
+                fileOutput.SetParams(fifo.c_str(), 1, 0, 0);
+                output = &fileOutput;
+            } else {
+                reader = dup(out.Reader());
+            }
+            out.CloseReader();
+            if (!output->Open()) logged = false;
+            readerThread = std::thread([&received, reader] {
+                char buffer[8192];
+                for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;)
+                    received.append(buffer, static_cast<std::size_t>(n));
+                close(reader);
+            });
+            std::vector<std::thread> writers;
+            std::atomic<int> refused{0};
+            for (int t = 0; t < kThreads; ++t)
+                writers.emplace_back([&, t] {
+                    for (int n = 0; n < kRecords; ++n) refused += !LogText(*output, record(t, n));
+                });
+            for (std::thread& writer : writers) writer.join();
+            output->Close();
+            if (refused != 0) logged = false;
+        }  // the last writing end closes here: the reader sees the end
+        readerThread.join();
+        EXPECT_TRUE(logged);
+        std::multiset<std::string> got;
+        std::istringstream lines(received);
+        for (std::string line; std::getline(lines, line);) got.insert(line + "\n");
+        EXPECT_TRUE(got == expected) << got.size() << " records of " << expected.size();
+    }
+}
+
+// A link at the log path is never followed to a file: nothing is emptied,
+// created elsewhere or renamed. A link to a device (as /dev/stdout is) is
+// written through, and never rolled over.
+TEST_F(PipesAndLinks, LinksAtTheLogPathAreNeverFollowedToAFile) {
+    const std::string target = m_dir.Write("target", "secret\n");
+    fs::create_directory(m_dir.Path("sub"));
+    fs::create_symlink(target, m_dir.Path("a.log"));
+    fs::create_symlink(m_dir.Path("sub/created"), m_dir.Path("dangling.log"));
+    fs::create_symlink("/dev/null", m_dir.Path("null.log"));
+    for (int mode = 0; mode <= 4; ++mode) {
+        SCOPED_TRACE(mode);
+        EXPECT_FALSE(Open("a.log", nullptr, mode, 0, 0));
+        EXPECT_FALSE(Log("forged\n"));
+        EXPECT_FALSE(Open("dangling.log", nullptr, mode, 0, 0));
+        EXPECT_TRUE(Open("null.log", nullptr, mode, 0, 0));
+        EXPECT_TRUE(Log("discarded\n"));
+    }
+    EXPECT_EQ(In("target"), "secret\n");
+    EXPECT_FALSE(fs::exists(m_dir.Path("sub/created")));
+    EXPECT_EQ(Entries(), (Names{"a.log", "dangling.log", "null.log", "sub", "target"}));
+    for (const char* link : {"a.log", "dangling.log", "null.log"}) EXPECT_TRUE(fs::is_symlink(m_dir.Path(link)));
+}
+
+// The live file removed (rm): in the size-limited modes, which look at the
+// open file for every line, the very next line goes to a new file at the
+// path; in every mode, within a second. Moved away and replaced (a rotation
+// tool): the new file is joined within a second.
+TEST_F(PipesAndLinks, RemovedOrMovedLiveFileIsReplacedAtThePath) {
+    for (int mode = 0; mode <= 4; ++mode) {
+        SCOPED_TRACE(mode);
+        const std::string name = "m" + std::to_string(mode) + ".log";
+        ASSERT_TRUE(Open(name, nullptr, mode, 1, 0));
+        EXPECT_TRUE(Log("before\n"));
+        fs::remove(m_dir.Path(name));
+        EXPECT_TRUE(Log("same second\n"));
+        ++m_disk.offsetSeconds;
+        EXPECT_TRUE(Log("next second\n"));
+        EXPECT_EQ(In(name), mode >= 3 ? "same second\nnext second\n" : "next second\n");
+
+        fs::rename(m_dir.Path(name), m_dir.Path(name + ".1"));
+        m_dir.Write(name, "");
+        EXPECT_TRUE(Log("moved\n"));
+        ++m_disk.offsetSeconds;
+        EXPECT_TRUE(Log("joined\n"));
+        EXPECT_EQ(In(name + ".1"), In(name + ".1").substr(0, In(name + ".1").size() - 6) + "moved\n");
+        EXPECT_EQ(In(name), "joined\n");
+    }
+
+    // A disk that cannot tell: the rollover finds nothing to set aside and
+    // starts a new file.
+    m_disk.blind = true;
+    ASSERT_TRUE(Open("blind.log", nullptr, 3, 0, 0));
+    EXPECT_TRUE(Log("1\n"));
+    fs::remove(m_dir.Path("blind.log"));
+    EXPECT_TRUE(Log("2\n"));
+    EXPECT_EQ(In("blind.log"), "2\n");
+}
+
+// A real full file system: a 64 KB tmpfs mounted in a private mount
+// namespace, for which this test runs its own program again.
+TEST(FullDisk, LineCutShortOnARealFullFileSystem) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to mount a small tmpfs in a private mount namespace";
+    if (std::system("unshare -m true >/dev/null 2>&1") != 0) GTEST_SKIP() << "unshare -m is not available here";
+    qmtest::TempDir dir;
+    fs::create_directory(dir.Path("mount"));
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    const std::string command = "unshare -m sh -c 'mount -t tmpfs -o size=64k none " + dir.Path("mount") +
+                                " && QMTEST_FULL_DISK=" + dir.Path("mount") + " QMTEST_FULL_DISK_DONE=" +
+                                dir.Path("done") + " exec " + self +
+                                " --gtest_filter=FullDisk.InsideTheSmallFileSystem' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_TRUE(fs::exists(dir.Path("done")));  // it ran, and was not skipped
+}
+
+TEST(FullDisk, InsideTheSmallFileSystem) {
+    const char* directory = std::getenv("QMTEST_FULL_DISK");
+    if (directory == nullptr) GTEST_SKIP() << "runs only inside LineCutShortOnARealFullFileSystem";
+    const fs::path root(directory);
+    { std::ofstream(root / "ballast", std::ios::binary) << std::string(16384, 'b'); }
+    CQmFileOutput output;
+    ASSERT_TRUE(output.SetParams((root / "a.log").c_str(), 1, 0, 0));
+    ASSERT_TRUE(output.Open());
+    const std::string line = std::string(1499, 'x') + "\n";
+    int accepted = 0;
+    while (accepted < 100 && LogText(output, line)) ++accepted;
+    ASSERT_LT(accepted, 100);
+    EXPECT_FALSE(LogText(output, line));
+    fs::remove(root / "ballast");
+    EXPECT_TRUE(LogText(output, "after\n"));
+    output.Close();
+
+    std::ifstream in(root / "a.log", std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string text; std::getline(in, text);) lines.push_back(text + "\n");
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.back(), "after\n");
+    lines.pop_back();
+    int whole = 0;
+    for (const std::string& text : lines) whole += text == line;
+    EXPECT_GE(whole, accepted);
+    EXPECT_LE(lines.size(), static_cast<std::size_t>(whole) + 1);  // at most one fragment, ended
+    if (const char* done = std::getenv("QMTEST_FULL_DISK_DONE")) std::ofstream(done) << "ran";
+}
+
+}  // namespace
+
+#endif
