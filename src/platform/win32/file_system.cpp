@@ -4,7 +4,7 @@
 
 #include <fcntl.h>
 #include <io.h>
-#include <share.h>
+#include <stdint.h>
 #include <sys/stat.h>
 
 #include <new>
@@ -24,6 +24,8 @@ RenameResult ClassifyRenameError(DWORD error) {
         case ERROR_LOCK_VIOLATION:
         case ERROR_WRITE_PROTECT:
             return RenameResult::kAccessDenied;
+        case ERROR_FILE_NOT_FOUND:
+            return RenameResult::kSourceMissing;
         default:
             return RenameResult::kFailed;
     }
@@ -48,23 +50,54 @@ bool EndsWithSeparator(const std::string& path) {
     return !path.empty() && (path.back() == '\\' || path.back() == '/');
 }
 
+FileKind KindOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return FileKind::kSymlink;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kDirectory;
+    return FileKind::kRegular;
+}
+
+void FillIdentity(const BY_HANDLE_FILE_INFORMATION& info, FileIdentity* out) {
+    out->kind = KindOf(info);
+    out->device = info.dwVolumeSerialNumber;
+    out->inode = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    out->links = info.nNumberOfLinks;
+    out->size = (static_cast<long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+// Windows keeps the file behind a descriptor for good (ReplaceDescriptor is
+// not offered): the log is opened without delete sharing, so nobody can
+// remove or rename it while it is open, and no reopen is ever needed.
 class Win32FileSystem final : public FileSystem {
 public:
     int Open(const char* path, int kind) override {
         if (path == nullptr) return -1;
-        // Binary: a line feed stays one byte, so the sizes that decide a
-        // rollover are the sizes on disk. Not inherited by child processes,
-        // which would otherwise keep the file from being renamed.
-        int flags = _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT;
-        switch (kind) {
-            case kOpenTruncateAppend: flags |= _O_TRUNC | _O_APPEND; break;
-            case kOpenTruncate: flags |= _O_TRUNC; break;
-            case kOpenAppend: flags |= _O_APPEND; break;
-            default: return -1;
+        if (kind != kOpenTruncateAppend && kind != kOpenTruncate && kind != kOpenAppend) return -1;
+        // The reparse point itself is opened, never what it points to, so a
+        // link planted at the log path is seen and refused below instead of
+        // clobbering its target. Others may read and write the log while it
+        // is open; the handle is not inherited by child processes, which
+        // would otherwise keep the file from being renamed.
+        HANDLE handle = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return -1;
+        BY_HANDLE_FILE_INFORMATION info;
+        const bool isDisk = ::GetFileType(handle) == FILE_TYPE_DISK;
+        if (isDisk && (!::GetFileInformationByHandle(handle, &info) ||
+                       (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0)) {
+            ::CloseHandle(handle);
+            return -1;
         }
-        // Others may read and write the log while it is open.
-        int descriptor = -1;
-        if (_sopen_s(&descriptor, path, flags, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) return -1;
+        if (isDisk && kind != kOpenAppend && !::SetEndOfFile(handle)) {
+            ::CloseHandle(handle);
+            return -1;
+        }
+        // Binary: a line feed stays one byte, so the sizes that decide a
+        // rollover are the sizes on disk.
+        int flags = _O_WRONLY | _O_BINARY;
+        if (kind != kOpenTruncate) flags |= _O_APPEND;
+        const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+        if (descriptor < 0) ::CloseHandle(handle);
         return descriptor;
     }
 
@@ -78,6 +111,46 @@ public:
         const long long length = _filelengthi64(descriptor);
         if (length < 0) return false;
         *size = length;
+        return true;
+    }
+
+    bool DescribeOpen(int descriptor, FileIdentity* out) override {
+        const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+        if (handle == INVALID_HANDLE_VALUE) return false;
+        *out = FileIdentity{};
+        const DWORD type = ::GetFileType(handle);
+        if (type != FILE_TYPE_DISK) {
+            // Windows has no SIGPIPE: a pipe is only a target whose writes can fail.
+            out->kind = type == FILE_TYPE_PIPE ? FileKind::kPipeOrSocket : FileKind::kOther;
+            return true;
+        }
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!::GetFileInformationByHandle(handle, &info)) return false;
+        FillIdentity(info, out);
+        return true;
+    }
+
+    bool DescribePath(const char* path, FileIdentity* out) override {
+        if (path == nullptr) return false;
+        *out = FileIdentity{};
+        const DWORD attributes = ::GetFileAttributesA(path);
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            if (!IsNoSuchPath(::GetLastError())) return false;
+            out->kind = FileKind::kMissing;
+            return true;
+        }
+        // Opened for no access at all: only to learn the file's identity.
+        HANDLE handle = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr);
+        BY_HANDLE_FILE_INFORMATION info;
+        if (handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &info)) {
+            FillIdentity(info, out);
+        } else {
+            info.dwFileAttributes = attributes;
+            out->kind = KindOf(info);
+        }
+        if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
         return true;
     }
 
