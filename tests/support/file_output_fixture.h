@@ -46,7 +46,10 @@ public:
         if (written > 0) spaceLeft -= written;
         return written;
     }
-    long long WriteToPipe(int fd, const char* data, unsigned int n) override { return m_real->WriteToPipe(fd, data, n); }
+    long long WriteToPipe(int fd, const char* data, unsigned int n) override {
+        ++pipeWrites;
+        return m_real->WriteToPipe(fd, data, n);
+    }
     bool FileSize(int fd, long long* size) override {
         if (!m_real->FileSize(fd, size)) return false;
         *size += extraSize;
@@ -59,6 +62,7 @@ public:
         return true;
     }
     bool DescribePath(const char* path, qm::FileIdentity* out) override {
+        ++pathLookups;
         return !blind && m_real->DescribePath(path, out);
     }
     bool ReplaceDescriptor(int target, int source) override { return m_real->ReplaceDescriptor(target, source); }
@@ -81,6 +85,8 @@ public:
     }
 
     std::atomic<int> plainRenames{0};
+    std::atomic<int> pipeWrites{0};
+    std::atomic<int> pathLookups{0};
 
 private:
     qm::FileSystem* m_real = qm::RealFileSystem();
