@@ -53,10 +53,11 @@ public:
     virtual ~FileSystem() = default;
 
     // A descriptor, or -1. Kinds other than FileOpenKind fail. A link at the
-    // path is never followed to a regular file or directory (no clobbering
-    // through a planted link); a link to a pipe, socket or device (as
-    // /dev/stdout) is opened without creating or truncating anything. A pipe
-    // without a reader fails instead of waiting for one.
+    // path is never followed to a file or directory that the process does
+    // not already write to (no clobbering through a planted link); a link to
+    // a pipe, socket or device, or to the file standard output or error
+    // writes to (as /dev/stdout), is opened without creating or truncating
+    // anything. A pipe without a reader fails instead of waiting for one.
     virtual int Open(const char* path, int kind) = 0;
     virtual void Close(int descriptor) = 0;
     // One write call: the count written, or -1 on error.

@@ -274,6 +274,33 @@ TEST_F(PipesAndLinks, LinksAtTheLogPathAreNeverFollowedToAFile) {
     for (const char* link : {"a.log", "dangling.log", "null.log"}) EXPECT_TRUE(fs::is_symlink(m_dir.Path(link)));
 }
 
+// /dev/stdout of a program whose output goes to a file is a link to that
+// file: written through, appended to, never emptied or rolled over. The same
+// link to any other file stays refused.
+TEST_F(PipesAndLinks, LinkToTheFileStandardOutputWritesToIsWrittenThrough) {
+    const std::string captured = m_dir.Write("captured", "earlier\n");
+    fs::create_symlink("/dev/stdout", m_dir.Path("stdout.log"));
+    bool results[5][2] = {};
+    std::fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    const int file = open(captured.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(file, 0);
+    dup2(file, STDOUT_FILENO);
+    close(file);
+    for (int mode = 0; mode <= 4; ++mode) {
+        results[mode][0] = Open("stdout.log", nullptr, mode, 0, 0);
+        results[mode][1] = Log(std::to_string(mode) + "\n");
+    }
+    m_output.Close();
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    for (int mode = 0; mode <= 4; ++mode) EXPECT_TRUE(results[mode][0] && results[mode][1]) << mode;
+    EXPECT_EQ(In("captured"), "earlier\n0\n1\n2\n3\n4\n");
+    EXPECT_EQ(Entries(), (Names{"captured", "stdout.log"}));
+    fs::create_symlink(captured, m_dir.Path("direct.log"));
+    EXPECT_FALSE(Open("direct.log", nullptr, 1, 0, 0));  // standard output is elsewhere again
+}
+
 // The live file removed (rm): in the size-limited modes, which look at the
 // open file for every line, the very next line goes to a new file at the
 // path; in every mode, within a second. Moved away and replaced (a rotation

@@ -78,16 +78,26 @@ int OpenRetrying(const char* path, int flags) {
     return descriptor;
 }
 
+bool SameFile(const struct stat& a, int descriptor) {
+    struct stat b;
+    return fstat(descriptor, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 // A link at the path: followed only to something that cannot be clobbered
-// (a pipe, socket or character device such as /dev/stdout or /dev/null),
-// and then without creating or truncating. The kind is checked on what was
-// opened, so a link swapped meanwhile gains nothing.
+// (a pipe, socket or character device such as /dev/stdout or /dev/null), or
+// to the very file the process's standard output or error already writes
+// to (/dev/stdout of a program whose output goes to a file), and then
+// without creating or truncating. The kind is checked on what was opened,
+// so a link swapped meanwhile gains nothing.
 int OpenThroughLink(const char* path, int flags) {
     const int descriptor = OpenRetrying(path, (flags & ~(O_CREAT | O_TRUNC | O_NOFOLLOW)) | O_NONBLOCK);
     if (descriptor < 0) return -1;
     struct stat info;
-    if (fstat(descriptor, &info) != 0 ||
-        !(S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || S_ISCHR(info.st_mode))) {
+    const bool allowed =
+        fstat(descriptor, &info) == 0 &&
+        (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || S_ISCHR(info.st_mode) ||
+         (S_ISREG(info.st_mode) && (SameFile(info, STDOUT_FILENO) || SameFile(info, STDERR_FILENO))));
+    if (!allowed) {
         close(descriptor);
         errno = ELOOP;
         return -1;
