@@ -1,7 +1,11 @@
 // CQmFileOutput: one write call per line, and in the size-limited modes a
 // rollover of the full file to a time-stamped backup with pruning of the
-// oldest backups. Every disk and clock operation goes through
-// qm::FileSystem so that tests can make the disk misbehave.
+// oldest backups. It keeps writing through the faults of real log
+// directories: a live file removed or moved away is replaced at the path, a
+// backup that cannot be deleted is skipped, a line cut short is ended before
+// the next one, and a link planted at the path is never followed to a file.
+// Every disk and clock operation goes through qm::FileSystem so that tests
+// can make the disk misbehave.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -160,7 +164,11 @@ bool CQmFileOutput::OpenFile(int kind) {
     if (descriptor < 0) descriptor = -1;
     if (descriptor != -1) {
         qm::FileIdentity opened;
-        if (!m_pFileSystem->DescribeOpen(descriptor, &opened)) opened = qm::FileIdentity{};
+        if (!m_pFileSystem->DescribeOpen(descriptor, &opened)) {
+            // Nothing learnt: take it for what the path was, with no identity to watch.
+            opened = qm::FileIdentity{};
+            opened.kind = m_bRegularFile ? qm::FileKind::kRegular : qm::FileKind::kOther;
+        }
         // A regular file's output never ends up on a pipe or device that
         // took the path's place meanwhile.
         if (m_bRegularFile && opened.kind != qm::FileKind::kRegular) {
