@@ -2,6 +2,7 @@
 // caller's arguments, then a line feed.
 #include <cstdarg>
 #include <string>
+#include <vector>
 
 #include "core/log_message_body.h"
 #include "format/bounded_format.h"
@@ -28,7 +29,7 @@ void EndLine(CQmErrLogMessage* message) {
     if (length > 0 && message->GetBuffer()[length - 1] != '\n') message->AppendText("\n", 1);
 }
 
-void AppendBody(CQmErrLogMessage* message, unsigned int id, const char* text,
+void AppendBody(CQmErrLogMessage* message, unsigned int id, const std::vector<qm::FormatPiece>& pieces,
                 qm::ConversionArguments* arguments) {
     message->AppendText("[");
     message->AppendText(MessageTypeWord(id));
@@ -36,7 +37,7 @@ void AppendBody(CQmErrLogMessage* message, unsigned int id, const char* text,
     // The catalogue text is the program's own; only what the arguments
     // bring in is a caller's and gets its control characters escaped.
     std::string body;
-    qm::FormatConversions(text, arguments, qm::EscapeTexts::kCallerTexts, qm::kFormatAreaSize - 1, &body);
+    qm::FormatConversions(pieces, arguments, qm::EscapeTexts::kCallerTexts, qm::kFormatAreaSize - 1, &body);
     message->AppendText(body.data(), body.size());
     message->AppendText("\n");
 }
@@ -57,7 +58,8 @@ bool AppendLogMessageBody(CQmErrLogMessage* message, unsigned int messageId, Con
         EndLine(message);
         return false;
     }
-    AppendBody(message, messageId, text, arguments);
+    int argumentCount = 0;
+    AppendBody(message, messageId, qm::ParsePrintfFormat(text, &argumentCount), arguments);
     return true;
 }
 
@@ -70,10 +72,14 @@ bool CQmErrLogMessage::FormatLogMessage(int messageId, ...) {
         EndLine(this);
         return false;
     }
+    // Taken apart once: the pieces say which type each argument has, then
+    // which piece shows it.
+    int argumentCount = 0;
+    const std::vector<qm::FormatPiece> pieces = qm::ParsePrintfFormat(text, &argumentCount);
     std::va_list args;
     va_start(args, messageId);
-    qm::VaListArguments arguments(text, args);
+    qm::VaListArguments arguments(pieces, argumentCount, args);
     va_end(args);
-    AppendBody(this, id, text, &arguments);
+    AppendBody(this, id, pieces, &arguments);
     return true;
 }

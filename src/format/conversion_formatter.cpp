@@ -124,9 +124,13 @@ std::size_t RenderText(const PrintfConversion& c, const char* text, bool keepPre
 
 void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape,
                        std::size_t limit, std::string* out) {
-    const int callerErrno = errno;
     int argumentCount = 0;
-    const std::vector<FormatPiece> pieces = ParsePrintfFormat(format, &argumentCount);
+    FormatConversions(ParsePrintfFormat(format, &argumentCount), arguments, escape, limit, out);
+}
+
+void FormatConversions(const std::vector<FormatPiece>& pieces, ConversionArguments* arguments,
+                       EscapeTexts escape, std::size_t limit, std::string* out) {
+    const int callerErrno = errno;
     char area[kMaxConversionWidth + 1];
     const auto append = [&](const char* text, std::size_t length, bool callerText) {
         if (callerText && HasControlCharacter(text, length)) {

@@ -22,10 +22,8 @@ void Want(std::vector<Wanted>* wanted, int index, ValueKind kind, IntegerSize si
 
 }  // namespace
 
-VaListArguments::VaListArguments(const char* format, std::va_list args) {
-    int count = 0;
-    const std::vector<FormatPiece> pieces = ParsePrintfFormat(format, &count);
-    std::vector<Wanted> wanted(static_cast<std::size_t>(count));
+VaListArguments::VaListArguments(const std::vector<FormatPiece>& pieces, int argumentCount, std::va_list args) {
+    std::vector<Wanted> wanted(static_cast<std::size_t>(argumentCount > 0 ? argumentCount : 0));
     for (const FormatPiece& piece : pieces) {
         if (!piece.isConversion) continue;
         const PrintfConversion& c = piece.conversion;

@@ -11,11 +11,12 @@ namespace qm {
 
 class VaListArguments final : public ConversionArguments {
 public:
-    // Reads every argument the format names, in order. An argument no
+    // Reads every argument the format's pieces name (argumentCount as
+    // ParsePrintfFormat gave it), in order. An argument no
     // conversion names has no known type: it and all after it stay unread,
     // and conversions that name them show nothing (printf leaves that case
     // undefined).
-    VaListArguments(const char* format, std::va_list args);
+    VaListArguments(const std::vector<FormatPiece>& pieces, int argumentCount, std::va_list args);
 
     int Integer(int index) override;
     std::size_t Render(const PrintfConversion& c, char* area, std::size_t size, bool* callerText) override;
