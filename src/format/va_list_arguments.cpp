@@ -3,10 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <cwchar>
+#include <type_traits>
 
 namespace qm {
 
 namespace {
+
+// A wint_t narrower than int (Windows) travels through "..." as an int.
+using PromotedWideChar = std::conditional<sizeof(std::wint_t) < sizeof(int), int, std::wint_t>::type;
 
 struct Wanted {
     ValueKind kind = ValueKind::kNone;
@@ -64,7 +68,9 @@ VaListArguments::VaListArguments(const std::vector<FormatPiece>& pieces, int arg
             case ValueKind::kDouble: value.d = va_arg(list, double); break;
             case ValueKind::kLongDouble: value.ld = va_arg(list, long double); break;
             case ValueKind::kChar: value.s = va_arg(list, int); break;
-            case ValueKind::kWideChar: value.u = static_cast<unsigned long long>(va_arg(list, std::wint_t)); break;
+            case ValueKind::kWideChar:
+                value.u = static_cast<unsigned long long>(va_arg(list, PromotedWideChar));
+                break;
             case ValueKind::kString:
             case ValueKind::kWideString:
             case ValueKind::kPointer:
