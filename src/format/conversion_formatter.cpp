@@ -14,9 +14,9 @@ namespace qm {
 namespace {
 
 // One conversion alone: "%", flags, width, precision, length, letter.
-class SingleSpec {
+class OneConversionFormat {
 public:
-    SingleSpec(const PrintfConversion& c, const char* flags, bool keepPrecision, const char* length,
+    OneConversionFormat(const PrintfConversion& c, const char* flags, bool keepPrecision, const char* length,
                char letter) {
         std::size_t n = 0;
         m_text[n++] = '%';
@@ -47,12 +47,12 @@ std::size_t Kept(int produced, char* area, std::size_t size) {
 }
 
 template <typename Value>
-std::size_t Print(const SingleSpec& spec, Value value, char* area, std::size_t size) {
+std::size_t Print(const OneConversionFormat& format, Value value, char* area, std::size_t size) {
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-    return Kept(std::snprintf(area, size, spec.get(), value), area, size);
+    return Kept(std::snprintf(area, size, format.get(), value), area, size);
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
@@ -77,7 +77,7 @@ std::size_t RenderSigned(const PrintfConversion& c, long long value, char* area,
         case IntegerSize::kPtrDiff: value = static_cast<std::ptrdiff_t>(value); break;
         default: break;
     }
-    return Print(SingleSpec(c, kNumberFlags, true, "ll", c.letter), value, area, size);
+    return Print(OneConversionFormat(c, kNumberFlags, true, "ll", c.letter), value, area, size);
 }
 
 std::size_t RenderUnsigned(const PrintfConversion& c, unsigned long long value, char* area, std::size_t size) {
@@ -92,34 +92,34 @@ std::size_t RenderUnsigned(const PrintfConversion& c, unsigned long long value, 
             break;
         default: break;
     }
-    return Print(SingleSpec(c, kNumberFlags, true, "ll", c.letter), value, area, size);
+    return Print(OneConversionFormat(c, kNumberFlags, true, "ll", c.letter), value, area, size);
 }
 
 std::size_t RenderDouble(const PrintfConversion& c, double value, char* area, std::size_t size) {
-    return Print(SingleSpec(c, kNumberFlags, true, "", c.letter), value, area, size);
+    return Print(OneConversionFormat(c, kNumberFlags, true, "", c.letter), value, area, size);
 }
 
 std::size_t RenderLongDouble(const PrintfConversion& c, long double value, char* area, std::size_t size) {
-    return Print(SingleSpec(c, kNumberFlags, true, "L", c.letter), value, area, size);
+    return Print(OneConversionFormat(c, kNumberFlags, true, "L", c.letter), value, area, size);
 }
 
 std::size_t RenderPointer(const PrintfConversion& c, const void* value, char* area, std::size_t size) {
-    return Print(SingleSpec(c, kAlignFlag, false, "", 'p'), value, area, size);
+    return Print(OneConversionFormat(c, kAlignFlag, false, "", 'p'), value, area, size);
 }
 
 std::size_t RenderWide(const PrintfConversion& c, const wchar_t* text, char* area, std::size_t size) {
     if (text == nullptr) text = L"(null)";
-    return Print(SingleSpec(c, kAlignFlag, true, "l", 's'), text, area, size);
+    return Print(OneConversionFormat(c, kAlignFlag, true, "l", 's'), text, area, size);
 }
 
 std::size_t RenderWideChar(const PrintfConversion& c, unsigned long value, char* area, std::size_t size) {
-    return Print(SingleSpec(c, kAlignFlag, false, "l", 'c'), static_cast<std::wint_t>(value), area, size);
+    return Print(OneConversionFormat(c, kAlignFlag, false, "l", 'c'), static_cast<std::wint_t>(value), area, size);
 }
 
 std::size_t RenderText(const PrintfConversion& c, const char* text, bool keepPrecision, char* area,
                        std::size_t size) {
     if (text == nullptr) text = "(null)";
-    return Print(SingleSpec(c, kAlignFlag, keepPrecision, "", 's'), text, area, size);
+    return Print(OneConversionFormat(c, kAlignFlag, keepPrecision, "", 's'), text, area, size);
 }
 
 void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape,
