@@ -7,9 +7,18 @@
 #include <ctime>
 
 #include "format/bounded_format.h"
+#include "format/control_escape.h"
 #include "format/date_time_text.h"
 #include "format/process_id.h"
 #include "platform/process.h"
+
+namespace {
+
+// Most bytes of the file part a prolog shows, escapes included: the longest
+// file name most file systems allow. A longer part is cut there.
+constexpr std::size_t kMaxPrologFileBytes = 255;
+
+}  // namespace
 
 CQmErrLogMessage::CQmErrLogMessage(bool useLocalTime)
     : m_iCode(0),
@@ -49,9 +58,14 @@ bool CQmErrLogMessage::FormatLogProlog(const char* file, int line, int code) {
     area[used++] = '[';
     m_text.append(area, static_cast<std::size_t>(used));
 
-    // Callers always name a file; a null one is shown as an empty path.
+    // Callers always name a file; a null one is shown as an empty path. The
+    // name is cut so that a path of any length gives a line of bounded size,
+    // and escaped like any caller's text (a Java caller passes what it likes).
     if (file != nullptr) {
-        m_text.append(PathnameFindFilePart(file));
+        const char* part = PathnameFindFilePart(file);
+        std::size_t length = 0;
+        while (length < kMaxPrologFileBytes && part[length] != '\0') ++length;
+        qm::AppendEscaped(&m_text, part, length, m_text.size() + kMaxPrologFileBytes);
     }
     if (line > 0) {
         used = std::snprintf(area, sizeof area, ":%d]", line);

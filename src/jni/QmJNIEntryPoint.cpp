@@ -8,13 +8,18 @@
 #include <jni.h>
 
 #include <cstdarg>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <string>
 
 // Written by javac from the Java class: the declarations our exports must match.
 #include "com_corvane_qmerrlog_QmLogger.h"
+#include "core/log_message_body.h"
+#include "format/bounded_format.h"
+#include "format/control_escape.h"
+#include "jni/java_string_arguments.h"
 #include "jni/jni_strings.h"
-#include "jni/string_format_check.h"
 #include "qmerrlog/datafields.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
@@ -34,6 +39,22 @@ constexpr char kTooManyTraceArguments[] =
 // The SrcFile of the warnings: this module's name, not the build machine's
 // path to it, followed by the line that noticed the surplus.
 constexpr char kModuleName[] = "QmJNIEntryPoint";
+
+// Most bytes of each text a Java caller puts in a trace record, escapes
+// included: the Message, Function and TransactionID fields keep what a
+// formatted text of the library keeps (4095 bytes), SrcFile what a log
+// line's prolog shows of a file name (255). However long the strings and
+// however wide the conversions, a record stays bounded.
+constexpr std::size_t kMaxJavaTextBytes = qm::kFormatAreaSize - 1;
+constexpr std::size_t kMaxJavaFileBytes = 255;
+
+// A Java caller's text, fit for a record: control characters escaped (no
+// line break can end the record early and forge the next one), cut at limit.
+std::string RecordText(const char* text, std::size_t limit) {
+    std::string fitted;
+    if (text != nullptr) qm::AppendEscaped(&fitted, text, std::strlen(text), limit);
+    return fitted;
+}
 
 // Runs a native method body; an exception (only allocation failure can reach
 // here) must not unwind into the virtual machine. The holders inside the body
@@ -75,13 +96,17 @@ struct QmJNIEntryPoint {
         return CQmErrLogMessage::PathnameFindFilePart(path);
     }
 
-    template <typename... Arguments>
+    // The catalogue text's conversions take the strings as their kinds need
+    // (numbers where they read as numbers); conversions beyond the last
+    // string get empty texts.
     static void WriteLogMessage(CQmLogger* logger, const char* sourcePath, jint messageId,
-                                Arguments... arguments) {
+                                const char* const* texts, int count) {
         CQmErrLogMessage message(logger->ShouldUseLocalTime());
-        // Neither result matters: without a catalogue text the prolog goes out alone.
+        // Neither result matters: without a catalogue text the prolog goes
+        // out alone, ended by its line feed.
         message.FormatLogProlog(sourcePath, 0, 0);
-        message.FormatLogMessage(messageId, arguments...);
+        qm::JavaStringArguments arguments(texts, count);
+        qm::AppendLogMessageBody(&message, static_cast<unsigned int>(messageId), &arguments);
         logger->LogErrMsg(message);
     }
 
@@ -147,27 +172,29 @@ struct QmJNIEntryPoint {
         const qm::JniArgumentStrings* arguments;
     };
 
-    // The Message field: the text as a format for the argument strings, or the
-    // text itself. A text that is no format for five strings (a "%d", a sixth
-    // "%s") is also taken verbatim: formatting it would read arguments that
-    // are not there.
-    static const char* FormatTraceText(CQmTraceData& record, const TraceCall& call) {
+    // The Message field: the text as a format for the argument strings, or
+    // the text itself. The format is the caller's too, so its control
+    // characters are escaped as well as the arguments'.
+    static std::string FormatTraceText(const TraceCall& call) {
         const qm::JniArgumentStrings* a = call.arguments;
-        if (a != nullptr &&
-            qm::IsStringArgumentFormat(call.text, qm::JniArgumentStrings::kMaxArguments)) {
-            return record.FormatTraceMessage(call.text, (*a)[0], (*a)[1], (*a)[2], (*a)[3], (*a)[4]);
-        }
-        return record.FormatTraceMessage("%s", call.text);
+        if (a == nullptr) return RecordText(call.text, kMaxJavaTextBytes);
+        const char* texts[qm::JniArgumentStrings::kMaxArguments];
+        for (int i = 0; i < qm::JniArgumentStrings::kMaxArguments; ++i) texts[i] = (*a)[i];
+        qm::JavaStringArguments arguments(texts, a->Count());
+        std::string formatted;
+        qm::FormatConversions(call.text, &arguments, qm::EscapeTexts::kEverything, kMaxJavaTextBytes, &formatted);
+        return formatted;
     }
 
     // Fills the fields the configuration selects, in a fixed order; false at
     // the first value a filter rejects.
     static bool FillTraceRecord(CQmTraceData& record, const TraceCall& call) {
-        return SetIfTraced(record, QM_FIELD_FUNCTION, call.function) &&
+        return SetIfTraced(record, QM_FIELD_FUNCTION, RecordText(call.function, kMaxJavaTextBytes).c_str()) &&
                (!record.FieldTraced(QM_FIELD_MESSAGE) ||
-                record.SetFieldValue(QM_FIELD_MESSAGE, FormatTraceText(record, call))) &&
-               SetIfTraced(record, QM_FIELD_TRANSACTIONID, call.transactionId) &&
-               SetIfTraced(record, QM_FIELD_SRCFILE, FilePart(call.sourcePath)) &&
+                record.SetFieldValue(QM_FIELD_MESSAGE, FormatTraceText(call).c_str())) &&
+               SetIfTraced(record, QM_FIELD_TRANSACTIONID,
+                           RecordText(call.transactionId, kMaxJavaTextBytes).c_str()) &&
+               SetIfTraced(record, QM_FIELD_SRCFILE, RecordText(FilePart(call.sourcePath), kMaxJavaFileBytes).c_str()) &&
                SetProcessAndTimeFields(record);
     }
 
@@ -209,7 +236,7 @@ struct QmJNIEntryPoint {
                 // The warning says the message is not logged, and so it is: a
                 // verbatim record would only repeat the text the warning carries.
                 TraceTooManyArguments(static_cast<unsigned int>(traceId), __LINE__,
-                                      kTooManyTraceArguments, message.text());
+                                      kTooManyTraceArguments, RecordText(message.text(), kMaxJavaTextBytes).c_str());
                 return kMessageDone;
             }
             arguments.Fetch(array, count);
@@ -312,7 +339,8 @@ Java_com_corvane_qmerrlog_QmLogger_LogMsg__Ljava_lang_String_2Ljava_lang_String_
         qm::JniUtfChars text(env, argument);
         CQmLogger* logger = QmJNIEntryPoint::ChooseLogger(name);
         if (logger != nullptr) {
-            QmJNIEntryPoint::WriteLogMessage(logger, source.text(), messageId, text.text());
+            const char* texts[] = {text.text()};
+            QmJNIEntryPoint::WriteLogMessage(logger, source.text(), messageId, texts, 1);
         }
         return kMessageDone;
     });
@@ -338,8 +366,9 @@ Java_com_corvane_qmerrlog_QmLogger_LogMsg__Ljava_lang_String_2Ljava_lang_String_
         qm::JniArgumentStrings arguments(env);
         arguments.Fetch(array, count);
         if (count > 0 && logger != nullptr) {
-            QmJNIEntryPoint::WriteLogMessage(logger, source.text(), messageId, arguments[0],
-                                             arguments[1], arguments[2], arguments[3], arguments[4]);
+            const char* texts[qm::JniArgumentStrings::kMaxArguments];
+            for (int i = 0; i < qm::JniArgumentStrings::kMaxArguments; ++i) texts[i] = arguments[i];
+            QmJNIEntryPoint::WriteLogMessage(logger, source.text(), messageId, texts, arguments.Count());
         }
         return kMessageDone;
     });

@@ -6,6 +6,8 @@ namespace qm {
 namespace platform {
 
 void* LoadLibraryByName(const char* bareName);  // null when it does not load
+// A symbol the library itself defines; null for one that only a library it
+// depends on defines (the POSIX loader would search those too).
 void* FindLibrarySymbol(void* library, const char* name);
 void FreeLibraryHandle(void* library);
 

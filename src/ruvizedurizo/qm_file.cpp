@@ -1,41 +1,63 @@
 #include "qm_file.h"
 
+#include <cstring>
+#include <utility>
+
+#include "platform/regular_file.h"
+
 bool CQmFile::OpenFile(const char* path, int mode) {
-    if (path == nullptr || mode != 3 || m_pStream != nullptr) return false;
-    m_pStream = std::fopen(path, "rb");
-    if (m_pStream == nullptr) return false;
-    // A directory opens but cannot be read: refuse it here rather than let
-    // it pass as an empty file.
-    const int first = std::getc(m_pStream);
-    if (first == EOF && std::ferror(m_pStream)) {
-        CloseFile();
-        return false;
+    if (path == nullptr || mode != 3 || m_bOpen) return false;
+    std::string text;
+    switch (qm::platform::ReadRegularFile(path, kMaxFileBytes, &text)) {
+        case qm::platform::ReadFileResult::kRead:
+            return OpenText(std::move(text));
+        case qm::platform::ReadFileResult::kNotRegularFile:
+            m_refusal = kNotRegularFile;
+            return false;
+        case qm::platform::ReadFileResult::kTooLarge:
+            m_refusal = kTooLarge;
+            return false;
+        default:
+            m_refusal = kCannotRead;
+            return false;
     }
-    if (first != EOF) std::ungetc(first, m_pStream);
-    m_iHandle = 0;
+}
+
+bool CQmFile::OpenText(std::string text) {
+    if (m_bOpen) return false;
+    m_text = std::move(text);
+    m_position = 0;
+    m_bOpen = true;
+    m_refusal = kNoRefusal;
     return true;
 }
 
 int CQmFile::ReadLine(void* buffer, int size) {
-    if (m_pStream == nullptr || buffer == nullptr || size < 2) return 0;
+    if (!m_bOpen || buffer == nullptr || size < 2) return 0;
+    const std::size_t left = m_text.size() - m_position;
+    if (left == 0) return 0;
+    const char* start = m_text.data() + m_position;
+    const void* lineFeed = std::memchr(start, '\n', left);
+    // The line's bytes before its end, and where the next line starts.
+    std::size_t body = lineFeed != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - start)
+                                           : left;
+    m_position += lineFeed != nullptr ? body + 1 : body;
+    if (body > 0 && start[body - 1] == '\r') --body;
+
     char* out = static_cast<char*>(buffer);
-    int length = 0;
-    int c = 0;
-    while (length < size - 1 && (c = std::getc(m_pStream)) != EOF) {
-        out[length++] = static_cast<char>(c);
-        if (c == '\n') break;
-    }
+    const std::size_t room = static_cast<std::size_t>(size) - 1;
+    const std::size_t whole = body + (lineFeed != nullptr ? 1 : 0);
+    // Cut at the area's end; the rest of the line is skipped already.
+    const std::size_t length = whole < room ? whole : room;
+    std::memcpy(out, start, length < body ? length : body);
+    if (length > body) out[body] = '\n';
     out[length] = '\0';
-    if (length == size - 1 && out[length - 1] != '\n') {
-        // Cut: skip what is left of this line.
-        while ((c = std::getc(m_pStream)) != EOF && c != '\n') {
-        }
-    }
-    return length;
+    return static_cast<int>(length);
 }
 
 void CQmFile::CloseFile() {
-    if (m_pStream != nullptr) std::fclose(m_pStream);
-    m_pStream = nullptr;
-    m_iHandle = -1;
+    m_bOpen = false;
+    m_text.clear();
+    m_text.shrink_to_fit();
+    m_position = 0;
 }

@@ -100,30 +100,42 @@ const char* CQmTraceData::FormatTraceMessage(const char* format, ...) {
 }
 
 // Short texts stay in the record's own area; a longer one is formatted a
-// second time into a heap area of its exact size, so nothing is cut.
+// second time into a heap area of its exact size, so nothing is cut. Either
+// way the text is made in fresh storage and only then put in place: a caller
+// may pass the record's previous result (or a format in it) as an argument.
 const char* CQmTraceData::FormatTraceMessageVA(const char* format, va_list arguments) {
-    m_szFormatted[0] = '\0';
-    if (format == nullptr || format[0] == '\0') return m_szFormatted;
+    if (format == nullptr || format[0] == '\0') {
+        m_szFormatted[0] = '\0';
+        return m_szFormatted;
+    }
 
+    char fresh[kAreaSize];
     va_list pass;
     va_copy(pass, arguments);
-    const int length = std::vsnprintf(m_szFormatted, kAreaSize, format, pass);
+    const int length = std::vsnprintf(fresh, kAreaSize, format, pass);
     va_end(pass);
     if (length < 0) {
         m_szFormatted[0] = '\0';
         return m_szFormatted;
     }
-    if (static_cast<std::size_t>(length) < kAreaSize) return m_szFormatted;
+    if (static_cast<std::size_t>(length) < kAreaSize) {
+        std::memcpy(m_szFormatted, fresh, static_cast<std::size_t>(length) + 1);
+        return m_szFormatted;
+    }
 
     const std::size_t needed = static_cast<std::size_t>(length) + 1;
-    delete[] m_pszLongFormatted;
-    m_pszLongFormatted = new (std::nothrow) char[needed]();
-    // Without memory the caller still gets the head that fitted the area.
-    if (m_pszLongFormatted == nullptr) return m_szFormatted;
-
+    char* longText = new (std::nothrow) char[needed]();
+    if (longText == nullptr) {
+        // Without memory the caller still gets the head that fitted the area.
+        std::memcpy(m_szFormatted, fresh, kAreaSize);
+        return m_szFormatted;
+    }
     va_copy(pass, arguments);
-    const int again = std::vsnprintf(m_pszLongFormatted, needed, format, pass);
+    const int again = std::vsnprintf(longText, needed, format, pass);
     va_end(pass);
-    if (again < 0) m_pszLongFormatted[0] = '\0';
+    if (again < 0) longText[0] = '\0';
+    // The old text may have been an argument: it goes only now.
+    delete[] m_pszLongFormatted;
+    m_pszLongFormatted = longText;
     return m_pszLongFormatted;
 }

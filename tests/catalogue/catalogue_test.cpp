@@ -3,6 +3,7 @@
 // FetchMsg, and the body FormatLogMessage makes of a catalogue text.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -52,7 +53,7 @@ TEST(Catalogue, DefaultLoggerKnowsTheOwnComponentAlone) {
 
 // The own texts are messages 1 to 3 of component 1, whatever the type; the
 // body is the type word, the formatted text and a line feed, appended to what
-// the message holds, which no text leaves alone, and keeps at most 4095
+// the message holds, which no text only ends with a line feed, and keeps at most 4095
 // bytes of the formatted text. Component number 255 sets the sign bit of the
 // int id and must not be taken for an index below zero.
 TEST(Catalogue, OwnTextsAndTheBodiesMadeOfThem) {
@@ -71,8 +72,11 @@ TEST(Catalogue, OwnTextsAndTheBodiesMadeOfThem) {
         CQmErrLogMessage message(false);
         message.AppendText("kept");
         EXPECT_EQ(message.FormatLogMessage(static_cast<int>(id), c.argument.c_str()), !c.body.empty());
-        EXPECT_EQ(message.GetBuffer(), "kept" + c.body);
+        EXPECT_EQ(message.GetBuffer(), "kept" + (c.body.empty() ? "\n" : c.body));
     }
+    CQmErrLogMessage fresh(false);  // nothing to end: no empty line either
+    EXPECT_FALSE(fresh.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1)), "a"));
+    EXPECT_STREQ(fresh.GetBuffer(), "");
 }
 
 // Texts other than the library's own, lent to the default logger's empty
@@ -88,6 +92,51 @@ TEST(Catalogue, BorrowedTextsGetEveryArgumentAndMayBeEmpty) {
     EXPECT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_WARNING, 9)), "unused"));
     CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
     EXPECT_STREQ(message.GetBuffer(), "[ERROR] port=8080 (4000000000, 2.5) k\n[WARNING] \n");
+}
+
+// A caller's text can never end the line early or start a forged one: control
+// characters in arguments are escaped, those of the catalogue text are kept.
+// Each conversion reads exactly its own argument, whatever its kind or place.
+TEST(Catalogue, ArgumentsAreEscapedAndEachConversionReadsItsOwnArgument) {
+    int written = 77;
+    errno = ENOENT;
+    const std::string noEntry = std::strerror(ENOENT);
+    const struct {
+        const char* text;
+        std::string body;
+    } cases[] = {
+        {"user %s\tsaid %s (%c) %d", "user alice\\n[INFO] forged\tsaid a\\r\\x1b[2J\\x7f (\\n) 5"},
+        {"%2$s-%1$*3$d|%4$-4s|", "b-   7|c   |"},
+        {"%s%n.%m%%", "a." + noEntry + "%"},
+        {"%.3s|%5.1f|%lu|%x|%p", "abc|  2.5|4000000000|ff|"},
+        {"%99999999s", std::string(4095 - 1, ' ') + "x"},
+        {"100%% sure %y, 5%", "100% sure %y, 5%"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        FakeComponent component(0x2000000u, c.text);
+        CQmLoggerTestAccess::SetSlot(*theLogger(), 1, &component);
+        CQmErrLogMessage message(false);
+        const int id = static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1));
+        if (c.text[1] == 's' && c.text[0] == 'u') {
+            EXPECT_TRUE(message.FormatLogMessage(id, "alice\n[INFO] forged", "a\r\x1b[2J\x7f", '\n', 5));
+        } else if (c.text[1] == '2') {
+            EXPECT_TRUE(message.FormatLogMessage(id, 7, "b", 4, "c"));
+        } else if (c.text[1] == 's') {
+            EXPECT_TRUE(message.FormatLogMessage(id, "a", &written));
+        } else if (c.text[1] == '.') {
+            EXPECT_TRUE(message.FormatLogMessage(id, "abcdef", 2.5, 4000000000ul, 255u, nullptr));
+        } else if (c.text[1] == '9') {
+            EXPECT_TRUE(message.FormatLogMessage(id, "x"));
+        } else {
+            EXPECT_TRUE(message.FormatLogMessage(id));
+        }
+        CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
+        std::string body = message.GetBuffer();
+        if (c.text[1] == '.') body = body.substr(0, body.rfind('|') + 1) + "\n";
+        EXPECT_EQ(body, "[INFO] " + c.body + "\n");
+    }
+    EXPECT_EQ(written, 77);  // %n never writes
+    EXPECT_EQ(errno, ENOENT);  // nor does formatting change errno
 }
 
 // Stray low bits in a component id, more trace components than the id layout

@@ -1,6 +1,8 @@
 // Component libraries found on the loader's search path: the test components
 // qmcomponent03 (a real catalogue, component number 4 in slot 3),
-// qmcomponent05 (no entry) and qmcomponent07 (an entry that offers nothing).
+// qmcomponent05 (no entry), qmcomponent07 (an entry that offers nothing) and
+// qmcomponent13 (links the library, whose own entry the loader would find
+// through it, but has none of its own).
 // No default logger is made in this program, so the loggers here hold the
 // only references to the libraries.
 #include <gtest/gtest.h>
@@ -47,6 +49,7 @@ TEST(ComponentLibraries, FoundLibrariesFillTheirSlotsAndTheOthersAreGivenBackAtO
                  "Third ; Third test component : Alpha ; First trace&Beta ; Second trace");
     EXPECT_EQ(Access::InfoRows(*logger), (Rows{"01000000 Log", "01010000 Log/Legacy", "04000000 Third",
                                                "04010000 Third/Alpha", "04020000 Third/Beta"}));
+    EXPECT_EQ(logger->FetchMsg(QmMessageId(14, QM_MSG_INFO, 1)), nullptr);  // row 13's slot stays empty
     // Our references were the last ones: the logger kept none.
     qp::FreeLibraryHandle(fifth);
     qp::FreeLibraryHandle(seventh);
@@ -57,6 +60,16 @@ TEST(ComponentLibraries, FoundLibrariesFillTheirSlotsAndTheOthersAreGivenBackAtO
 // references alone; every other logger keeps its reference, by design, so
 // the test gives those three back itself. The test starts as if no logger
 // had been released yet.
+// A symbol is found only in the library asked, never in one it depends on.
+TEST(ComponentLibraries, EntriesAreLookedUpInTheLibraryItselfOnly) {
+    void* thirteenth = qp::LoadLibraryByName("qmcomponent13");
+    ASSERT_NE(thirteenth, nullptr);
+    EXPECT_NE(qp::FindLibrarySymbol(thirteenth, "GetComponentPointer"), nullptr);
+    EXPECT_EQ(qp::FindLibrarySymbol(thirteenth, "GetComponentPtr"), nullptr);
+    EXPECT_EQ(qp::FindLibrarySymbol(thirteenth, "theLogger"), nullptr);
+    qp::FreeLibraryHandle(thirteenth);
+}
+
 TEST(ComponentLibraries, LoggersStartingAndStoppingTogetherUnloadOnce) {
     CQmLogger::m_bUnloadedComponents = false;
     std::vector<CQmLogger*> loggers(4);

@@ -35,10 +35,17 @@ TEST(LogProlog, CarriesTheCallersIdsTheFilePartAndOnlyPositiveLines) {
     const std::string nested = std::string("db") + native + "connect.src";
     const std::string alien = std::string("c:") + foreign + "src" + foreign + "main.src";
     const std::string alienSource = alien + ":2";
+    // A name of any length gives a bounded line: 255 bytes at most, escapes
+    // included and never cut in half; control characters cannot end the line.
+    const std::string huge = std::string("dir") + native + std::string(10000, 'n');
+    const std::string hugeSource = std::string(255, 'n') + ":7";
+    const std::string forged = std::string(253, 'f') + "\n[x]";
+    const std::string forgedSource = std::string(253, 'f') + "\\n";
     const struct { const char* file; int line; const char* source; } cases[] = {
         {nested.c_str(), 42, "connect.src:42"}, {"main.src", 0, "main.src"},
         {"main.src", -5, "main.src"}, {nullptr, 3, ":3"},
-        {alien.c_str(), 2, alienSource.c_str()}};
+        {alien.c_str(), 2, alienSource.c_str()}, {huge.c_str(), 7, hugeSource.c_str()},
+        {"a\r\nb\x1b.cpp", 0, "a\\r\\nb\\x1b.cpp"}, {forged.c_str(), 0, forgedSource.c_str()}};
     CQmErrLogMessage message(false);  // one message: each prolog replaces the last
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);

@@ -62,10 +62,14 @@ public final class QmLoggerTest {
         QmLogger.LogMsg("orders", null, INFO, (String[]) null);
         QmLogger.LogMsg("", "Default.java", INFO, "empty name");
         QmLogger.LogMsg(null, "Default.java", INFO, "null name");
+        QmLogger.LogMsg(null, "Default.java", INFO, "line\n[P][Forged.java][ERROR] \u001b[2J");
+        QmLogger.LogMsg(null, "Default.java", QmLogger.messageId(1, QmLogger.TYPE_INFO, 9), "no text");
         // "%1s" pads an empty argument to one blank; strings go out as their UTF-8 bytes.
         expectLines("orders.log", "P[Orders.java][INFO] disk full", "P[][INFO]  ", "P[][INFO] caf\u00c3\u00a9",
                 "P[][INFO] a");
-        expectLines("default.log", "P[Default.java][INFO] empty name", "P[Default.java][INFO] null name");
+        // A forged line stays inside its own; an id without text still ends its line.
+        expectLines("default.log", "P[Default.java][INFO] empty name", "P[Default.java][INFO] null name",
+                "P[Default.java][INFO] line\\n[P][Forged.java][ERROR] \\x1b[2J", "P[Default.java]");
         check(QmLogger.InitializeLog("console", QmLogger.OUTPUT_CONSOLE, null, 77, -5, false, -1) == 1, "console");
         QmLogger.LogMsg("console", "Console.java", INFO, "console-check");  // the runner looks for this line
     }
@@ -80,12 +84,16 @@ public final class QmLoggerTest {
         QmLogger.TraceMsg("records", null, "g", LEGACY, null, "%s kept", new String[0]);
         QmLogger.TraceMsg("records", null, "g", LEGACY, "T9", "filtered out");
         QmLogger.TraceMsg("records", null, "g", QmLogger.traceComponentId(1, 0), null, "not selected");
-        // Only string conversions take arguments; anything else is traced as it stands.
+        // Every conversion takes a string: a number where it reads as one, else the text;
+        // missing strings are empty. Line breaks and other control characters are escaped.
         QmLogger.TraceMsg("records", null, "h", LEGACY, null, "%2$s<%1$-3s", new String[] {"a", "b"});
         QmLogger.TraceMsg("records", null, "h", LEGACY, null, "%d %n", new String[] {"a"});
+        QmLogger.TraceMsg("records", null, "h", LEGACY, null, "%x|%05d|%s|%d", new String[] {"255", "42"});
+        QmLogger.TraceMsg("records", "a\nb.java", "h\r", LEGACY, "T\u001b", "one\n[x][forged][][]");
         expectLines("records.trace", "[Function][Message][TransactionID][SrcFile]",
                 "[========][=======][=============][=======]", "[submit][100% sure: %s %d][T7][Trace.java]",
-                "[f][x-][][Plain.java]", "[][][][]", "[g][%s kept][][]", "[h][b<a  ][][]", "[h][%d %n][][]");
+                "[f][x-][][Plain.java]", "[][][][]", "[g][%s kept][][]", "[h][b<a  ][][]", "[h][a ][][]",
+                "[h][ff|00042||][][]", "[h\\r][one\\n[x][forged][][]][T\\x1b][a\\nb.java]");
         check(QmLogger.TraceEnabled("records") && QmLogger.TraceEnabledComponent("records", LEGACY)
                 && !QmLogger.TraceEnabledComponent("records", QmLogger.traceComponentId(1, 0))
                 && !QmLogger.TraceEnabled("never-traced"), "TraceEnabled answers");
@@ -108,6 +116,6 @@ public final class QmLoggerTest {
         QmLogger.TraceMsg("records", null, "k", LEGACY, null, "kept");
         check(!Files.exists(dir.resolve("nine.log")) && !Files.exists(dir.resolve("other.trace")), "files made");
         check(Files.readAllLines(dir.resolve("orders.log")).size() == 5, "orders.log: one more line");
-        check(Files.readAllLines(dir.resolve("records.trace")).get(8).equals("[k][kept][][]"), "records.trace");
+        check(Files.readAllLines(dir.resolve("records.trace")).get(10).equals("[k][kept][][]"), "records.trace");
     }
 }

@@ -1,4 +1,5 @@
 // The line reader under the trace configuration reader.
+#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -16,8 +17,8 @@ TEST(QmFileTest, LinesKeepTheirLineFeedsAndALongLineIsCutWithoutOverflow) {
     ASSERT_TRUE(file.OpenFile(path.c_str(), 3));
     char line[9];
     line[8] = '@';
-    EXPECT_EQ(file.ReadLine(line, 8), 5);
-    EXPECT_STREQ(line, "one\r\n");
+    EXPECT_EQ(file.ReadLine(line, 8), 4);  // CR LF reads as LF
+    EXPECT_STREQ(line, "one\n");
     EXPECT_EQ(file.ReadLine(line, 8), 1);
     EXPECT_STREQ(line, "\n");
     EXPECT_EQ(file.ReadLine(line, 8), 7);  // cut, the rest of the line skipped
@@ -50,5 +51,56 @@ TEST(QmFileTest, RefusalsAndRepeatedClosesAreHarmless) {
     file.CloseFile();
     EXPECT_LE(file.ReadLine(line, sizeof line), 0);
 }  // the destructor closes once more
+
+// Windows line ends read exactly like line feeds; a carriage return anywhere
+// else stays, and one that ends the file goes.
+TEST(QmFileTest, CarriageReturnsBeforeLineFeedsAreDropped) {
+    CQmFile file;
+    ASSERT_TRUE(file.OpenText("a\r\n\r\nb\rc\r\n" + std::string(6, 'x') + "\r\nlast\r"));
+    char line[8];
+    for (const char* expected : {"a\n", "\n", "b\rc\n", "xxxxxx\n", "last"}) {
+        EXPECT_EQ(file.ReadLine(line, sizeof line), static_cast<int>(std::string(expected).size()));
+        EXPECT_STREQ(line, expected);
+    }
+    EXPECT_EQ(file.ReadLine(line, sizeof line), 0);
+}
+
+// Paths that never end or block their reader are refused at once, and so is
+// a file over the bound; the file is read once, when opened.
+TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
+    qmtest::TempDir dir;
+    CQmFile file;
+    EXPECT_FALSE(file.OpenFile(dir.Path().c_str(), 3));
+    EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
+#ifndef _WIN32
+    for (const char* device : {"/dev/zero", "/dev/null"}) {
+        EXPECT_FALSE(file.OpenFile(device, 3)) << device;
+        EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile) << device;
+    }
+    // A FIFO without a writer: opening must neither wait nor succeed.
+    const std::string fifo = dir.Path("fifo");
+    if (std::system(("mkfifo '" + fifo + "'").c_str()) == 0) {
+        EXPECT_FALSE(file.OpenFile(fifo.c_str(), 3));
+        EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
+    }
+#else
+    EXPECT_FALSE(file.OpenFile("NUL", 3));
+    EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
+#endif
+    EXPECT_FALSE(file.OpenFile(dir.Path("missing").c_str(), 3));
+    EXPECT_EQ(file.LastRefusal(), CQmFile::kCannotRead);
+
+    const std::string bound = dir.Write("bound.cfg", std::string(CQmFile::kMaxFileBytes - 2, '#') + "\nx");
+    ASSERT_TRUE(file.OpenFile(bound.c_str(), 3));
+    dir.Write("bound.cfg", "changed\n");  // what was read stays what is delivered
+    char line[16];
+    EXPECT_EQ(file.ReadLine(line, sizeof line), 15);
+    EXPECT_EQ(file.ReadLine(line, sizeof line), 1);
+    EXPECT_STREQ(line, "x");
+    file.CloseFile();
+    const std::string over = dir.Write("over.cfg", std::string(CQmFile::kMaxFileBytes + 1, '\n'));
+    EXPECT_FALSE(file.OpenFile(over.c_str(), 3));
+    EXPECT_EQ(file.LastRefusal(), CQmFile::kTooLarge);
+}
 
 }  // namespace

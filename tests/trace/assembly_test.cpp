@@ -50,3 +50,16 @@ TEST_F(Assembly, FormattedTextsStayInTheRecordUpTo1023Bytes) {
         EXPECT_EQ(std::string(text), head + "|123");
     }
 }
+
+// The record's previous result fed back as an argument (or as the format)
+// must read as it was, short or long.
+TEST_F(Assembly, FormattedTextMayTakeTheRecordsPreviousText) {
+    for (std::size_t size : {5, 1023, 1024, 3000}) {
+        CQmTraceData record;
+        const std::string text(size, 'x');
+        const char* inner = record.FormatTraceMessage("%s", text.c_str());
+        EXPECT_EQ(std::string(record.FormatTraceMessage("<%s>", inner)), "<" + text + ">") << size;
+        const char* previous = record.FormatTraceMessage("%s", text.c_str());
+        EXPECT_EQ(std::string(record.FormatTraceMessage(previous)), text) << size;
+    }
+}

@@ -48,7 +48,7 @@ TEST_F(ConfigReader, FilterOperatorFollowsTheNamesDelimiterAndTextRunsToTheLineF
         {"User==alice\n", QM_FILTER_NONE, nullptr}, {"User =alice\n", QM_FILTER_NONE, nullptr},
         {"User\t \t!= bob  smith \n", QM_FILTER_NOT_EQUAL, " bob  smith "},
         {"  User:==x, y", QM_FILTER_EQUAL, "x, y"},
-        {"User ==\n", QM_FILTER_EQUAL, ""}, {"User ==a\r\n", QM_FILTER_EQUAL, "a\r"},
+        {"User ==\n", QM_FILTER_EQUAL, ""}, {"User ==a\r\n", QM_FILTER_EQUAL, "a"},
         {"User", QM_FILTER_NONE, nullptr}, {"User \n", QM_FILTER_NONE, nullptr},
         {"User ,==x\n", QM_FILTER_NONE, nullptr}, {"Nobody ==x\n", QM_FILTER_NONE, nullptr},
         {"# User ==x\n", QM_FILTER_NONE, nullptr}, {"User ==alice\nUser !=bob\n", QM_FILTER_NOT_EQUAL, "bob"}};
@@ -74,4 +74,27 @@ TEST_F(ConfigReader, AMasterKeepsItsOwnSeparatorAndOneAssignedFromAnotherBorrows
     CQmErrLogMessage heading(false);
     ASSERT_TRUE(Assemble(*first, &heading, 1));
     EXPECT_STREQ(heading.GetBuffer(), "Tid;Message\n");
+}
+
+// A file saved with CR LF line ends configures exactly what its LF twin does.
+TEST_F(ConfigReader, CarriageReturnLineFeedFilesReadLikeLineFeedFiles) {
+    const std::string lf = "# comment\ncomponents: Log/Legacy, Web\ndata: Message, Tid\nUser ==alice\nRealm !=\n";
+    std::string crlf;
+    for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const std::string& text : {lf, crlf}) {
+        auto master = Master(text);
+        EXPECT_TRUE(master->ComponentSelected(kWeb) && master->ComponentSelected(kLogLegacy));
+        EXPECT_EQ(Order(*master), (Ids{QM_FIELD_MESSAGE, QM_FIELD_TID}));
+        EXPECT_STREQ(Field(*master, 9).filterText, "alice");
+        EXPECT_STREQ(Field(*master, 12).filterText, "");
+    }
+}
+
+// Special files are refused at once rather than read for ever or waited on.
+TEST_F(ConfigReader, AConfigurationPathThatIsNoRegularFileIsRefused) {
+    std::vector<std::string> paths = {m_dir.Path()};
+#ifndef _WIN32
+    paths.push_back("/dev/zero");
+#endif
+    for (const std::string& path : paths) EXPECT_FALSE(ConfigureFrom(path)) << path;
 }

@@ -63,8 +63,12 @@ int CheckTraceConfig(const std::string& path, std::FILE* out, std::FILE* err) {
     ProbeLogger probe;
     AssignComponentIds(&components, &probe);
 
-    const ConfigReading reading = ReadTraceConfig(path, components, fields, fieldCount);
-    const std::vector<std::string> differences = CompareWithLibrary(path, reading, components, fields, &probe);
+    // One read of the path: a FIFO yields its text once, and a file changed
+    // during the check must not read one way for the tool, another for the library.
+    const ConfigSnapshot snapshot = ReadConfigSnapshot(path);
+    const ConfigReading reading = ReadTraceConfig(snapshot, components, fields, fieldCount);
+    std::vector<std::string> differences;
+    if (snapshot.read) differences = CompareWithLibrary(snapshot.text, reading, components, fields, &probe);
 
     if (reading.verdict == ConfigReading::Verdict::kUnreadable) {
         std::fprintf(out, "refused: cannot open %s: %s\n", path.c_str(), reading.unreadableReason.c_str());

@@ -36,7 +36,7 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 // Why a first token is not the keyword the section needs, when it nearly is.
 std::string KeywordHint(const std::string& token, const std::string& keyword) {
     if (!token.empty() && token.back() == '\r') {
-        return " (the line ends with a carriage return: save the file with line feeds only)";
+        return " (it ends with a carriage return that is not part of a line end)";
     }
     if (SameIgnoringCase(token, keyword)) return " (keywords are case-sensitive)";
     return "";
@@ -50,7 +50,7 @@ public:
         m_out.selected.assign(components.size(), false);
     }
 
-    void Read(const std::string& path);
+    void Read(const ConfigSnapshot& snapshot);
 
 private:
     // False when the file is refused at this line.
@@ -76,17 +76,19 @@ private:
     int m_line = 0;
 };
 
-void Reader::Read(const std::string& path) {
+void Reader::Read(const ConfigSnapshot& snapshot) {
+    if (!snapshot.read) {
+        m_out.verdict = ConfigReading::Verdict::kUnreadable;
+        m_out.unreadableReason = snapshot.unreadableReason;
+        return;
+    }
     bool refused = false;
-    const bool opened = ForEachConfigLine(path, [&](int number, char* line, int length) {
+    ForEachConfigLine(snapshot.text, [&](int number, char* line, int length) {
         m_line = number;
         refused = !Line(line, length);
         return !refused;
     });
-    if (!opened) {
-        m_out.verdict = ConfigReading::Verdict::kUnreadable;
-        m_out.unreadableReason = errno != 0 ? std::strerror(errno) : "it cannot be opened";
-    } else if (refused) {
+    if (refused) {
         m_out.verdict = ConfigReading::Verdict::kRefused;
     } else {
         EndOfFile();
@@ -248,7 +250,8 @@ void Reader::FilterLine(const char* first, LineTokenizer& tokens) {
                                     " starts with a blank, which belongs to the text compared");
     }
     if (!value.empty() && value.back() == '\r') {
-        Add(FindingKind::kNote, "the filter text ends with a carriage return, which belongs to the text compared");
+        Add(FindingKind::kNote, "the filter text ends with a carriage return that is not part of a line end; "
+                                "it belongs to the text compared");
     }
     if (std::find(m_out.fieldOrder.begin(), m_out.fieldOrder.end(), setting.field) == m_out.fieldOrder.end()) {
         Add(FindingKind::kNote, Quote(name) + " is not on the data line; its filter still applies whenever a "
@@ -291,7 +294,7 @@ int Reader::ComponentIndex(const std::string& name) const {
 // A word on the likely slip behind a name that matches nothing.
 std::string Reader::Hint(const std::string& name, bool component) const {
     if (!name.empty() && name.back() == '\r') {
-        return " (the line ends with a carriage return: save the file with line feeds only)";
+        return " (it ends with a carriage return that is not part of a line end)";
     }
     if (name[0] == '#') return " (\"#\" starts a comment only as the first name on a line)";
     if (component) {
@@ -314,16 +317,37 @@ std::string Reader::Hint(const std::string& name, bool component) const {
 
 }  // namespace
 
-bool ForEachConfigLine(const std::string& path, const std::function<bool(int, char*, int)>& onLine) {
+ConfigSnapshot ReadConfigSnapshot(const std::string& path) {
+    ConfigSnapshot snapshot;
     CQmFile file;
     errno = 0;
-    if (!file.OpenFile(path.c_str(), kReadLinesMode)) return false;
+    if (file.OpenFile(path.c_str(), kReadLinesMode)) {
+        snapshot.read = true;
+        snapshot.text = file.Text();
+        return snapshot;
+    }
+    switch (file.LastRefusal()) {
+        case CQmFile::kNotRegularFile:
+            snapshot.unreadableReason = "not a regular file";
+            break;
+        case CQmFile::kTooLarge:
+            snapshot.unreadableReason = "larger than " + std::to_string(CQmFile::kMaxFileBytes / (1024 * 1024)) + " MiB";
+            break;
+        default:
+            snapshot.unreadableReason = errno != 0 ? std::strerror(errno) : "it cannot be opened";
+            break;
+    }
+    return snapshot;
+}
+
+void ForEachConfigLine(const std::string& text, const std::function<bool(int, char*, int)>& onLine) {
+    CQmFile file;
+    file.OpenText(text);
     char line[kLineAreaSize];
     int length = 0;
     for (int number = 1; (length = file.ReadLine(line, kLineAreaSize)) > 0; ++number) {
         if (!onLine(number, line, length)) break;
     }
-    return true;
 }
 
 int ConfigReading::IgnoredCount() const {
@@ -332,10 +356,10 @@ int ConfigReading::IgnoredCount() const {
     return count;
 }
 
-ConfigReading ReadTraceConfig(const std::string& path, const std::vector<ComponentEntry>& components,
+ConfigReading ReadTraceConfig(const ConfigSnapshot& snapshot, const std::vector<ComponentEntry>& components,
                               const KNOWNDATAFIELDINFO* fields, int fieldCount) {
     ConfigReading reading;
-    Reader(components, fields, fieldCount, &reading).Read(path);
+    Reader(components, fields, fieldCount, &reading).Read(snapshot);
     return reading;
 }
 

@@ -47,19 +47,29 @@ struct ConfigReading {
     int IgnoredCount() const;
 };
 
-// Reads the file with the components and data fields given (the known data
-// field table has fieldCount rows).
-ConfigReading ReadTraceConfig(const std::string& path, const std::vector<ComponentEntry>& components,
+// A configuration file read once, whole, by the library's line reader: every
+// later look at the file (the tool's reading, the library's) reads this text,
+// so a FIFO can be checked and a file changed meanwhile cannot disagree.
+struct ConfigSnapshot {
+    bool read = false;
+    std::string text;
+    std::string unreadableReason;  // when not read
+};
+
+ConfigSnapshot ReadConfigSnapshot(const std::string& path);
+
+// Reads the snapshot with the components and data fields given (the known
+// data field table has fieldCount rows).
+ConfigReading ReadTraceConfig(const ConfigSnapshot& snapshot, const std::vector<ComponentEntry>& components,
                               const KNOWNDATAFIELDINFO* fields, int fieldCount);
 
 // The line reader's area, as the library's reader uses it: longer lines are
 // cut at kLineAreaSize - 1 bytes and their rest skipped.
 constexpr int kLineAreaSize = 8092;
 
-// Calls onLine(number, text, length) for every line of the file as the
-// library's line reader delivers it, until onLine returns false. False when
-// the file cannot be opened (errno says why).
-bool ForEachConfigLine(const std::string& path, const std::function<bool(int, char*, int)>& onLine);
+// Calls onLine(number, text, length) for every line of the text as the
+// library's line reader delivers it, until onLine returns false.
+void ForEachConfigLine(const std::string& text, const std::function<bool(int, char*, int)>& onLine);
 
 // Text fit for one line of output: quoted, control bytes escaped.
 std::string Quote(const std::string& text);

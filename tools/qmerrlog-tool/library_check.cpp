@@ -32,9 +32,9 @@ std::string NameList(const std::vector<std::string>& names) {
 
 // The file as the line reader delivers it, with one line replaced: every
 // other line reads exactly as before.
-std::string WithLineReplaced(const std::string& path, int lineNumber, const std::string& replacement) {
+std::string WithLineReplaced(const std::string& original, int lineNumber, const std::string& replacement) {
     std::string text;
-    ForEachConfigLine(path, [&](int number, char* line, int length) {
+    ForEachConfigLine(original, [&](int number, char* line, int length) {
         if (number == lineNumber) {
             text += replacement;
         } else {
@@ -49,12 +49,12 @@ std::string WithLineReplaced(const std::string& path, int lineNumber, const std:
 
 // A working copy with the file's filters even when the file selects nothing:
 // the same file with a components line that selects one component.
-std::unique_ptr<CQmTraceData> CopyThroughOtherSelection(const std::string& path, const ConfigReading& reading,
+std::unique_ptr<CQmTraceData> CopyThroughOtherSelection(const std::string& text, const ConfigReading& reading,
                                                         const std::vector<ComponentEntry>& components,
                                                         ProbeLogger* probe) {
     for (const ComponentEntry& entry : components) {
         if (entry.owner >= 0 || !entry.idKnown || !entry.selectable || !entry.remark.empty()) continue;
-        const TempConfig derived(WithLineReplaced(path, reading.componentsLine, "components " + entry.name + "\n"));
+        const TempConfig derived(WithLineReplaced(text, reading.componentsLine, "components " + entry.name + "\n"));
         if (derived.Path().empty() || !probe->Enable(derived.Path())) return nullptr;
         return probe->WorkingCopy(entry.id);
     }
@@ -86,11 +86,16 @@ void CompareFilters(const ConfigReading& reading, const KNOWNDATAFIELDINFO* fiel
 
 }  // namespace
 
-std::vector<std::string> CompareWithLibrary(const std::string& path, const ConfigReading& reading,
+std::vector<std::string> CompareWithLibrary(const std::string& text, const ConfigReading& reading,
                                             const std::vector<ComponentEntry>& components,
                                             const KNOWNDATAFIELDINFO* fields, ProbeLogger* probe) {
     std::vector<std::string> differences;
-    const bool accepted = probe->Enable(path);
+    const TempConfig copy(text);
+    if (copy.Path().empty()) {
+        differences.push_back("(unknown) no temporary copy of the file could be written for the library to read");
+        return differences;
+    }
+    const bool accepted = probe->Enable(copy.Path());
     if (accepted != (reading.verdict == ConfigReading::Verdict::kAccepted)) {
         differences.push_back(accepted ? "the library accepts the file" : "the library refuses the file");
         return differences;
@@ -123,13 +128,13 @@ std::vector<std::string> CompareWithLibrary(const std::string& path, const Confi
         }
     }
 
-    std::unique_ptr<CQmTraceData> copy;
+    std::unique_ptr<CQmTraceData> working;
     if (!selected.empty()) {
-        copy = probe->WorkingCopy(*selected.begin());
+        working = probe->WorkingCopy(*selected.begin());
     } else if (!reading.filters.empty()) {
-        copy = CopyThroughOtherSelection(path, reading, components, probe);
+        working = CopyThroughOtherSelection(text, reading, components, probe);
     }
-    if (copy != nullptr) CompareFilters(reading, fields, copy.get(), &differences);
+    if (working != nullptr) CompareFilters(reading, fields, working.get(), &differences);
     return differences;
 }
 

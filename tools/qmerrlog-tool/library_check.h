@@ -16,8 +16,8 @@ namespace tool {
 class ProbeLogger;
 
 // Empty when both agree on the verdict, the selection, the field order and
-// the filters.
-std::vector<std::string> CompareWithLibrary(const std::string& path, const ConfigReading& reading,
+// the filters. The library reads a copy of the text in a temporary file.
+std::vector<std::string> CompareWithLibrary(const std::string& text, const ConfigReading& reading,
                                             const std::vector<ComponentEntry>& components,
                                             const KNOWNDATAFIELDINFO* fields, ProbeLogger* probe);
 

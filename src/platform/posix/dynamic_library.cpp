@@ -19,7 +19,18 @@ void* LoadLibraryByName(const char* bareName) {
 
 void* FindLibrarySymbol(void* library, const char* name) {
     if (library == nullptr || name == nullptr) return nullptr;
-    return dlsym(library, name);
+    void* symbol = dlsym(library, name);
+    if (symbol == nullptr) return nullptr;
+    // dlsym on a handle searches the library's dependencies too: a component
+    // that links qmerrlog and lacks its own GetComponentPtr would hand us the
+    // library's. Only a symbol the library itself defines counts.
+    Dl_info owner;
+    if (dladdr(symbol, &owner) == 0 || owner.dli_fname == nullptr) return nullptr;
+    // The loader hands out one handle per loaded object: asking for the
+    // owner's (without loading anything) tells whether it is this library.
+    void* ownerHandle = dlopen(owner.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    if (ownerHandle != nullptr) dlclose(ownerHandle);
+    return ownerHandle == library ? symbol : nullptr;
 }
 
 void FreeLibraryHandle(void* library) {

@@ -27,7 +27,18 @@ void* LoadLibraryByName(const char* bareName) {
 
 void* FindLibrarySymbol(void* library, const char* name) {
     if (library == nullptr || name == nullptr) return nullptr;
-    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(library), name));
+    // GetProcAddress reads this module's export table alone, never those of
+    // the DLLs it imports from. Only an export forwarded to another DLL can
+    // lead elsewhere, and that is no entry of this library either.
+    FARPROC symbol = ::GetProcAddress(static_cast<HMODULE>(library), name);
+    if (symbol == nullptr) return nullptr;
+    HMODULE owner = nullptr;
+    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<LPCSTR>(symbol), &owner) ||
+        owner != static_cast<HMODULE>(library)) {
+        return nullptr;
+    }
+    return reinterpret_cast<void*>(symbol);
 }
 
 void FreeLibraryHandle(void* library) {

@@ -188,8 +188,12 @@ public final class QmLogger {
     /**
      * Writes a log line: a prolog of process and thread ids, date, time and the
      * file part of {@code sourceFile}, then the message's type word and its
-     * catalogue text formatted with {@code argument}. Without a catalogue text
-     * for the id only the prolog is written.
+     * catalogue text formatted with {@code argument}: a {@code %s} takes the
+     * string, a numeric conversion such as {@code %d} or {@code %lu} the number
+     * it reads as (else the string itself), and any conversion after the first
+     * an empty text. Control characters of the string are escaped, so it cannot
+     * break the line. Without a catalogue text for the id only the prolog is
+     * written, ended by its line feed.
      *
      * @param loggerName logger name; {@code null} or empty for the default logger
      * @param sourceFile path of the calling source file; {@code null} for none
@@ -222,7 +226,10 @@ public final class QmLogger {
      * {@code Function}, {@code Message} (the text verbatim, {@code %} signs
      * included), {@code TransactionID}, {@code SrcFile} (the file part of
      * {@code sourceFile}), process and thread ids, date and time. When a
-     * configured filter rejects a value nothing is written.
+     * configured filter rejects a value nothing is written. Control characters
+     * of every string are escaped ({@code \n}, {@code \r}, {@code \x1b}), so no
+     * string can break the record; {@code Message}, {@code Function} and
+     * {@code TransactionID} keep at most 4095 bytes, {@code SrcFile} 255.
      *
      * @param loggerName    logger name; {@code null} or empty for the default logger
      * @param sourceFile    path of the calling source file; may be {@code null}
@@ -237,11 +244,14 @@ public final class QmLogger {
 
     /**
      * Writes a trace record as {@link #TraceMsg(String, String, String, int, String, String)},
-     * with {@code message} used as a format for up to {@value #MAX_ARGUMENTS}
-     * string arguments: {@code %s} conversions (with optional {@code -} flag,
-     * width, precision or {@code n$} position) take the arguments in turn, and
-     * {@code null} elements count as empty. A text with any other conversion is
-     * traced verbatim. A {@code null} or empty array traces the text verbatim.
+     * with {@code message} used as a printf format for up to {@value #MAX_ARGUMENTS}
+     * string arguments, taken in turn (or by {@code n$} position): {@code %s}
+     * takes the string, {@code %d}, {@code %u}, {@code %x}, {@code %f} and the
+     * other numeric conversions the number the string reads as (the string
+     * itself when it reads as none), and a conversion beyond the last string
+     * an empty text; {@code null} elements count as empty. Widths and
+     * precisions above 4095 count as 4095. A {@code null} or empty array traces
+     * the text verbatim.
      * A longer array traces nothing but a warning through the default logger.
      *
      * @param loggerName    logger name; {@code null} or empty for the default logger

@@ -1,0 +1,46 @@
+#include "format/control_escape.h"
+
+namespace qm {
+
+namespace {
+
+bool IsControl(unsigned char byte) {
+    return byte < 0x20 || byte == 0x7F;
+}
+
+}  // namespace
+
+void AppendEscaped(std::string* out, const char* text, std::size_t length, std::size_t limit) {
+    static const char kHex[] = "0123456789abcdef";
+    for (std::size_t i = 0; i < length && out->size() < limit; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (!IsControl(byte)) {
+            out->push_back(static_cast<char>(byte));
+            continue;
+        }
+        char escape[4] = {'\\', 0, 0, 0};
+        std::size_t size = 2;
+        switch (byte) {
+            case '\n': escape[1] = 'n'; break;
+            case '\r': escape[1] = 'r'; break;
+            case '\t': escape[1] = 't'; break;
+            default:
+                escape[1] = 'x';
+                escape[2] = kHex[byte >> 4];
+                escape[3] = kHex[byte & 0xF];
+                size = 4;
+                break;
+        }
+        if (out->size() + size > limit) break;
+        out->append(escape, size);
+    }
+}
+
+bool HasControlCharacter(const char* text, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (IsControl(static_cast<unsigned char>(text[i]))) return true;
+    }
+    return false;
+}
+
+}  // namespace qm
