@@ -21,6 +21,8 @@ namespace qm {
 // Once per process, from the first logger: the exit handler and the fork
 // handlers.
 void InstallProcessHandlers();
+// The exit handler's work: refuse installs from now on, close every output.
+void CloseOutputsForExit();
 // True once the exit handler ran: installs are refused from then on.
 bool ProcessExiting();
 

@@ -17,10 +17,7 @@ namespace {
 
 std::atomic<bool> g_exiting{false};
 
-void CloseEveryOutput() {
-    g_exiting.store(true, std::memory_order_relaxed);
-    qm::ForEachLiveLogger(&QmLoggerLifecycle::CloseOutputsAtExit);
-}
+void CloseEveryOutput() { qm::CloseOutputsForExit(); }
 
 }  // namespace
 
@@ -38,6 +35,11 @@ void QmLoggerLifecycle::CloseOutputsAtExit(CQmLogger& logger) {
 namespace qm {
 
 bool ProcessExiting() { return g_exiting.load(std::memory_order_relaxed); }
+
+void CloseOutputsForExit() {
+    g_exiting.store(true, std::memory_order_relaxed);
+    ForEachLiveLogger(&QmLoggerLifecycle::CloseOutputsAtExit);
+}
 
 void InstallProcessHandlers() {
     static std::once_flag once;

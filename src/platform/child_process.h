@@ -11,8 +11,9 @@ enum ChildOutcome { kChildCrashed = -1, kChildTimedOut = -2, kChildWaitFailed = 
 // The child's process id, or -1. Where processes cannot fork (Win32): -1.
 // In the child: 0.
 int ForkProcess();
-// Runs path with one argument (may be null); the child's process id, or -1.
-int StartProgram(const char* path, const char* argument);
+// Runs path with arguments (a null-terminated list, may be null); the
+// child's process id, or -1.
+int StartProgram(const char* path, const char* const* arguments);
 // The child's exit code (0-255), or a ChildOutcome. A child still running
 // after timeoutMs is killed, reaped, and reported as kChildTimedOut.
 int WaitChildProcess(int processId, unsigned int timeoutMs);

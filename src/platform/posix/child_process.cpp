@@ -8,6 +8,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <vector>
+
 extern char** environ;
 
 namespace qm {
@@ -30,11 +32,15 @@ int OutcomeOf(int status) {
 
 int ForkProcess() { return static_cast<int>(fork()); }
 
-int StartProgram(const char* path, const char* argument) {
+int StartProgram(const char* path, const char* const* arguments) {
     if (path == nullptr) return -1;
-    char* arguments[] = {const_cast<char*>(path), const_cast<char*>(argument), nullptr};
+    std::vector<char*> argv{const_cast<char*>(path)};
+    for (const char* const* argument = arguments; argument != nullptr && *argument != nullptr; ++argument) {
+        argv.push_back(const_cast<char*>(*argument));
+    }
+    argv.push_back(nullptr);
     pid_t child = 0;
-    if (posix_spawn(&child, path, nullptr, nullptr, arguments, environ) != 0) return -1;
+    if (posix_spawn(&child, path, nullptr, nullptr, argv.data(), environ) != 0) return -1;
     return static_cast<int>(child);
 }
 

@@ -30,10 +30,14 @@ HANDLE TakeChild(int processId) {
 
 int ForkProcess() { return -1; }
 
-int StartProgram(const char* path, const char* argument) {
+int StartProgram(const char* path, const char* const* arguments) {
     if (path == nullptr) return -1;
+    // Plain quoting: the library's own callers pass no quotes or backslashes
+    // at an argument's end.
     std::string commandLine = std::string("\"") + path + "\"";
-    if (argument != nullptr) commandLine += std::string(" \"") + argument + "\"";
+    for (const char* const* argument = arguments; argument != nullptr && *argument != nullptr; ++argument) {
+        commandLine += std::string(" \"") + *argument + "\"";
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
