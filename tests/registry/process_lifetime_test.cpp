@@ -77,3 +77,91 @@ TEST(ProcessExit, AfterTheExitHandlerLinesAndInstallsAreRefused) {
     }
     EXPECT_EQ(0, qm::platform::WaitChildProcess(child, kChildTimeoutMs));
 }
+
+namespace {
+
+// One error line through logger, tagged with code so it can be found.
+bool LogTagged(CQmLogger* logger, int code) {
+    CQmErrLogMessage message(false);
+    message.FormatLogProlog("fork", code, code);
+    message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), "child line");
+    return logger->LogErrMsg(message);
+}
+
+}  // namespace
+
+// Threads log hard through the default and a named logger (file outputs,
+// a size-limited one among them so the file lock is busy, tracing through
+// the pool, outputs being swapped) while the process forks 40 times. Every
+// child can log at once, with its own process and thread ids, and ends.
+TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
+    qmtest::TempDir dir;
+    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    const std::string mainLog = dir.Path("main.log");
+    const std::string namedLog = dir.Path("named.log");
+    CQmLogger* main = theLogger();
+    CQmLogger* named = getMyLogger("fork-named");
+    ASSERT_TRUE(main->SetLogOutput(main->NewLogOutput(QM_OUTPUT_FILE, mainLog.c_str(), 1, 0, 0)));
+    ASSERT_TRUE(named->SetLogOutput(named->NewLogOutput(QM_OUTPUT_FILE, namedLog.c_str(), 3, 1, 2)));
+    ASSERT_TRUE(main->EnableTrace(main->NewLogOutput(QM_OUTPUT_FILE, dir.Path("trace.log").c_str(), 1, 0, 0), 0,
+                                  nullptr, config.c_str(), false, false, false));
+
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    for (CQmLogger* logger : {main, named, main, named}) {
+        threads.emplace_back([logger, &stop] {
+            while (!stop.load(std::memory_order_relaxed)) LogTagged(logger, 1);
+        });
+    }
+    threads.emplace_back([main, &stop] {
+        while (!stop.load(std::memory_order_relaxed)) {
+            CQmTraceData* record = nullptr;
+            if (!main->ShouldTraceAlloc(QmTraceComponentId(1, 0), &record)) continue;
+            record->SetFieldValue(QM_FIELD_MESSAGE, "traced");
+            record->Format();
+            record->Log();
+            record->LeaveNoBody();
+        }
+    });
+    // Writers queue on the guards while others read: forks meet them too.
+    threads.emplace_back([named, &stop, &dir] {
+        const std::string swapped = dir.Path("audit.log");
+        while (!stop.load(std::memory_order_relaxed)) {
+            named->EnableAuditLogRollover(named->NewLogOutput(QM_OUTPUT_FILE, swapped.c_str(), 1, 0, 0));
+            named->DisableAuditLog();
+        }
+    });
+
+    std::vector<int> children;
+    int hungOrFailed = 0;
+    for (int i = 0; i < 40; ++i) {
+        const int child = qm::platform::ForkProcess();
+        if (child < 0) {
+            stop = true;
+            for (std::thread& thread : threads) thread.join();
+            GTEST_SKIP() << "processes cannot fork on this platform";
+        }
+        if (child == 0) {
+            const bool logged = LogTagged(main, 7777) && LogTagged(named, 7777);
+            std::_Exit(logged ? 0 : 1);
+        }
+        children.push_back(child);
+        const int outcome = qm::platform::WaitChildProcess(child, kChildTimeoutMs);
+        EXPECT_EQ(0, outcome) << "child " << i;
+        // A hung child is killed at the time limit; a few are proof enough.
+        if (outcome != 0 && ++hungOrFailed == 3) break;
+    }
+    stop = true;
+    for (std::thread& thread : threads) thread.join();
+
+    // A child's only thread is the one that forked, whose kernel id on Linux
+    // is the process id: "[pid/pid]" names the child itself, not the parent.
+    const std::string mainText = ReadAll(mainLog);
+    for (int child : children) {
+        const std::string ids = "[" + std::to_string(child) + "/" + std::to_string(child) + "]";
+        EXPECT_NE(std::string::npos, mainText.find(ids)) << ids;
+    }
+    main->DisableLog();
+    main->DisableTrace(false);
+    removeMyLogger("fork-named");
+}
