@@ -91,7 +91,7 @@ bool LogTagged(CQmLogger* logger, int code) {
 }  // namespace
 
 // Threads log hard through the default and a named logger (file outputs,
-// a size-limited one among them so the file lock is busy, tracing through
+// a size-limited one (never reaching its limit) among them so the file lock is busy, tracing through
 // the pool, outputs being swapped) while the process forks 40 times. Every
 // child can log at once, with its own process and thread ids, and ends.
 TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
@@ -102,7 +102,7 @@ TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
     CQmLogger* main = theLogger();
     CQmLogger* named = getMyLogger("fork-named");
     ASSERT_TRUE(main->SetLogOutput(main->NewLogOutput(QM_OUTPUT_FILE, mainLog.c_str(), 1, 0, 0)));
-    ASSERT_TRUE(named->SetLogOutput(named->NewLogOutput(QM_OUTPUT_FILE, namedLog.c_str(), 3, 1, 2)));
+    ASSERT_TRUE(named->SetLogOutput(named->NewLogOutput(QM_OUTPUT_FILE, namedLog.c_str(), 3, 1000, 2)));
     ASSERT_TRUE(main->EnableTrace(main->NewLogOutput(QM_OUTPUT_FILE, dir.Path("trace.log").c_str(), 1, 0, 0), 0,
                                   nullptr, config.c_str(), false, false, false));
 
