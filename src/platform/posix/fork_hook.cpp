@@ -1,12 +1,12 @@
 // pthread_atfork behind our handler interface. The child first refreshes the
-// platform's own caches, then runs the library's handler.
+// platform's own caches and locks, then runs the library's handler.
 #include "platform/fork_hook.h"
 
 #include <pthread.h>
 
 #include <atomic>
 
-#include "platform/posix/process_cache.h"
+#include "platform/posix/fork_locks.h"
 
 namespace qm {
 namespace platform {
@@ -18,17 +18,22 @@ ForkHandler g_prepare = nullptr;
 ForkHandler g_parent = nullptr;
 ForkHandler g_child = nullptr;
 
+// The library's locks first, the clock's last: a thread may convert a time
+// while it holds a guard, never the other way round.
 void RunPrepare() {
     if (g_prepare != nullptr) g_prepare();
+    LockClockForFork();
 }
 
 void RunParent() {
+    UnlockClockInParent();
     if (g_parent != nullptr) g_parent();
 }
 
 void RunChild() {
     g_forkGeneration.fetch_add(1, std::memory_order_relaxed);
     ForgetCachedProcessId();
+    ResetClockInChild();
     if (g_child != nullptr) g_child();
 }
 

@@ -9,7 +9,7 @@
 #include <atomic>
 
 #include "platform/fork_hook.h"
-#include "platform/posix/process_cache.h"
+#include "platform/posix/fork_locks.h"
 
 namespace qm {
 namespace platform {
