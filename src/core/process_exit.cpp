@@ -11,6 +11,7 @@
 #include "core/live_loggers.h"
 #include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
+#include "core/thread_trace_pool.h"
 #include "qmerrlog/logger.h"
 
 namespace {
@@ -39,6 +40,9 @@ bool ProcessExiting() { return g_exiting.load(std::memory_order_relaxed); }
 void CloseOutputsForExit() {
     g_exiting.store(true, std::memory_order_relaxed);
     ForEachLiveLogger(&QmLoggerLifecycle::CloseOutputsAtExit);
+    // With every trace output closed, tracing threads stop before their slot;
+    // one already past that check reads a freed slot as empty.
+    FreeTraceThreadSlotsAtExit();
 }
 
 void InstallProcessHandlers() {

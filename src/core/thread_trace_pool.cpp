@@ -18,6 +18,8 @@ struct Pool {
     QmCriticalSectionStorage lock;
     std::vector<ThreadTraceData*> entries;
     std::vector<unsigned long> spareSlots;
+    std::vector<unsigned long> allSlots;  // every slot allocated, spare or in use
+    bool slotsFreed = false;
     Pool() { qm::platform::InitCriticalSection(&lock); }
 };
 
@@ -66,6 +68,7 @@ bool TakeTraceThreadSlot(unsigned long* slot) {
     Pool& pool = ThePool();
     {
         HoldPool hold(pool);
+        if (pool.slotsFreed) return false;
         if (!pool.spareSlots.empty()) {
             *slot = pool.spareSlots.back();
             pool.spareSlots.pop_back();
@@ -74,13 +77,28 @@ bool TakeTraceThreadSlot(unsigned long* slot) {
     }
     // Not under the pool's lock: on Win32 the exit hooks run under the slot
     // table's lock and take the pool's, so the reverse order must not occur.
-    return platform::AllocThreadSlot(slot, &ReturnThreadTraceData);
+    if (!platform::AllocThreadSlot(slot, &ReturnThreadTraceData)) return false;
+    HoldPool hold(pool);
+    pool.allSlots.push_back(*slot);
+    return true;
 }
 
 void GiveBackTraceThreadSlot(unsigned long slot) {
     Pool& pool = ThePool();
     HoldPool hold(pool);
-    pool.spareSlots.push_back(slot);
+    if (!pool.slotsFreed) pool.spareSlots.push_back(slot);
+}
+
+void FreeTraceThreadSlotsAtExit() {
+    Pool& pool = ThePool();
+    std::vector<unsigned long> slots;
+    {
+        HoldPool hold(pool);
+        pool.slotsFreed = true;
+        slots.swap(pool.allSlots);
+        pool.spareSlots.clear();
+    }
+    for (unsigned long slot : slots) platform::FreeThreadSlot(slot);
 }
 
 int ThreadTracePoolSize() {

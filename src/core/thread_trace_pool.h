@@ -20,6 +20,10 @@ void ReturnThreadTraceData(void* entry);
 // False when the platform has no slot left.
 bool TakeTraceThreadSlot(unsigned long* slot);
 void GiveBackTraceThreadSlot(unsigned long slot);
+// At exit (which, for a shared library, is also its unloading): frees every
+// slot, so no thread that ends later runs an exit hook whose code may be
+// gone. No slot is handed out afterwards.
+void FreeTraceThreadSlotsAtExit();
 
 // Entries in the pool now (0 or a multiple of 30).
 int ThreadTracePoolSize();
