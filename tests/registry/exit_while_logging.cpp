@@ -32,8 +32,8 @@ bool Install(CQmLogger* logger, const std::string& path) {
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::string which = argv[1];
-    const std::string directory = argc > 2 ? argv[2] : ".";
-    std::string base = directory + "/exit_while_logging";
+    // Where the log files go: a path prefix, e.g. "/tmp/run/exit".
+    const std::string base = argc > 2 ? argv[2] : "exit_while_logging";
     CQmLogger* loggers[2] = {nullptr, nullptr};
     if (which == "default" || which == "both") loggers[0] = theLogger();
     if (which == "named" || which == "both") loggers[1] = getMyLogger("late");

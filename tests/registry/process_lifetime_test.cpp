@@ -48,7 +48,7 @@ TEST(ProcessExit, ThreadsStillLoggingWhileMainReturnsNeverCrashTheProcess) {
     for (const auto& c : cases) {
         int failures = 0;
         for (int run = 0; run < c.runs; ++run) {
-            const std::string where = dir.Path();
+            const std::string where = dir.Path("exit");
             const char* const arguments[] = {c.loggers, where.c_str(), nullptr};
             const int child = qm::platform::StartProgram(QM_EXIT_HELPER, arguments);
             ASSERT_GT(child, 0);
