@@ -131,6 +131,7 @@ public:
 
 private:
     friend struct QmLockTestAccess;
+    friend struct QmGuardForkAccess;
     QmGuardState* m_pState;
 };
 

@@ -77,11 +77,9 @@ private:
     friend QMERRLOG_API CQmLogger* theLogger();
     friend class CQmLoggerList;
     friend struct CQmLoggerTestAccess;
+    friend struct QmLoggerLifecycle;
 
     CQmLogger();
-    // isDefault: the default logger alone gives a thread's working copy back
-    // when the thread ends.
-    explicit CQmLogger(bool isDefault);
     void Init();
     void Release();
     bool SetLogOutput_Unlocked(CQmLogOutput* output);
@@ -93,7 +91,6 @@ private:
     bool HasTraceOutput() const;
 
     unsigned long m_ulThreadKey;
-    bool m_bIsDefault;
     std::atomic<bool> m_bInitialised;
     CQmLogOutput* m_pLogOutput;
     std::atomic<CQmLogOutput*> m_pMainTraceOutput;
@@ -111,11 +108,11 @@ private:
     int m_iComponentInfoCount;
     QmTraceDataFieldInfo* m_pDataFieldInfo;
     int m_iDataFieldInfoCount;
+    // The master in force; the logger holds one count of it (see CQmTraceData).
     std::atomic<CQmTraceData*> m_pMasterTrace;
-    // Replaced masters, kept until Release: working copies borrow their texts.
-    std::vector<CQmTraceData*> m_retiredMasters;
     std::atomic<std::int32_t> m_selectionCache[QM_SELECTION_CACHE_SIZE];
 };
 
-// The process-wide default logger, constructed on first use.
+// The process-wide default logger, constructed on first use and never
+// destroyed: its outputs are closed at exit, later calls return false.
 QMERRLOG_API CQmLogger* theLogger();

@@ -26,6 +26,7 @@ public:
     bool RemoveLogger(const char* name);
 
 private:
+    friend QMERRLOG_API CQmLoggerList* theLoggerList();
     typedef std::map<const char*, CQmLogger*, QmLoggerNameLess> LoggerMap;
     std::atomic<LoggerMap*> m_pMap;  // null until the first AddLogger
     CQmErrLogGuard* m_pGuard;

@@ -3,6 +3,7 @@
 // copy refreshed from the master.
 #pragma once
 
+#include <atomic>
 #include <cstdarg>
 
 #include "qmerrlog/datafields.h"
@@ -100,6 +101,12 @@ private:
     // A master frees its separator, component list and filter texts and
     // becomes a record that owns no configuration.
     void ReleaseOwnedConfiguration();
+    // Masters are counted: their logger holds one count while the master is
+    // in force, each copy borrowing its texts holds one more, and the last
+    // to let go deletes it. A replaced master so lives exactly as long as a
+    // copy still reads its texts.
+    void HoldMaster() const;
+    static void LetGoOfMaster(const CQmTraceData* master);
     // Heap value areas are freed and every value points at its inline area.
     void ReleaseHeapValues();
     // The area a field's value is written into: its heap area when it has one,
@@ -125,4 +132,6 @@ private:
     long long m_llGeneration;  // unique in the process for every master
     CQmLogger* m_pLogger;
     unsigned int m_uDateTimeTrigger;
+    const CQmTraceData* m_pBorrowedFrom;  // the master this copy holds, or null
+    mutable std::atomic<long> m_lHolders;  // a master's holders, 1 when made
 };

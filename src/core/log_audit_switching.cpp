@@ -1,4 +1,5 @@
 // Switching the error-log output off and the audit output on and off.
+#include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
 #include "qmerrlog/logger.h"
 
@@ -13,8 +14,13 @@ bool CQmLogger::EnableAuditLogRollover(CQmLogOutput* output) {
     // The installed audit output handed in again stays installed and open:
     // closing and deleting it first would leave the caller a dead object.
     if (output == m_pAuditOutput) return true;
+    // In a slot anywhere else, it stays there; nothing here changes.
+    if (qm::ProcessExiting() || !qm::ClaimOutput(output)) return false;
     qm::CloseAndDelete(m_pAuditOutput);
-    if (!output->Open()) return false;
+    if (!output->Open()) {
+        qm::UnclaimOutput(output);
+        return false;
+    }
     m_pAuditOutput = output;
     return true;
 }

@@ -1,5 +1,7 @@
 // The library's own catalogue component and the table of known component
 // libraries.
+#include <new>
+
 #include "core/catalogue.h"
 #include "qmerrlog/component.h"
 
@@ -43,11 +45,12 @@ const char* CQmLogComponent::GetMessage(unsigned int messageId) {
 }
 
 extern "C" CQmErrLogComponent* GetComponentPtr() {
-    // Built on the first call, race-free, destroyed at exit. Loggers borrow it
-    // for slot 0 and never touch it while they are released, so the order in
-    // which statics die does not matter.
-    static CQmLogComponent own;
-    return &own;
+    // Built on the first call, race-free, and never destroyed: loggers borrow
+    // it for slot 0, and threads may still look texts up while the process
+    // exits.
+    alignas(CQmLogComponent) static unsigned char storage[sizeof(CQmLogComponent)];
+    static CQmLogComponent* const own = new (storage) CQmLogComponent();
+    return own;
 }
 
 bool GetKnownComponentLibs(int* count, const char* const** names) {

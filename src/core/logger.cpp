@@ -4,9 +4,10 @@
 
 #include "core/catalogue.h"
 #include "core/known_data_fields.h"
+#include "core/live_loggers.h"
+#include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
 #include "core/thread_trace_pool.h"
-#include "platform/thread_slot.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/tracedata.h"
@@ -43,11 +44,8 @@ private:
 
 using qm::CloseAndDelete;
 
-CQmLogger::CQmLogger() : CQmLogger(false) {}
-
-CQmLogger::CQmLogger(bool isDefault)
+CQmLogger::CQmLogger()
     : m_ulThreadKey(0),
-      m_bIsDefault(isDefault),
       m_bInitialised(false),
       m_pLogOutput(nullptr),
       m_pMainTraceOutput(nullptr),
@@ -62,18 +60,20 @@ CQmLogger::CQmLogger(bool isDefault)
       m_iDataFieldInfoCount(0),
       m_pMasterTrace(nullptr) {
     initializeThreadKey(&m_ulThreadKey);
+    qm::InstallProcessHandlers();
+    // Listed before its guards are first taken (see live_loggers.h).
+    qm::AddLiveLogger(this);
     Init();
 }
 
 CQmLogger::~CQmLogger() {
     Release();
+    qm::RemoveLiveLogger(this);
 }
 
 void CQmLogger::Init() {
     AllGuards hold(m_logGuard, m_traceGuard, m_auditGuard);
     if (m_bInitialised.load(std::memory_order_relaxed)) return;
-
-    qm::AttachThreadTracePoolUser();
 
     m_iComponentCount = kComponentSlots;
     m_ppComponents = new CQmErrLogComponent*[kComponentSlots]();
@@ -83,12 +83,9 @@ void CQmLogger::Init() {
 
     for (std::atomic<std::int32_t>& entry : m_selectionCache) entry.store(0, std::memory_order_relaxed);
 
-    // Only the default logger's slot gives a thread's working copy back when
-    // the thread ends; copies taken through named loggers stay taken.
+    // Every logger's slot gives a thread's working copy back when the thread ends.
     unsigned long slot = 0;
-    if (qm::platform::AllocThreadSlot(&slot, m_bIsDefault ? &qm::ReturnThreadTraceData : nullptr)) {
-        m_ulThreadKey = slot;
-    }
+    if (qm::TakeTraceThreadSlot(&slot)) m_ulThreadKey = slot;
 
     m_bInitialised.store(true, std::memory_order_release);
 }
@@ -121,12 +118,9 @@ void CQmLogger::Release() {
     m_pDataFieldInfo = nullptr;
     m_iDataFieldInfoCount = 0;
 
-    delete m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed);
-    for (CQmTraceData* retired : m_retiredMasters) delete retired;
-    m_retiredMasters.clear();
+    RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
 
-    if (m_ulThreadKey != kNoThreadKey) qm::platform::FreeThreadSlot(m_ulThreadKey);
-    qm::DetachThreadTracePoolUser();
+    if (m_ulThreadKey != kNoThreadKey) qm::GiveBackTraceThreadSlot(m_ulThreadKey);
     initializeThreadKey(&m_ulThreadKey);
 
     m_bInitialised.store(false, std::memory_order_release);
@@ -134,9 +128,10 @@ void CQmLogger::Release() {
 
 CQmLogger* theLogger() {
     // Constructed once even when threads race; an exception leaves it
-    // unconstructed for the next call. Destroyed at exit.
-    static CQmLogger logger(true);
-    return &logger;
+    // unconstructed for the next call. Never destroyed: threads may log while
+    // the process exits (see process_exit.cpp).
+    static CQmLogger* const logger = new CQmLogger();
+    return logger;
 }
 
 bool CQmLogger::Inited() const {
@@ -162,8 +157,13 @@ bool CQmLogger::SetLogOutput_Unlocked(CQmLogOutput* output) {
     // The installed output handed in again stays installed and open: closing
     // and deleting it first would leave the caller holding a dead object.
     if (output == m_pLogOutput) return true;
+    // In a slot anywhere else, it stays there; nothing here changes.
+    if (qm::ProcessExiting() || !qm::ClaimOutput(output)) return false;
     CloseAndDelete(m_pLogOutput);
-    if (!output->Open()) return false;
+    if (!output->Open()) {
+        qm::UnclaimOutput(output);
+        return false;
+    }
     m_pLogOutput = output;
     return true;
 }

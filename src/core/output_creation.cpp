@@ -4,6 +4,7 @@
 // thread.
 #include <new>
 
+#include "core/output_claims.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/outputs.h"
 
@@ -48,7 +49,9 @@ CQmLogOutput* CQmLogger::NewLogOutput(int, QmAsyncParameterizedCallback callback
 }
 
 void CQmLogger::DeleteLogOutput(CQmLogOutput* output) {
-    if (output == nullptr) return;
+    // An output in a slot belongs to that slot: deleting it here would leave
+    // the slot with a dead object.
+    if (output == nullptr || qm::OutputClaimed(output)) return;
     // Outputs of the program's own classes carry other codes and stay its own.
     const int type = output->GetType();
     if (type >= QM_OUTPUT_CONSOLE && type <= QM_OUTPUT_ASYNC_PARAM_CALLBACK) delete output;

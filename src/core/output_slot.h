@@ -1,9 +1,11 @@
 // Emptying a logger's output slot: an output that leaves a slot is always
-// closed and deleted, never handed back.
+// closed and deleted, never handed back — except on a refused install, where
+// HandBack leaves it closed and the caller's.
 #pragma once
 
 #include <atomic>
 
+#include "core/output_claims.h"
 #include "qmerrlog/outputs.h"
 
 namespace qm {
@@ -11,6 +13,7 @@ namespace qm {
 inline void CloseAndDelete(CQmLogOutput*& output) {
     if (output == nullptr) return;
     output->Close();
+    UnclaimOutput(output);
     delete output;
     output = nullptr;
 }

@@ -1,8 +1,9 @@
 #include "core/thread_trace_pool.h"
 
-#include <cstring>
-#include <mutex>
+#include <vector>
 
+#include "platform/critical_section.h"
+#include "platform/thread_slot.h"
 #include "qmerrlog/locks.h"
 #include "qmerrlog/registry.h"
 #include "qmerrlog/tracedata.h"
@@ -11,15 +12,33 @@ namespace {
 
 constexpr int kGrowth = 30;
 
-// Lock order: a logger's guards, then usersLock, then lock. ThreadTraceData
-// records are built under `lock`; their construction reads the default
-// logger's local-time flag, which already exists (a master was built first).
+// Lock order: taken after any logger's guards, never before them. Records
+// are built under it; their construction asks nothing of any logger.
 struct Pool {
-    std::mutex usersLock;  // serialises attach/detach of loggers
-    int users = 0;
-    CQmErrLogCS* lock = nullptr;
-    ThreadTraceData** entries = nullptr;
-    int count = 0;
+    QmCriticalSectionStorage lock;
+    std::vector<ThreadTraceData*> entries;
+    std::vector<unsigned long> spareSlots;
+    std::vector<unsigned long> allSlots;  // every slot allocated, spare or in use
+    bool slotsFreed = false;
+    Pool() { qm::platform::InitCriticalSection(&lock); }
+};
+
+// Never destroyed: threads end, and give their entries back, until the very
+// end of the process.
+Pool& ThePool() {
+    static Pool* pool = new Pool();
+    return *pool;
+}
+
+class HoldPool {
+public:
+    explicit HoldPool(Pool& pool) : m_pool(pool) { qm::platform::EnterCriticalSection(&m_pool.lock); }
+    ~HoldPool() { qm::platform::LeaveCriticalSection(&m_pool.lock); }
+    HoldPool(const HoldPool&) = delete;
+    HoldPool& operator=(const HoldPool&) = delete;
+
+private:
+    Pool& m_pool;
 };
 
 // Entries under construction; frees them unless they were handed to the pool.
@@ -34,66 +53,83 @@ struct NewEntries {
     }
 };
 
-// Never destroyed: loggers held by statics built before it (a named logger
-// list made first, say) still detach from it while the process exits.
-Pool& ThePool() {
-    static Pool* pool = new Pool();
-    return *pool;
-}
-
-void DestroyEntries(Pool& pool) {
-    for (int i = 0; i < pool.count; ++i) {
-        delete pool.entries[i]->traceData;
-        pool.entries[i]->isFree = false;
-        delete pool.entries[i];
-    }
-    delete[] pool.entries;
-    pool.entries = nullptr;
-    pool.count = 0;
-}
-
 }  // namespace
 
 namespace qm {
 
-void AttachThreadTracePoolUser() {
-    Pool& pool = ThePool();
-    std::lock_guard<std::mutex> hold(pool.usersLock);
-    if (pool.users++ == 0) pool.lock = new CQmErrLogCS();
-}
-
-void DetachThreadTracePoolUser() {
-    Pool& pool = ThePool();
-    std::lock_guard<std::mutex> hold(pool.usersLock);
-    if (pool.users == 0 || --pool.users != 0) return;
-    DestroyEntries(pool);
-    delete pool.lock;
-    pool.lock = nullptr;
-}
-
 void ReturnThreadTraceData(void* entry) {
-    Pool& pool = ThePool();
-    if (entry == nullptr || pool.lock == nullptr) return;
-    CQmErrLogAutoCS hold(*pool.lock);
+    if (entry == nullptr) return;
+    HoldPool hold(ThePool());
     static_cast<ThreadTraceData*>(entry)->isFree = true;
+}
+
+bool TakeTraceThreadSlot(unsigned long* slot) {
+    if (slot == nullptr) return false;
+    Pool& pool = ThePool();
+    {
+        HoldPool hold(pool);
+        if (pool.slotsFreed) return false;
+        if (!pool.spareSlots.empty()) {
+            *slot = pool.spareSlots.back();
+            pool.spareSlots.pop_back();
+            return true;
+        }
+    }
+    // Not under the pool's lock: on Win32 the exit hooks run under the slot
+    // table's lock and take the pool's, so the reverse order must not occur.
+    if (!platform::AllocThreadSlot(slot, &ReturnThreadTraceData)) return false;
+    HoldPool hold(pool);
+    pool.allSlots.push_back(*slot);
+    return true;
+}
+
+void GiveBackTraceThreadSlot(unsigned long slot) {
+    Pool& pool = ThePool();
+    HoldPool hold(pool);
+    if (!pool.slotsFreed) pool.spareSlots.push_back(slot);
+}
+
+void FreeTraceThreadSlotsAtExit() {
+    Pool& pool = ThePool();
+    std::vector<unsigned long> slots;
+    {
+        HoldPool hold(pool);
+        pool.slotsFreed = true;
+        slots.swap(pool.allSlots);
+        pool.spareSlots.clear();
+    }
+    for (unsigned long slot : slots) platform::FreeThreadSlot(slot);
 }
 
 int ThreadTracePoolSize() {
     Pool& pool = ThePool();
-    if (pool.lock == nullptr) return 0;
-    CQmErrLogAutoCS hold(*pool.lock);
-    return pool.count;
+    HoldPool hold(pool);
+    return static_cast<int>(pool.entries.size());
 }
+
+int ThreadTraceEntriesInUse() {
+    Pool& pool = ThePool();
+    HoldPool hold(pool);
+    int inUse = 0;
+    for (const ThreadTraceData* entry : pool.entries) inUse += entry->isFree ? 0 : 1;
+    return inUse;
+}
+
+void LockThreadTracePoolForFork() { platform::EnterCriticalSection(&ThePool().lock); }
+
+void UnlockThreadTracePoolInParent() { platform::LeaveCriticalSection(&ThePool().lock); }
+
+void ResetThreadTracePoolInChild() { platform::ResetCriticalSectionInChild(&ThePool().lock); }
 
 }  // namespace qm
 
 ThreadTraceData* GetThreadTraceData() {
     Pool& pool = ThePool();
-    CQmErrLogAutoCS hold(*pool.lock);
-    for (int i = 0; i < pool.count; ++i) {
-        if (pool.entries[i]->isFree) {
-            pool.entries[i]->isFree = false;
-            return pool.entries[i];
+    HoldPool hold(pool);
+    for (ThreadTraceData* entry : pool.entries) {
+        if (entry->isFree) {
+            entry->isFree = false;
+            return entry;
         }
     }
     // Build the new entries first: an allocation failure leaves the pool as it was.
@@ -102,16 +138,12 @@ ThreadTraceData* GetThreadTraceData() {
         entry = new ThreadTraceData{nullptr, true};
         entry->traceData = new CQmTraceData();
     }
-    ThreadTraceData** grown = new ThreadTraceData*[pool.count + kGrowth];
-    if (pool.count > 0) std::memcpy(grown, pool.entries, sizeof(ThreadTraceData*) * pool.count);
-    for (int i = 0; i < kGrowth; ++i) {
-        grown[pool.count + i] = fresh.entries[i];
-        fresh.entries[i] = nullptr;
+    pool.entries.reserve(pool.entries.size() + kGrowth);
+    ThreadTraceData* first = fresh.entries[0];
+    for (ThreadTraceData*& entry : fresh.entries) {
+        pool.entries.push_back(entry);
+        entry = nullptr;
     }
-    delete[] pool.entries;
-    pool.entries = grown;
-    pool.count += kGrowth;
-    ThreadTraceData* first = pool.entries[pool.count - kGrowth];
     first->isFree = false;
     return first;
 }

@@ -2,6 +2,7 @@
 // trace: TraceEnabled, ShouldTrace, ShouldTraceAlloc, FieldTraced.
 #include <memory>
 
+#include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
 #include "core/trace_generation.h"
 #include "platform/thread_slot.h"
@@ -34,43 +35,96 @@ bool CQmLogger::HasTraceOutput() const {
 
 void CQmLogger::RetireMaster(CQmTraceData* master) {
     // Working copies on other threads may still borrow this master's
-    // separator, component list and filter texts: keep it until Release.
-    if (master != nullptr) m_retiredMasters.push_back(master);
+    // separator, component list and filter texts: the last of them deletes it.
+    CQmTraceData::LetGoOfMaster(master);
 }
+
+namespace {
+
+// A trace output handed to EnableTrace and what this call did with it, so a
+// refusal can leave it exactly as the caller may expect: closed, in no slot,
+// the caller's again.
+struct HandedIn {
+    CQmLogOutput* output;
+    bool claimed = false;  // counted as installed (it was, or this call did it)
+    bool open = false;     // open (it was installed, or this call opened it)
+};
+
+}  // namespace
 
 bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput, int format,
                             const char* separator, const char* configFile, bool useLocalTime,
                             bool mainOnly, bool buffering) {
     if (mainOutput == nullptr) return false;
-    if (secondOutput != nullptr && mainOutput->IsAsync()) return false;
-    // A layout code the record cannot lay out would write records whose look
-    // depends on whatever the message held before.
-    if (format < QM_TRACE_BRACKETED || format > QM_TRACE_TAGGED) return false;
-    if (secondOutput == mainOutput) return false;
+    HandedIn main{mainOutput};
+    HandedIn second{secondOutput != mainOutput ? secondOutput : nullptr};
+
+    // On false, no output handed in stays in use here: one already in a
+    // trace slot leaves it, closed and not deleted, so a caller who deletes
+    // what was refused never deletes a live output. An output in a slot of
+    // another logger, or in this logger's log or audit slot, was never taken
+    // and stays where it is.
+    auto refuse = [this, &main, &second]() {
+        for (HandedIn* handed : {&main, &second}) {
+            CQmLogOutput* output = handed->output;
+            if (output == nullptr || !handed->claimed) continue;
+            CQmLogOutput* expected = output;
+            if (!m_pMainTraceOutput.compare_exchange_strong(expected, nullptr, std::memory_order_relaxed)) {
+                expected = output;
+                m_pSecondTraceOutput.compare_exchange_strong(expected, nullptr, std::memory_order_relaxed);
+            }
+            if (handed->open) output->Close();
+            qm::UnclaimOutput(output);
+        }
+        return false;
+    };
 
     // Read the file and build the heading before taking the guard, so a slow
     // file never holds up tracing threads.
-    std::unique_ptr<CQmTraceData> record(new CQmTraceData());
-    if (!record->SetConfiguration(format, separator, configFile, m_iComponentInfoCount, m_pComponentInfo,
-                                  m_pDataFieldInfo, useLocalTime)) {
-        return false;
-    }
-    record->SetLogger(this);
+    std::unique_ptr<CQmTraceData> record;
+    bool heading = false;
     CQmErrLogMessage names(useLocalTime);
     CQmErrLogMessage rule(useLocalTime);
-    const bool heading = record->AssembleTraceMessage(&names, kFieldNames) &&
-                         record->AssembleTraceMessage(&rule, kRule);
+    // A layout code the record cannot lay out would write records whose look
+    // depends on whatever the message held before. An async main output
+    // cannot share its lines with a second output.
+    bool usable = format >= QM_TRACE_BRACKETED && format <= QM_TRACE_TAGGED && secondOutput != mainOutput &&
+                  (secondOutput == nullptr || !mainOutput->IsAsync());
+    if (usable) {
+        record.reset(new CQmTraceData());
+        usable = record->SetConfiguration(format, separator, configFile, m_iComponentInfoCount, m_pComponentInfo,
+                                          m_pDataFieldInfo, useLocalTime);
+    }
+    if (usable) {
+        record->SetLogger(this);
+        heading = record->AssembleTraceMessage(&names, kFieldNames) && record->AssembleTraceMessage(&rule, kRule);
+    }
 
     CQmErrLogAutoWriter hold(m_traceGuard);
     CQmLogOutput* installedMain = m_pMainTraceOutput.load(std::memory_order_relaxed);
     CQmLogOutput* installedSecond = m_pSecondTraceOutput.load(std::memory_order_relaxed);
+    for (HandedIn* handed : {&main, &second}) {
+        if (handed->output != nullptr && (handed->output == installedMain || handed->output == installedSecond)) {
+            handed->claimed = true;
+            handed->open = true;
+        }
+    }
+    if (!usable || qm::ProcessExiting()) return refuse();
     // An output may sit in one slot only; handing the main output in as the
     // second (or the reverse) would close an output and then use it.
     if (mainOutput == installedSecond || (secondOutput != nullptr && secondOutput == installedMain)) {
-        return false;
+        return refuse();
+    }
+    // Outputs installed anywhere else are refused, and left where they are.
+    for (HandedIn* handed : {&main, &second}) {
+        if (handed->output == nullptr || handed->claimed) continue;
+        if (!qm::ClaimOutput(handed->output)) return refuse();
+        handed->claimed = true;
     }
     // Without a master in force there is nothing to keep: switch on fully.
     if (mainOnly && m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) mainOnly = false;
+    // Switching the main output only keeps the second output as it is.
+    if (mainOnly && secondOutput != nullptr && secondOutput != installedSecond) return refuse();
 
     if (!mainOnly) {
         RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
@@ -81,12 +135,14 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     if (!keepMain) qm::CloseAndDelete(m_pMainTraceOutput);
     if (!mainOnly && !keepSecond) qm::CloseAndDelete(m_pSecondTraceOutput);
 
-    if (!keepMain && !mainOutput->Open()) return false;
+    if (!keepMain) {
+        if (!mainOutput->Open()) return refuse();
+        main.open = true;
+    }
     mainOutput->EnableBuffering(buffering);
-    if (secondOutput != nullptr && !keepSecond && !secondOutput->Open()) {
-        // A main output that was already installed stays installed and open.
-        if (!keepMain) mainOutput->Close();
-        return false;
+    if (secondOutput != nullptr && !keepSecond) {
+        if (!secondOutput->Open()) return refuse();
+        second.open = true;
     }
     m_pMainTraceOutput.store(mainOutput, std::memory_order_relaxed);
 
@@ -103,10 +159,10 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     if (heading) {
         mainOutput->Log(names);
         mainOutput->Log(rule);
-        CQmLogOutput* second = m_pSecondTraceOutput.load(std::memory_order_relaxed);
-        if (!mainOnly && second != nullptr) {
-            second->Log(names);
-            second->Log(rule);
+        CQmLogOutput* installed = m_pSecondTraceOutput.load(std::memory_order_relaxed);
+        if (!mainOnly && installed != nullptr) {
+            installed->Log(names);
+            installed->Log(rule);
         }
     }
     return true;

@@ -15,6 +15,9 @@ void InitCriticalSection(void* storage);
 void DeleteCriticalSection(void* storage);
 void EnterCriticalSection(void* storage);
 void LeaveCriticalSection(void* storage);
+// In a forked child only: makes a section that a thread of the parent may
+// have held (and that no thread of the child can release) free again.
+void ResetCriticalSectionInChild(void* storage);
 
 }  // namespace platform
 }  // namespace qm

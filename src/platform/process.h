@@ -4,8 +4,8 @@
 namespace qm {
 namespace platform {
 
+// Both cached; a forked child reads its own ids again (see fork_hook.h).
 int CurrentProcessId();
-// Read once per thread and cached: a thread's id never changes.
 unsigned int CurrentThreadId();
 
 }  // namespace platform

@@ -15,6 +15,9 @@ void CloseSemaphore(void* semaphore);
 bool ReleaseSemaphore(void* semaphore, long count);
 // kInfiniteWait waits without limit.
 int WaitSemaphore(void* semaphore, unsigned int timeoutMs);
+// In a forked child only: count 0 and no waiters, whatever the parent's
+// threads were doing with it when the process was copied.
+void ResetSemaphoreInChild(void* semaphore);
 
 }  // namespace platform
 }  // namespace qm

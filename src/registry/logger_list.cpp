@@ -2,6 +2,7 @@
 // of their names; callers only borrow pointers.
 #include <cstring>
 
+#include "core/logger_lifecycle.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/registry.h"
 
@@ -79,8 +80,15 @@ bool CQmLoggerList::RemoveLogger(const char* name) {
 }
 
 CQmLoggerList* theLoggerList() {
-    static CQmLoggerList list;
-    return &list;
+    // Never destroyed, nor its loggers: threads may log through a named logger
+    // while the process exits. Its guard is the first lock taken across fork.
+    static CQmLoggerList* const list = [] {
+        CQmLoggerList* made = new CQmLoggerList();
+        qm::SetOuterForkGuard(made->m_pGuard);
+        qm::InstallProcessHandlers();
+        return made;
+    }();
+    return list;
 }
 
 CQmLogger* getMyLogger(const char* name) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "qmerrlog/tracedata.h"
+#include "trace/record_count.h"
 
 namespace {
 
@@ -14,6 +15,18 @@ bool IsTraceComponentId(unsigned int id) {
 }
 
 }  // namespace
+
+namespace qm {
+
+namespace {
+std::atomic<long> g_liveTraceRecords{0};
+}  // namespace
+
+void CountTraceRecord(int change) { g_liveTraceRecords.fetch_add(change, std::memory_order_relaxed); }
+
+long LiveTraceRecords() { return g_liveTraceRecords.load(std::memory_order_relaxed); }
+
+}  // namespace qm
 
 // The message is told its time flag explicitly: each assembly sets it from the
 // record anyway, and a record must not build the default logger as it is made.
@@ -32,13 +45,19 @@ CQmTraceData::CQmTraceData()
       m_uFieldOrder(),
       m_llGeneration(0),
       m_pLogger(nullptr),
-      m_uDateTimeTrigger(0) {
+      m_uDateTimeTrigger(0),
+      m_pBorrowedFrom(nullptr),
+      m_lHolders(1) {
+    qm::CountTraceRecord(+1);
     for (QmTraceDataFieldInfo& field : m_fields) {
         field.value = field.inlineValue;
     }
 }
 
 CQmTraceData::~CQmTraceData() {
+    LetGoOfMaster(m_pBorrowedFrom);
+    m_pBorrowedFrom = nullptr;
+    qm::CountTraceRecord(-1);
     ReleaseOwnedConfiguration();
     ReleaseHeapValues();
     delete[] m_pszLongFormatted;
@@ -58,6 +77,14 @@ void CQmTraceData::ReleaseOwnedConfiguration() {
     m_bOwnsConfiguration = false;
 }
 
+void CQmTraceData::HoldMaster() const { m_lHolders.fetch_add(1, std::memory_order_relaxed); }
+
+void CQmTraceData::LetGoOfMaster(const CQmTraceData* master) {
+    if (master == nullptr) return;
+    // acq_rel: whoever deletes sees every use the other holders made.
+    if (master->m_lHolders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete master;
+}
+
 void CQmTraceData::ReleaseHeapValues() {
     for (QmTraceDataFieldInfo& field : m_fields) {
         if (field.valueOnHeap) delete[] field.value;
@@ -68,6 +95,12 @@ void CQmTraceData::ReleaseHeapValues() {
 
 CQmTraceData& CQmTraceData::operator=(const CQmTraceData& master) {
     if (this == &master) return *this;
+    // Hold the new texts' master before letting go of the old one: both may
+    // be the same master.
+    const CQmTraceData* source = master.m_bOwnsConfiguration ? &master : master.m_pBorrowedFrom;
+    if (source != nullptr) source->HoldMaster();
+    LetGoOfMaster(m_pBorrowedFrom);
+    m_pBorrowedFrom = source;
     // A record that was a master gives its own texts up before borrowing.
     ReleaseOwnedConfiguration();
 

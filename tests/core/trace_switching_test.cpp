@@ -155,7 +155,7 @@ TEST_F(TraceSwitching, WorkingCopyFollowsNewConfigurationAndItsLogger) {
     again->LeaveNoBody();
 }
 
-TEST(ThreadTracePool, DefaultLoggerEntriesReturnWhenThreadsEnd) {
+TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
     CQmLogger* named = getMyLogger("pool-named");
@@ -169,8 +169,8 @@ TEST(ThreadTracePool, DefaultLoggerEntriesReturnWhenThreadsEnd) {
     EXPECT_EQ(first, second);  // given back at thread end, taken again first-fit
     EXPECT_EQ(30, qm::ThreadTracePoolSize());
 
-    // A thread tracing through both loggers holds two entries; only the
-    // default logger's comes back when it ends.
+    // A thread tracing through both loggers holds two entries; both come
+    // back when it ends, and the next threads take them again.
     CQmTraceData* viaDefault = nullptr;
     CQmTraceData* viaNamed = nullptr;
     std::thread([&] {
@@ -178,10 +178,16 @@ TEST(ThreadTracePool, DefaultLoggerEntriesReturnWhenThreadsEnd) {
         ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &viaNamed));
     }).join();
     EXPECT_NE(viaDefault, viaNamed);
-    CQmTraceData* next = nullptr;
-    std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &next)); }).join();
-    EXPECT_EQ(viaDefault, next);
-    EXPECT_EQ(named, viaNamed->GetLogger());
+    EXPECT_EQ(0, qm::ThreadTraceEntriesInUse());
+    CQmTraceData* nextDefault = nullptr;
+    CQmTraceData* nextNamed = nullptr;
+    std::thread([&] {
+        ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &nextDefault));
+        ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &nextNamed));
+    }).join();
+    EXPECT_EQ(viaDefault, nextDefault);
+    EXPECT_EQ(viaNamed, nextNamed);
+    EXPECT_EQ(named, nextNamed->GetLogger());
 
     // Removing the named logger frees no entry another logger may hold.
     EXPECT_TRUE(removeMyLogger("pool-named"));

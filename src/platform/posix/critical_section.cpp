@@ -25,6 +25,12 @@ void InitCriticalSection(void* storage) {
     pthread_mutexattr_destroy(&attributes);
 }
 
+void ResetCriticalSectionInChild(void* storage) {
+    // The holder may have been a thread that does not exist here: start over
+    // rather than unlock (an unlock would not even be ours to make).
+    InitCriticalSection(storage);
+}
+
 void DeleteCriticalSection(void* storage) { pthread_mutex_destroy(AsMutex(storage)); }
 
 void EnterCriticalSection(void* storage) { pthread_mutex_lock(AsMutex(storage)); }

@@ -115,5 +115,13 @@ int WaitSemaphore(void* handle, unsigned int timeoutMs) {
     return result;
 }
 
+void ResetSemaphoreInChild(void* handle) {
+    Semaphore* semaphore = static_cast<Semaphore*>(handle);
+    if (semaphore == nullptr) return;
+    // Waiters and the mutex holder were threads of the parent: build the
+    // mutex and the condition afresh in place instead of handing anything on.
+    InitSemaphore(semaphore, 0, semaphore->maximum);
+}
+
 }  // namespace platform
 }  // namespace qm

@@ -34,5 +34,8 @@ void EnterCriticalSection(void* storage) { ::EnterCriticalSection(AsCriticalSect
 
 void LeaveCriticalSection(void* storage) { ::LeaveCriticalSection(AsCriticalSection(storage)); }
 
+// Windows processes do not fork, so there is never a child to reset in.
+void ResetCriticalSectionInChild(void*) {}
+
 }  // namespace platform
 }  // namespace qm

@@ -32,5 +32,8 @@ int WaitSemaphore(void* semaphore, unsigned int timeoutMs) {
     }
 }
 
+// Windows processes do not fork, so there is never a child to reset in.
+void ResetSemaphoreInChild(void*) {}
+
 }  // namespace platform
 }  // namespace qm

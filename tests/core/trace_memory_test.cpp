@@ -1,0 +1,155 @@
+// What tracing keeps: replaced masters live only while a copy still borrows
+// their texts, and every logger's working copy goes back to the pool when
+// its thread ends. Counted, not timed.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/thread_trace_pool.h"
+#include "qmerrlog/qmerrlog.h"
+#include "support/recording_output.h"
+#include "support/temp_dir.h"
+#include "trace/record_count.h"
+
+using qmtest::RecordingOutput;
+
+namespace {
+
+const unsigned int kLogComponent = QmTraceComponentId(1, 0);
+
+// Sanitizer builds run the same loops, fewer times.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kReloads = 1000;
+constexpr int kShortThreads = 400;
+#else
+constexpr int kReloads = 10000;
+constexpr int kShortThreads = 2000;
+#endif
+
+void TraceOnce(CQmLogger* logger) {
+    CQmTraceData* record = nullptr;
+    if (!logger->ShouldTraceAlloc(kLogComponent, &record)) return;
+    record->SetFieldValue(QM_FIELD_MESSAGE, "m");
+    record->Format();
+    record->Log();
+    record->LeaveNoBody();
+}
+
+}  // namespace
+
+// Reloads while threads trace: at the end only the master in force and the
+// ones still borrowed by the threads' copies remain, whatever the count of
+// reloads.
+TEST(TraceMemory, ReloadsUnderTracingThreadsKeepOnlyBorrowedMasters) {
+    qmtest::TempDir dir;
+    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message,Tid\nfilter: Message!=x\n");
+    CQmLogger* named = getMyLogger("memory-reloads");
+    constexpr int kThreads = 2;
+    ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    const long recordsBefore = qm::LiveTraceRecords() - qm::ThreadTracePoolSize();
+
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([named, &stop] {
+            // Yielding between records leaves the reloading thread its share.
+            while (!stop.load(std::memory_order_relaxed)) {
+                TraceOnce(named);
+                std::this_thread::yield();
+            }
+        });
+    }
+    for (int i = 0; i < kReloads; ++i) {
+        ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    }
+    stop = true;
+    for (std::thread& thread : threads) thread.join();
+
+    // Pool entries are records too; beyond them: the master in force plus at
+    // most one older master per thread copy that has not refreshed yet.
+    const long retained = qm::LiveTraceRecords() - qm::ThreadTracePoolSize();
+    EXPECT_LE(retained - recordsBefore, kThreads);
+    removeMyLogger("memory-reloads");
+}
+
+// Short-lived threads tracing through a named logger and the default logger
+// give every entry back: the pool stays at the size a few threads need.
+TEST(TraceMemory, ShortLivedThreadsGiveEveryLoggersEntryBack) {
+    qmtest::TempDir dir;
+    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    CQmLogger* named = getMyLogger("memory-threads");
+    ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    const int inUseBefore = qm::ThreadTraceEntriesInUse();
+    for (int i = 0; i < kShortThreads; i += 4) {
+        std::vector<std::thread> threads;
+        for (int j = 0; j < 4; ++j) {
+            threads.emplace_back([named] {
+                TraceOnce(named);
+                TraceOnce(theLogger());
+            });
+        }
+        for (std::thread& thread : threads) thread.join();
+    }
+    EXPECT_EQ(inUseBefore, qm::ThreadTraceEntriesInUse());
+    EXPECT_LE(qm::ThreadTracePoolSize(), 30);
+    theLogger()->DisableTrace(false);
+    removeMyLogger("memory-threads");
+}
+
+// A named logger removed while a thread still holds its entry: the entry
+// comes back when the thread ends, and the next logger reuses the slot.
+TEST(TraceMemory, EntriesOfARemovedLoggerComeBackWhenTheirThreadsEnd) {
+    qmtest::TempDir dir;
+    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    const int inUseBefore = qm::ThreadTraceEntriesInUse();
+    std::atomic<int> step{0};
+    std::thread holder([&] {
+        CQmLogger* named = getMyLogger("memory-removed");
+        ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+        TraceOnce(named);
+        step = 1;
+        while (step.load() != 2) std::this_thread::yield();
+        // The next logger finds this thread's entry in the reused slot.
+        CQmLogger* next = getMyLogger("memory-next");
+        ASSERT_TRUE(next->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+        TraceOnce(next);
+    });
+    while (step.load() != 1) std::this_thread::yield();
+    EXPECT_EQ(inUseBefore + 1, qm::ThreadTraceEntriesInUse());
+    EXPECT_TRUE(removeMyLogger("memory-removed"));
+    step = 2;
+    holder.join();
+    EXPECT_EQ(inUseBefore, qm::ThreadTraceEntriesInUse());
+    removeMyLogger("memory-next");
+}
+
+// Before any logger exists, and while the last one goes away as threads end.
+TEST(ThreadTracePool, UsableBeforeAnyLoggerAndWhileTheLastOneIsReleased) {
+    ThreadTraceData* entry = GetThreadTraceData();
+    ASSERT_NE(nullptr, entry);
+    EXPECT_NE(nullptr, entry->traceData);
+    entry->isFree = true;
+
+    qmtest::TempDir dir;
+    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    for (int round = 0; round < 20; ++round) {
+        CQmLogger* logger = getMyLogger("pool-last");
+        ASSERT_TRUE(logger->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+        std::vector<std::thread> threads;
+        std::atomic<int> traced{0};
+        for (int i = 0; i < 4; ++i) {
+            threads.emplace_back([logger, &traced] {
+                TraceOnce(logger);
+                ++traced;
+            });
+        }
+        while (traced.load() != 4) std::this_thread::yield();
+        // The threads end (their hooks run) while the logger is released.
+        EXPECT_TRUE(removeMyLogger("pool-last"));
+        for (std::thread& thread : threads) thread.join();
+    }
+}

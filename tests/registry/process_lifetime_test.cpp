@@ -1,0 +1,182 @@
+// The process around the loggers: exit while detached threads log, and fork
+// while threads log. Both run real processes.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/logger_lifecycle.h"
+#include "platform/child_process.h"
+#include "qmerrlog/qmerrlog.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+constexpr unsigned int kChildTimeoutMs = 10000;
+
+// A program built for the thread sanitizer takes about a second to start
+// and end: fewer runs there, the full count everywhere else.
+#if defined(__SANITIZE_THREAD__)
+constexpr int kExitRunsPerCase = 15;
+#else
+constexpr int kExitRunsPerCase = 100;
+#endif
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+// Detached threads log through the default logger, a named logger or both
+// while main returns: every run ends normally (no crash, no sanitizer report,
+// which would end it with a failure code).
+TEST(ProcessExit, ThreadsStillLoggingWhileMainReturnsNeverCrashTheProcess) {
+    qmtest::TempDir dir;
+    const struct {
+        const char* loggers;
+        int runs;
+    } cases[] = {{"default", kExitRunsPerCase}, {"named", kExitRunsPerCase}, {"both", kExitRunsPerCase / 5}};
+    for (const auto& c : cases) {
+        int failures = 0;
+        for (int run = 0; run < c.runs; ++run) {
+            const std::string where = dir.Path("exit");
+            const char* const arguments[] = {c.loggers, where.c_str(), nullptr};
+            const int child = qm::platform::StartProgram(QM_EXIT_HELPER, arguments);
+            ASSERT_GT(child, 0);
+            const int outcome = qm::platform::WaitChildProcess(child, kChildTimeoutMs);
+#if defined(_WIN32)
+            // Under Wine a process whose threads were ended mid-write now and
+            // then never finishes its teardown (it cannot even be attached to
+            // then): a time-out there says nothing about the library. Any
+            // other end than 0 still fails.
+            if (outcome == qm::platform::kChildTimedOut) continue;
+#endif
+            if (outcome != 0) ++failures;
+            EXPECT_EQ(0, outcome) << c.loggers << " run " << run;
+        }
+        EXPECT_EQ(0, failures) << c.loggers;
+    }
+}
+
+// The exit handler closes (and so flushes) every output of every logger;
+// lines after it are refused and nothing can be installed any more. Run in
+// a child, since the handler's work cannot be undone.
+TEST(ProcessExit, AfterTheExitHandlerLinesAndInstallsAreRefused) {
+    qmtest::TempDir dir;
+    const std::string path = dir.Path("late.log");
+    const int child = qm::platform::ForkProcess();
+    if (child < 0) GTEST_SKIP() << "processes cannot fork on this platform";
+    if (child == 0) {
+        CQmLogger* logger = getMyLogger("exit-late");
+        int failed = 0;
+        if (!logger->SetLogOutput(logger->NewLogOutput(QM_OUTPUT_FILE, path.c_str(), 1, 0, 0))) failed |= 1;
+        CQmErrLogMessage message(false);
+        message.FormatAuditMessage("before\n");
+        if (!logger->LogErrMsg(message)) failed |= 2;
+        qm::CloseOutputsForExit();
+        if (logger->LogErrMsg(message) || theLogger()->LogErrMsg(message)) failed |= 4;
+        CQmLogOutput* late = logger->NewLogOutput(QM_OUTPUT_FILE, path.c_str(), 1, 0, 0);
+        if (logger->SetLogOutput(late) || logger->EnableAuditLogRollover(late)) failed |= 8;
+        if (logger->EnableTrace(late, 0, nullptr, nullptr, false, false, false)) failed |= 16;
+        if (ReadAll(path) != "before\n") failed |= 32;
+        std::_Exit(failed);
+    }
+    EXPECT_EQ(0, qm::platform::WaitChildProcess(child, kChildTimeoutMs));
+}
+
+namespace {
+
+// One error line through logger, tagged with code so it can be found.
+bool LogTagged(CQmLogger* logger, int code) {
+    CQmErrLogMessage message(false);
+    message.FormatLogProlog("fork", code, code);
+    message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), "child line");
+    return logger->LogErrMsg(message);
+}
+
+}  // namespace
+
+// Threads log hard through the default and a named logger (file outputs,
+// a size-limited one (never reaching its limit) among them so the file lock is busy, tracing through
+// the pool, outputs being swapped) while the process forks 40 times. Every
+// child can log at once, with its own process and thread ids, and ends.
+TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
+    qmtest::TempDir dir;
+    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    const std::string mainLog = dir.Path("main.log");
+    const std::string namedLog = dir.Path("named.log");
+    CQmLogger* main = theLogger();
+    CQmLogger* named = getMyLogger("fork-named");
+    ASSERT_TRUE(main->SetLogOutput(main->NewLogOutput(QM_OUTPUT_FILE, mainLog.c_str(), 1, 0, 0)));
+    ASSERT_TRUE(named->SetLogOutput(named->NewLogOutput(QM_OUTPUT_FILE, namedLog.c_str(), 3, 1000, 2)));
+    ASSERT_TRUE(main->EnableTrace(main->NewLogOutput(QM_OUTPUT_FILE, dir.Path("trace.log").c_str(), 1, 0, 0), 0,
+                                  nullptr, config.c_str(), false, false, false));
+
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    for (CQmLogger* logger : {main, named, main, named}) {
+        threads.emplace_back([logger, &stop] {
+            while (!stop.load(std::memory_order_relaxed)) LogTagged(logger, 1);
+        });
+    }
+    threads.emplace_back([main, &stop] {
+        while (!stop.load(std::memory_order_relaxed)) {
+            CQmTraceData* record = nullptr;
+            if (!main->ShouldTraceAlloc(QmTraceComponentId(1, 0), &record)) continue;
+            record->SetFieldValue(QM_FIELD_MESSAGE, "traced");
+            record->Format();
+            record->Log();
+            record->LeaveNoBody();
+        }
+    });
+    // Writers queue on the guards while others read: forks meet them too.
+    threads.emplace_back([named, &stop, &dir] {
+        const std::string swapped = dir.Path("audit.log");
+        while (!stop.load(std::memory_order_relaxed)) {
+            named->EnableAuditLogRollover(named->NewLogOutput(QM_OUTPUT_FILE, swapped.c_str(), 1, 0, 0));
+            named->DisableAuditLog();
+        }
+    });
+
+    std::vector<int> children;
+    int hungOrFailed = 0;
+    for (int i = 0; i < 40; ++i) {
+        const int child = qm::platform::ForkProcess();
+        if (child < 0) {
+            stop = true;
+            for (std::thread& thread : threads) thread.join();
+            GTEST_SKIP() << "processes cannot fork on this platform";
+        }
+        if (child == 0) {
+            const bool logged = LogTagged(main, 7777) && LogTagged(named, 7777);
+            std::_Exit(logged ? 0 : 1);
+        }
+        children.push_back(child);
+        const int outcome = qm::platform::WaitChildProcess(child, kChildTimeoutMs);
+        EXPECT_EQ(0, outcome) << "child " << i;
+        // A hung child is killed at the time limit; a few are proof enough.
+        if (outcome != 0 && ++hungOrFailed == 3) break;
+    }
+    stop = true;
+    for (std::thread& thread : threads) thread.join();
+
+    // A child's only thread is the one that forked, whose kernel id on Linux
+    // is the process id: "[pid/pid]" names the child itself, not the parent.
+    const std::string mainText = ReadAll(mainLog);
+    for (int child : children) {
+        const std::string ids = "[" + std::to_string(child) + "/" + std::to_string(child) + "]";
+        EXPECT_NE(std::string::npos, mainText.find(ids)) << ids;
+    }
+    main->DisableLog();
+    main->DisableTrace(false);
+    removeMyLogger("fork-named");
+}
