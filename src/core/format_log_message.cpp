@@ -10,6 +10,7 @@
 #include "qmerrlog/component.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
+#include "platform/error_state.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ bool AppendLogMessageBody(CQmErrLogMessage* message, unsigned int messageId, Con
 }  // namespace qm
 
 bool CQmErrLogMessage::FormatLogMessage(int messageId, ...) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     const unsigned int id = static_cast<unsigned int>(messageId);
     const char* text = qm::CatalogueText(id);
     if (text == nullptr) {
@@ -80,6 +82,8 @@ bool CQmErrLogMessage::FormatLogMessage(int messageId, ...) {
     va_start(args, messageId);
     qm::VaListArguments arguments(pieces, argumentCount, args);
     va_end(args);
+    // The lookup may have touched errno; "%m" shows the caller's.
+    keepCallersErrno.Restore();
     AppendBody(this, id, pieces, &arguments);
     return true;
 }

@@ -2,13 +2,16 @@
 #include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
 #include "qmerrlog/logger.h"
+#include "platform/error_state.h"
 
 void CQmLogger::DisableLog() {
+    const qm::platform::CallerErrorState keepCallersErrno;
     CQmErrLogAutoWriter hold(m_logGuard);
     qm::CloseAndDelete(m_pLogOutput);
 }
 
 bool CQmLogger::EnableAuditLogRollover(CQmLogOutput* output) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (output == nullptr) return false;
     CQmErrLogAutoWriter hold(m_auditGuard);
     // The installed audit output handed in again stays installed and open:
@@ -26,6 +29,7 @@ bool CQmLogger::EnableAuditLogRollover(CQmLogOutput* output) {
 }
 
 void CQmLogger::DisableAuditLog() {
+    const qm::platform::CallerErrorState keepCallersErrno;
     CQmErrLogAutoWriter hold(m_auditGuard);
     qm::CloseAndDelete(m_pAuditOutput);
 }

@@ -12,6 +12,7 @@
 #include "qmerrlog/message.h"
 #include "qmerrlog/tracedata.h"
 #include "thread_key.h"
+#include "platform/error_state.h"
 
 namespace {
 
@@ -127,6 +128,7 @@ void CQmLogger::Release() {
 }
 
 CQmLogger* theLogger() {
+    const qm::platform::CallerErrorState keepCallersErrno;
     // Constructed once even when threads race; an exception leaves it
     // unconstructed for the next call. Never destroyed: threads may log while
     // the process exits (see process_exit.cpp).
@@ -147,6 +149,7 @@ bool CQmLogger::ShouldUseLocalTime() {
 }
 
 bool CQmLogger::SetLogOutput(CQmLogOutput* output) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (output == nullptr) return false;
     CQmErrLogAutoWriter hold(m_logGuard);
     return SetLogOutput_Unlocked(output);
@@ -169,12 +172,14 @@ bool CQmLogger::SetLogOutput_Unlocked(CQmLogOutput* output) {
 }
 
 bool CQmLogger::LogErrMsg(CQmErrLogMessage& message) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (!Inited()) return false;
     CQmErrLogAutoReader hold(m_logGuard);
     return m_pLogOutput != nullptr && m_pLogOutput->Log(message);
 }
 
 bool CQmLogger::LogTraceMsg(CQmErrLogMessage& message) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (!Inited()) return false;
     CQmErrLogAutoReader hold(m_traceGuard);
     CQmLogOutput* main = m_pMainTraceOutput.load(std::memory_order_relaxed);
@@ -187,6 +192,7 @@ bool CQmLogger::LogTraceMsg(CQmErrLogMessage& message) {
 }
 
 bool CQmLogger::LogAuditMsg(CQmErrLogMessage& message) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (!Inited()) return false;
     CQmErrLogAutoReader hold(m_auditGuard);
     return m_pAuditOutput != nullptr && m_pAuditOutput->Log(message);

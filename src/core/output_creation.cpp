@@ -7,6 +7,7 @@
 #include "core/output_claims.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/outputs.h"
+#include "platform/error_state.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ CQmLogOutput* CQmLogger::NewLogOutput(int, QmAsyncParameterizedCallback callback
 }
 
 void CQmLogger::DeleteLogOutput(CQmLogOutput* output) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     // An output in a slot belongs to that slot: deleting it here would leave
     // the slot with a dead object.
     if (output == nullptr || qm::OutputClaimed(output)) return;

@@ -7,6 +7,7 @@
 #include "qmerrlog/locks.h"
 #include "qmerrlog/registry.h"
 #include "qmerrlog/tracedata.h"
+#include "platform/error_state.h"
 
 namespace {
 
@@ -124,6 +125,7 @@ void ResetThreadTracePoolInChild() { platform::ResetCriticalSectionInChild(&TheP
 }  // namespace qm
 
 ThreadTraceData* GetThreadTraceData() {
+    const qm::platform::CallerErrorState keepCallersErrno;
     Pool& pool = ThePool();
     HoldPool hold(pool);
     for (ThreadTraceData* entry : pool.entries) {

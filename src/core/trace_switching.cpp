@@ -11,6 +11,7 @@
 #include "qmerrlog/registry.h"
 #include "qmerrlog/tracedata.h"
 #include "thread_key.h"
+#include "platform/error_state.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ struct HandedIn {
 bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput, int format,
                             const char* separator, const char* configFile, bool useLocalTime,
                             bool mainOnly, bool buffering) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (mainOutput == nullptr) return false;
     HandedIn main{mainOutput};
     HandedIn second{secondOutput != mainOutput ? secondOutput : nullptr};
@@ -174,6 +176,7 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, int format, const char* se
 }
 
 void CQmLogger::DisableTrace(bool mainOnly) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     CQmErrLogAutoWriter hold(m_traceGuard);
     if (!mainOnly) RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
     qm::CloseAndDelete(m_pMainTraceOutput);
@@ -202,6 +205,7 @@ bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
 }
 
 bool CQmLogger::ShouldTrace(unsigned int traceComponentId, CQmTraceData* record) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (record == nullptr || !Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) {
         return false;
     }
@@ -214,6 +218,7 @@ bool CQmLogger::ShouldTrace(unsigned int traceComponentId, CQmTraceData* record)
 }
 
 bool CQmLogger::ShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** record) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (record == nullptr || !Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) {
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include "qmerrlog/error.h"
 #include "qmerrlog/logger.h"
+#include "platform/error_state.h"
 
 CQmError::CQmError() : m_pHead(nullptr), m_pTail(nullptr) {}
 
@@ -61,6 +62,7 @@ void CQmError::SetError(CQmErrData* entry) {
 
 // A refused entry is flagged all the same: it is not offered again.
 bool CQmError::LogMessages() {
+    const qm::platform::CallerErrorState keepCallersErrno;
     CQmLogger* logger = theLogger();
     bool allAccepted = true;
     for (CQmErrData* entry = m_pHead; entry != nullptr; entry = entry->GetNext()) {
@@ -74,6 +76,7 @@ bool CQmError::LogMessages() {
 // The last entry stands for the whole chain: it is written even when already
 // flagged, and every entry counts as written afterwards.
 bool CQmError::LogLastMessage() {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (m_pTail != nullptr) theLogger()->LogErrMsg(m_pTail->GetErrLogMessage());
     for (CQmErrData* entry = m_pHead; entry != nullptr; entry = entry->GetNext()) entry->SetLogged();
     return true;

@@ -11,6 +11,7 @@
 #include "format/date_time_text.h"
 #include "format/process_id.h"
 #include "platform/process.h"
+#include "platform/error_state.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ void CQmErrLogMessage::FreeBuffer(char* /*buffer*/) {
 }
 
 bool CQmErrLogMessage::FormatLogProlog(const char* file, int line, int code) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     m_iCode = code;
     m_text.clear();
 

@@ -17,6 +17,7 @@
 #include "platform/file_system.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
+#include "platform/error_state.h"
 
 namespace {
 
@@ -119,6 +120,7 @@ bool CQmFileOutput::SetParams(const char* path, int mode, int maxSizeMb, int max
 }
 
 bool CQmFileOutput::Open() {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (m_pszFilePath == nullptr) return false;
     // Opening again must not leak the descriptor of the previous opening.
     CloseFile();
@@ -148,7 +150,10 @@ bool CQmFileOutput::Open() {
     }
 }
 
-bool CQmFileOutput::Close() { return CloseFile(); }
+bool CQmFileOutput::Close() {
+    const qm::platform::CallerErrorState keepCallersErrno;
+    return CloseFile();
+}
 
 bool CQmFileOutput::CloseFile() {
     const int descriptor = m_iFileDescriptor.exchange(-1);
@@ -301,6 +306,7 @@ bool CQmFileOutput::ReopenAtPath() {
 }
 
 bool CQmFileOutput::Log(CQmErrLogMessage& message) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     const char* text = message.GetBuffer();
     const unsigned int length = static_cast<unsigned int>(message.GetBufferLen());
     if (!m_bRegularFile) return LogToSpecialFile(text, length);

@@ -5,6 +5,7 @@
 #include "core/logger_lifecycle.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/registry.h"
+#include "platform/error_state.h"
 
 bool QmLoggerNameLess::operator()(const char* a, const char* b) const {
     // strcmp compares bytes as unsigned char, the shorter name first on a prefix.
@@ -80,6 +81,7 @@ bool CQmLoggerList::RemoveLogger(const char* name) {
 }
 
 CQmLoggerList* theLoggerList() {
+    const qm::platform::CallerErrorState keepCallersErrno;
     // Never destroyed, nor its loggers: threads may log through a named logger
     // while the process exits. Its guard is the first lock taken across fork.
     static CQmLoggerList* const list = [] {
@@ -92,6 +94,7 @@ CQmLoggerList* theLoggerList() {
 }
 
 CQmLogger* getMyLogger(const char* name) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     if (name == nullptr || name[0] == '\0') return nullptr;
     CQmLoggerList* list = theLoggerList();
     CQmLogger* logger = list->GetLogger(name);
@@ -99,5 +102,6 @@ CQmLogger* getMyLogger(const char* name) {
 }
 
 bool removeMyLogger(const char* name) {
+    const qm::platform::CallerErrorState keepCallersErrno;
     return theLoggerList()->RemoveLogger(name);
 }

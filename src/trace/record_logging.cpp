@@ -2,6 +2,7 @@
 // assembles records does not pull the logger in.
 #include "qmerrlog/logger.h"
 #include "qmerrlog/tracedata.h"
+#include "platform/error_state.h"
 
 void CQmTraceData::SetLogger(CQmLogger* logger) {
     m_pLogger = logger;
@@ -12,6 +13,7 @@ CQmLogger* CQmTraceData::GetLogger() {
 }
 
 bool CQmTraceData::Log() {
+    const qm::platform::CallerErrorState keepCallersErrno;
     CQmLogger* logger = GetLogger();
     return logger != nullptr && logger->LogTraceMsg(m_message);
 }
