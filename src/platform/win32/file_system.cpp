@@ -9,6 +9,7 @@
 
 #include <new>
 
+#include "platform/path_separators.h"
 #include "platform/win32/windows_api.h"
 
 namespace qm {
@@ -46,8 +47,7 @@ bool IsNoSuchPath(DWORD error) {
 }
 
 bool EndsWithSeparator(const std::string& path) {
-    // Windows takes either separator.
-    return !path.empty() && (path.back() == '\\' || path.back() == '/');
+    return !path.empty() && platform::IsLogPathSeparator(path.back());
 }
 
 FileKind KindOf(const BY_HANDLE_FILE_INFORMATION& info) {
