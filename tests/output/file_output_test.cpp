@@ -32,9 +32,10 @@ TEST_P(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
         EXPECT_EQ(In(name + ".log"), expected[mode].first);
         EXPECT_EQ(In(name + "_20090315_100000.log"), expected[mode].second);
     }
-    ASSERT_TRUE(Open("new.log", nullptr, 4, 1, 0));  // for its owner alone
+    ASSERT_TRUE(Open("new.log", nullptr, 4, 1, 0));  // for its owner alone on POSIX
     // Compared with a file given exactly that, as the platform shows it
-    // (Windows knows only read-only or not and repeats the owner's bits).
+    // (Windows knows only read-only or not and repeats the owner's bits; who
+    // may open the file there is the directory's inherited access list).
     const std::string owned = m_dir.Write("owned", "");
     fs::permissions(owned, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(fs::status(m_dir.Path("new.log")).permissions(), fs::status(owned).permissions());
