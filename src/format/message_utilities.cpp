@@ -5,7 +5,7 @@
 
 #include "format/date_time_text.h"
 #include "format/process_id.h"
-#include "platform/clock.h"
+#include "platform/path_separators.h"
 #include "platform/process.h"
 #include "qmerrlog/message.h"
 
@@ -69,6 +69,9 @@ const char* CQmErrLogMessage::PathnameFindFilePart(const char* path) {
     if (path == nullptr) {
         return nullptr;
     }
-    const char* separator = std::strrchr(path, qm::platform::kDirectorySeparator);
-    return separator != nullptr ? separator + 1 : path;
+    const char* part = path;
+    for (const char* c = path; *c != '\0'; ++c) {
+        if (qm::platform::IsSourceNameSeparator(*c)) part = c + 1;
+    }
+    return part;
 }

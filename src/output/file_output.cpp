@@ -15,6 +15,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/path_separators.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
 #include "platform/error_state.h"
@@ -371,8 +372,11 @@ bool CQmFileOutput::Rollover() {
     CloseFile();
     const std::string path(m_pszFilePath);
     if (path.size() > kMaxRolloverPathBytes) return false;
-    const std::size_t separator = path.rfind(qm::platform::kDirectorySeparator);
-    if (separator == std::string::npos) return false;
+    // The last separator of either kind where the platform takes two; the
+    // directory is kept as written, so backups keep the user's separators.
+    const auto last = std::find_if(path.rbegin(), path.rend(), qm::platform::IsLogPathSeparator);
+    if (last == path.rend()) return false;
+    const std::size_t separator = static_cast<std::size_t>(path.rend() - last) - 1;
     const std::string directory = path.substr(0, separator + 1);  // separator kept
     const std::string baseName = path.substr(separator + 1);
     const std::size_t dot = baseName.rfind('.');

@@ -1,4 +1,4 @@
-// Wall clock with milliseconds, local or UTC, and the directory separator.
+// Wall clock with milliseconds, local or UTC.
 #pragma once
 
 namespace qm {
@@ -19,14 +19,6 @@ struct CalendarTime {
 void GetCurrentTime(bool localTime, CalendarTime* out);
 // Seconds since 1970-01-01 UTC.
 long long SecondsSinceEpoch();
-
-// The separator between directories and the file name in a path.
-constexpr char kDirectorySeparator =
-#if defined(_WIN32)
-    '\\';
-#else
-    '/';
-#endif
 
 }  // namespace platform
 }  // namespace qm

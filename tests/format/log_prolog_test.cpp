@@ -1,5 +1,6 @@
 // The log line prolog "[pid/tid][date][source]".
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <regex>
 #include <string>
@@ -7,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
 #include "platform/process.h"
 #include "qmerrlog/message.h"
 
@@ -29,22 +29,16 @@ std::string CallerIds() {
 }
 
 TEST(LogProlog, CarriesTheCallersIdsTheFilePartAndOnlyPositiveLines) {
-    // Only the platform separator splits: a foreign one stays in the name.
-    const char native = qm::platform::kDirectorySeparator;
-    const char foreign = native == '/' ? '\\' : '/';
-    const std::string nested = std::string("db") + native + "connect.src";
-    const std::string alien = std::string("c:") + foreign + "src" + foreign + "main.src";
-    const std::string alienSource = alien + ":2";
-    // A name of any length gives a bounded line: 255 bytes at most, escapes
-    // included and never cut in half; control characters cannot end the line.
-    const std::string huge = std::string("dir") + native + std::string(10000, 'n');
+    // A long name gives a bounded line: 255 bytes at most, escapes included
+    // and never cut in half; control characters cannot end the line.
+    const std::string huge = std::string("dir/") + std::string(10000, 'n');
     const std::string hugeSource = std::string(255, 'n') + ":7";
     const std::string forged = std::string(253, 'f') + "\n[x]";
     const std::string forgedSource = std::string(253, 'f') + "\\n";
     const struct { const char* file; int line; const char* source; } cases[] = {
-        {nested.c_str(), 42, "connect.src:42"}, {"main.src", 0, "main.src"},
+        {"db/connect.src", 42, "connect.src:42"}, {"main.src", 0, "main.src"},
         {"main.src", -5, "main.src"}, {nullptr, 3, ":3"},
-        {alien.c_str(), 2, alienSource.c_str()}, {huge.c_str(), 7, hugeSource.c_str()},
+        {huge.c_str(), 7, hugeSource.c_str()},
         {"a\r\nb\x1b.cpp", 0, "a\\r\\nb\\x1b.cpp"}, {forged.c_str(), 0, forgedSource.c_str()}};
     CQmErrLogMessage message(false);  // one message: each prolog replaces the last
     for (const auto& c : cases) {
@@ -59,6 +53,29 @@ TEST(LogProlog, CarriesTheCallersIdsTheFilePartAndOnlyPositiveLines) {
         other.FormatLogProlog("t", 1, 0);
         EXPECT_EQ(Parse(other).ids, CallerIds());
     }).join();
+}
+
+// Source names come from compilers and Java callers on either platform, so
+// both separators cut everywhere: the last of either kind wins.
+TEST(LogProlog, SourceNamesAreCutAtTheLastSlashOrBackslashOnEveryPlatform) {
+    const struct { const char* file; const char* source; } cases[] = {
+        {"src/db/connect.cpp", "connect.cpp:9"},          // POSIX, and mingw-w64's __FILE__
+        {"C:\\src\\db\\connect.cpp", "connect.cpp:9"},  // MSVC, Java on Windows
+        {"C:/src/db/connect.cpp", "connect.cpp:9"},
+        {"C:\\src/db\\connect.cpp", "connect.cpp:9"},   // mixed: the last wins
+        {"C:\\src\\db/connect.cpp", "connect.cpp:9"},
+        {"\\\\server\\share\\A.java", "A.java:9"},     // UNC
+        {"dir\\", ":9"}, {"/", ":9"}, {"\\", ":9"},         // nothing after the last separator
+        {"C:connect.cpp", "C:connect.cpp:9"}};            // a drive letter alone is no separator
+    CQmErrLogMessage message(false);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_TRUE(message.FormatLogProlog(c.file, 9, 0));
+        EXPECT_EQ(Parse(message).source, c.source);
+        const char* part = CQmErrLogMessage::PathnameFindFilePart(c.file);
+        EXPECT_EQ(std::string(part) + ":9", c.source);  // a pointer into the name itself
+        EXPECT_TRUE(part >= c.file && part <= c.file + std::strlen(c.file));
+    }
 }
 
 TEST(LogProlog, FlagChoosesUtcOrLocalTime) {  // the tests run far from UTC

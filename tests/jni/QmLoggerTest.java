@@ -54,7 +54,7 @@ public final class QmLoggerTest {
 
     private static void logging() throws IOException {
         check(logTo(null, "default.log", 0) + logTo("orders", "orders.log", 0) == 2, "InitializeLog");
-        check(QmLogger.LogMsg("orders", "src/app/Orders.java", INFO, "disk full") == 1, "LogMsg answers 1");
+        check(QmLogger.LogMsg("orders", "C:\\src/app\\Orders.java", INFO, "disk full") == 1, "LogMsg answers 1");
         QmLogger.LogMsg("orders", null, INFO, (String) null);
         QmLogger.LogMsg("orders", null, INFO, "caf\u00e9");
         QmLogger.LogMsg("orders", null, INFO, new String[] {"a", "b", "c", "d", "e"});
@@ -78,7 +78,7 @@ public final class QmLoggerTest {
         String cfg = config("records.cfg", "# the Java bridge's own fields", "components: Log/Legacy",
                 "data: Function, Message, TransactionID, SrcFile", "TransactionID !=T9");
         check(traceTo("records", "records.trace", QmLogger.FORMAT_BRACKETED, null, cfg) == 1, "InitializeTrace");
-        QmLogger.TraceMsg("records", "src/app/Trace.java", "submit", LEGACY, "T7", "100% sure: %s %d");
+        QmLogger.TraceMsg("records", "C:\\src\\app\\Trace.java", "submit", LEGACY, "T7", "100% sure: %s %d");
         QmLogger.TraceMsg("records", "Plain.java", "f", LEGACY, null, "%s-%s", new String[] {"x", null});
         QmLogger.TraceMsg("records", null, null, LEGACY, null, null);
         QmLogger.TraceMsg("records", null, "g", LEGACY, null, "%s kept", new String[0]);

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using FileOutputFaults = CQmFileOutputTestAccess;
+using FileOutputFaults = FileOutputInEachPathStyle;
 
 std::string Backup(const char* stem, int counter) {
     char suffix[16] = "";
@@ -23,7 +23,7 @@ std::string Backup(const char* stem, int counter) {
 
 // A limit of 0 rolls over before every line: 150 rollovers in one second.
 // The counter after _99 is _100, then _101; and pruning keeps the newest.
-TEST_F(FileOutputFaults, RolloversPastOneHundredInASecondCountOnAsNumbers) {
+TEST_P(FileOutputFaults, RolloversPastOneHundredInASecondCountOnAsNumbers) {
     ASSERT_TRUE(Open("a.log", nullptr, 3, 0, 0));
     int accepted = 0;
     for (int line = 0; line < 150; ++line) accepted += Log(std::to_string(line) + "\n");
@@ -46,7 +46,7 @@ TEST_F(FileOutputFaults, RolloversPastOneHundredInASecondCountOnAsNumbers) {
 // Something under a backup's name that cannot be deleted (here a directory)
 // is skipped by pruning and never stops a rollover; the other backups still
 // keep to the limit.
-TEST_F(FileOutputFaults, UndeletableBackupIsSkippedAndTheRolloverGoesOn) {
+TEST_P(FileOutputFaults, UndeletableBackupIsSkippedAndTheRolloverGoesOn) {
     fs::create_directory(m_dir.Path("a_20090315_090000.log"));
     m_dir.Write("a_20090315_090001.log", "older\n");
     ASSERT_TRUE(Open("a.log", "live\n", 4, 0, 2));
@@ -58,7 +58,7 @@ TEST_F(FileOutputFaults, UndeletableBackupIsSkippedAndTheRolloverGoesOn) {
 
 // No hard links and no no-replace rename: a plain rename to a free name, at
 // once and as often as needed, never "held elsewhere, try in 300 s".
-TEST_F(FileOutputFaults, WithoutHardLinksTheRolloverRenamesToAFreeName) {
+TEST_P(FileOutputFaults, WithoutHardLinksTheRolloverRenamesToAFreeName) {
     m_disk.noHardLinks = true;
     ASSERT_TRUE(Open("a.log", "old\n", 4, 0, 0));
     EXPECT_TRUE(Log("1\n"));
@@ -79,7 +79,7 @@ TEST_F(FileOutputFaults, WithoutHardLinksTheRolloverRenamesToAFreeName) {
 // A line cut short by a full disk is a failure, and the first line accepted
 // after space returns starts on a line of its own; a write that put nothing
 // on disk leaves nothing to end. Lock-free and size-limited modes alike.
-TEST_F(FileOutputFaults, ShortWriteFailsAndTheNextLineStartsFresh) {
+TEST_P(FileOutputFaults, ShortWriteFailsAndTheNextLineStartsFresh) {
     for (int mode : {1, 3}) {
         SCOPED_TRACE(mode);
         const std::string name = "m" + std::to_string(mode) + ".log";
@@ -101,7 +101,7 @@ TEST_F(FileOutputFaults, ShortWriteFailsAndTheNextLineStartsFresh) {
 
 // Sizes are 64-bit: a live file past 4 GiB is rolled over at a 4096 MB
 // limit, and that limit no longer wraps round to "before every line".
-TEST_F(FileOutputFaults, SizesPast4GiBAreCountedInFull) {
+TEST_P(FileOutputFaults, SizesPast4GiBAreCountedInFull) {
     ASSERT_TRUE(Open("a.log", "x\n", 3, 4096, 0));
     EXPECT_TRUE(Log("small\n"));
     EXPECT_EQ(Entries(), (Names{"a.log"}));
@@ -112,7 +112,7 @@ TEST_F(FileOutputFaults, SizesPast4GiBAreCountedInFull) {
 
 // A directory left at the log path is never opened, emptied or renamed as a
 // backup, whatever the mode.
-TEST_F(FileOutputFaults, DirectoryAtTheLogPathIsRefusedAndLeftInPlace) {
+TEST_P(FileOutputFaults, DirectoryAtTheLogPathIsRefusedAndLeftInPlace) {
     fs::create_directory(m_dir.Path("a.log"));
     m_dir.Write("a.log/inside", "kept");
     for (int mode = 0; mode <= 4; ++mode) {
@@ -126,7 +126,7 @@ TEST_F(FileOutputFaults, DirectoryAtTheLogPathIsRefusedAndLeftInPlace) {
 
 // Watching the path for external rotation costs one look a second, not one
 // a line; and a regular file never pays for the broken-pipe protection.
-TEST_F(FileOutputFaults, ThePathIsComparedAtMostOnceASecond) {
+TEST_P(FileOutputFaults, ThePathIsComparedAtMostOnceASecond) {
     for (int mode = 0; mode <= 4; ++mode) {
         SCOPED_TRACE(mode);
         ASSERT_TRUE(Open("m" + std::to_string(mode) + ".log", nullptr, mode, 1, 0));
@@ -137,5 +137,8 @@ TEST_F(FileOutputFaults, ThePathIsComparedAtMostOnceASecond) {
     }
     EXPECT_EQ(m_disk.pipeWrites.load(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(PathStyles, FileOutputFaults, testing::ValuesIn(qmtest::PathStylesOfThisPlatform()),
+                         qmtest::PathStyleName);
 
 }  // namespace

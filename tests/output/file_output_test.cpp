@@ -18,9 +18,9 @@
 namespace fs = std::filesystem;
 using Names = std::set<std::string>;
 
-using FileOutputTest = CQmFileOutputTestAccess;
+using FileOutputTest = FileOutputInEachPathStyle;
 
-TEST_F(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
+TEST_P(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
     // By mode: the file after Open and "x\n", and the backup of "old\n".
     const std::pair<const char*, const char*> expected[] = {
         {"x\n", "<none>"}, {"old\nx\n", "<none>"}, {"x\n", "old\n"}, {"old\nx\n", "<none>"}, {"x\n", "old\n"}};
@@ -32,15 +32,16 @@ TEST_F(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
         EXPECT_EQ(In(name + ".log"), expected[mode].first);
         EXPECT_EQ(In(name + "_20090315_100000.log"), expected[mode].second);
     }
-    ASSERT_TRUE(Open("new.log", nullptr, 4, 1, 0));  // for its owner alone
+    ASSERT_TRUE(Open("new.log", nullptr, 4, 1, 0));  // for its owner alone on POSIX
     // Compared with a file given exactly that, as the platform shows it
-    // (Windows knows only read-only or not and repeats the owner's bits).
+    // (Windows knows only read-only or not and repeats the owner's bits; who
+    // may open the file there is the directory's inherited access list).
     const std::string owned = m_dir.Write("owned", "");
     fs::permissions(owned, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(fs::status(m_dir.Path("new.log")).permissions(), fs::status(owned).permissions());
 }
 
-TEST_F(FileOutputTest, LineThatWouldReachTheLimitStartsTheNextFile) {
+TEST_P(FileOutputTest, LineThatWouldReachTheLimitStartsTheNextFile) {
     ASSERT_TRUE(Open("a.log", std::string(1048000, 'o').c_str(), 3, 1, 0));
     EXPECT_TRUE(Log(std::string(500, 's')));
     EXPECT_TRUE(Log(std::string(75, 'f')));  // limit - 1: appended
@@ -53,7 +54,7 @@ TEST_F(FileOutputTest, LineThatWouldReachTheLimitStartsTheNextFile) {
 // Three backups kept: the oldest go, so that the new one makes three. A backup
 // that cannot be deleted is skipped and the rollover goes on; once deletes
 // work again, the next rollover brings the count back to three.
-TEST_F(FileOutputTest, PruningKeepsTheNewestBackupsAndSkipsWhatCannotBeDeleted) {
+TEST_P(FileOutputTest, PruningKeepsTheNewestBackupsAndSkipsWhatCannotBeDeleted) {
     for (const char* name : {"a_20090315_100003.log", "a_20090315_100001_01.log", "a_20090315_100001.log",
                              "a_20090315_100002.log", "a_20090315_143005.txt"})
         m_dir.Write(name, name);
@@ -72,7 +73,7 @@ TEST_F(FileOutputTest, PruningKeepsTheNewestBackupsAndSkipsWhatCannotBeDeleted) 
                                 "a_20090315_100010_01.log", "a_20090315_100010_02.log"}));
 }
 
-TEST_F(FileOutputTest, RolloversWithinOneSecondAddACounter) {
+TEST_P(FileOutputTest, RolloversWithinOneSecondAddACounter) {
     ASSERT_TRUE(Open("trace", "0\n", 4, 0, 0));
     for (const char* line : {"1\n", "2\n", "3\n"}) EXPECT_TRUE(Log(line));
     std::string files;  // the backups in turn, then the live file
@@ -86,7 +87,7 @@ TEST_F(FileOutputTest, RolloversWithinOneSecondAddACounter) {
     EXPECT_EQ(In("b_20090315_100000_12.log"), "b\n");
 }
 
-TEST_F(FileOutputTest, RecognisesOnlyItsOwnBackups) {
+TEST_P(FileOutputTest, RecognisesOnlyItsOwnBackups) {
     const struct { const char* base; bool backup; std::vector<const char*> entries; } cases[] = {
         {"a.log", true, {"a_20090315_143005.log", "a_20090315_143005_7.log", "a_20090315_143005_123.log",
                          "a_20090315_143005_.log", "a_20090315_143005.old.log"}},
@@ -102,7 +103,7 @@ TEST_F(FileOutputTest, RecognisesOnlyItsOwnBackups) {
 // A refused rename keeps the lines in the held file; the next try comes only
 // more than 300 s after the refusal. In mode 2 the refusal at Open is retried
 // by the first line, and refused again.
-TEST_F(FileOutputTest, RefusedRenameKeepsAppendingUntilMoreThan300Seconds) {
+TEST_P(FileOutputTest, RefusedRenameKeepsAppendingUntilMoreThan300Seconds) {
     for (int mode : {2, 3}) {
         SCOPED_TRACE(mode);
         const std::string name = "m" + std::to_string(mode);
@@ -124,7 +125,7 @@ TEST_F(FileOutputTest, RefusedRenameKeepsAppendingUntilMoreThan300Seconds) {
 // Many threads write at once into 1 MB files within one second, so the
 // counters are exercised too; a torn or mixed line would not match any line
 // written, as each thread has its own filler.
-TEST_F(FileOutputTest, ManyThreadsLoseNoLineAcrossManyRollovers) {
+TEST_P(FileOutputTest, ManyThreadsLoseNoLineAcrossManyRollovers) {
     const auto line = [](int t, int n) { return std::to_string(n) + std::string(9990, char('a' + t)) + "\n"; };
     ASSERT_TRUE(Open("busy.log", nullptr, 3, 1, 0));
     std::multiset<std::string> expected, written;
@@ -143,3 +144,6 @@ TEST_F(FileOutputTest, ManyThreadsLoseNoLineAcrossManyRollovers) {
     }
     EXPECT_TRUE(written == expected) << written.size() << " lines read back of " << expected.size();
 }
+
+INSTANTIATE_TEST_SUITE_P(PathStyles, FileOutputTest, testing::ValuesIn(qmtest::PathStylesOfThisPlatform()),
+                         qmtest::PathStyleName);

@@ -1,13 +1,15 @@
 // The file output on a disk that can misbehave: the real disk with switches
 // for the faults a test cannot make for real (a held file, a failed delete,
 // a file system without hard links, a full disk, a file past 4 GiB), and a
-// fixture that reaches the output's private disk.
+// fixture that reaches the output's private disk and writes the log path
+// in each separator style the platform takes.
 #pragma once
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -69,6 +71,10 @@ public:
     bool Exists(const char* path) override { return m_real->Exists(path); }
     bool ListDirectory(const char* d, std::vector<std::string>* n) override { return m_real->ListDirectory(d, n); }
     qm::RenameResult RenameNoReplace(const char* from, const char* to) override {
+        {
+            std::lock_guard<std::mutex> hold(m_renameLock);
+            lastRenameTarget = to;
+        }
         if (refuseRenames) return qm::RenameResult::kAccessDenied;
         if (noHardLinks) return qm::RenameResult::kUnsupported;
         return m_real->RenameNoReplace(from, to);
@@ -87,10 +93,54 @@ public:
     std::atomic<int> plainRenames{0};
     std::atomic<int> pipeWrites{0};
     std::atomic<int> pathLookups{0};
+    // The backup path of the last rollover, exactly as the output spelled it.
+    std::string LastRenameTarget() {
+        std::lock_guard<std::mutex> hold(m_renameLock);
+        return lastRenameTarget;
+    }
 
 private:
     qm::FileSystem* m_real = qm::RealFileSystem();
+    std::mutex m_renameLock;
+    std::string lastRenameTarget;
 };
+
+// How a test writes the log path it hands to the output. Windows takes '/'
+// as well as '\\', and users and mingw-w64 programs write either or both;
+// POSIX has '/' alone.
+enum class PathStyle { kAsGiven, kSlashes, kMixed };
+
+inline std::vector<PathStyle> PathStylesOfThisPlatform() {
+#if defined(_WIN32)
+    return {PathStyle::kAsGiven, PathStyle::kSlashes, PathStyle::kMixed};
+#else
+    return {PathStyle::kAsGiven};
+#endif
+}
+
+inline const char* NameOf(PathStyle style) {
+    switch (style) {
+        case PathStyle::kSlashes: return "Slashes";
+        case PathStyle::kMixed: return "Mixed";
+        default: return "AsGiven";
+    }
+}
+inline std::string PathStyleName(const testing::TestParamInfo<PathStyle>& info) { return NameOf(info.param); }
+inline void PrintTo(PathStyle style, std::ostream* out) { *out << NameOf(style); }
+
+// The path with its separators rewritten: all '/', or alternating kinds
+// with '/' last before the file name (so that a split at the last
+// backslash would land in the wrong directory).
+inline std::string InStyle(std::string path, PathStyle style) {
+    if (style == PathStyle::kAsGiven) return path;
+    bool slash = true;
+    for (auto c = path.rbegin(); c != path.rend(); ++c) {
+        if (*c != '/' && *c != '\\') continue;
+        *c = style == PathStyle::kSlashes || slash ? '/' : '\\';
+        slash = !slash;
+    }
+    return path;
+}
 
 }  // namespace qmtest
 
@@ -101,6 +151,10 @@ struct CQmFileOutputTestAccess : testing::Test {
     // Opens the output on a file of the directory, first writing content there unless it is null.
     bool Open(const std::string& name, const char* content, int mode, int maxSizeMb, int maxBackups) {
         const std::string path = content != nullptr ? m_dir.Write(name, content) : m_dir.Path(name);
+        return OpenAt(qmtest::InStyle(path, m_pathStyle), mode, maxSizeMb, maxBackups);
+    }
+    // Opens the output on the path exactly as given.
+    bool OpenAt(const std::string& path, int mode, int maxSizeMb, int maxBackups) {
         EXPECT_TRUE(m_output.SetParams(path.c_str(), mode, maxSizeMb, maxBackups));
         m_output.m_pFileSystem = &m_disk;
         return m_output.Open();
@@ -126,4 +180,10 @@ struct CQmFileOutputTestAccess : testing::Test {
     qmtest::TempDir m_dir;
     qmtest::FakeDisk m_disk;
     CQmFileOutput m_output;
+    qmtest::PathStyle m_pathStyle = qmtest::PathStyle::kAsGiven;
+};
+
+// The same fixture run once for each separator style of the platform.
+struct FileOutputInEachPathStyle : CQmFileOutputTestAccess, testing::WithParamInterface<qmtest::PathStyle> {
+    FileOutputInEachPathStyle() { m_pathStyle = GetParam(); }
 };

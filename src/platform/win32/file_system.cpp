@@ -9,6 +9,7 @@
 
 #include <new>
 
+#include "platform/path_separators.h"
 #include "platform/win32/windows_api.h"
 
 namespace qm {
@@ -46,8 +47,7 @@ bool IsNoSuchPath(DWORD error) {
 }
 
 bool EndsWithSeparator(const std::string& path) {
-    // Windows takes either separator.
-    return !path.empty() && (path.back() == '\\' || path.back() == '/');
+    return !path.empty() && platform::IsLogPathSeparator(path.back());
 }
 
 FileKind KindOf(const BY_HANDLE_FILE_INFORMATION& info) {
@@ -76,7 +76,10 @@ public:
         // link planted at the log path is seen and refused below instead of
         // clobbering its target. Others may read and write the log while it
         // is open; the handle is not inherited by child processes, which
-        // would otherwise keep the file from being renamed.
+        // would otherwise keep the file from being renamed. No security
+        // descriptor of our own: a new log takes the access its directory
+        // hands down, where administrators set who may read logs (an
+        // owner-only one would shut out the accounts that collect them).
         HANDLE handle = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                                       nullptr);
