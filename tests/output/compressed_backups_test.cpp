@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "output/backup_compression.h"
 #include "output/compression_worker.h"
 #include "support/file_output_fixture.h"
 
@@ -161,6 +162,10 @@ TEST_F(CompressedBackups, FailedCompressionLosesNothingAndLeavesNoStrayFiles) {
     m_disk.readableBytes = -1;
     m_disk.spaceLeft = -1;
     m_disk.failSyncs = false;
+    // Exit under way: the file in hand is abandoned the same way.
+    const std::atomic<bool> stopping{true};
+    EXPECT_FALSE(qm::CompressBackup(&m_disk, m_dir.Path(backup), stopping));
+    EXPECT_EQ(Entries(), (Names{"a.log", backup}));
     // Both names, as when a run stopped after naming the compressed file: the
     // plain backup is the whole truth and is compressed again.
     m_dir.Write(backup + ".gz", "stale");
