@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "output/backup_compression.h"
+#include "platform/background_thread.h"
 #include "platform/process.h"
 
 namespace qm {
@@ -120,6 +121,9 @@ private:
     }
 
     void Run() {
+        // Compression is housekeeping: on a busy machine the logging
+        // threads come first, and backups wait (plain) a little longer.
+        platform::LowerCurrentThreadPriority();
         std::unique_lock<std::mutex> hold(m_lock);
         for (;;) {
             m_wake.wait(hold, [this] { return m_stopping || !m_queue.empty(); });

@@ -16,15 +16,19 @@
 #include "output/compression_worker.h"
 #include "support/file_output_fixture.h"
 
+namespace {
+
 #if defined(__SANITIZE_THREAD__)
-#define QM_TEST_UNDER_TSAN 1
+constexpr bool kUnderThreadSanitizer = true;
 #elif defined(__has_feature)
 #if __has_feature(thread_sanitizer)
-#define QM_TEST_UNDER_TSAN 1
+constexpr bool kUnderThreadSanitizer = true;
+#else
+constexpr bool kUnderThreadSanitizer = false;
 #endif
+#else
+constexpr bool kUnderThreadSanitizer = false;
 #endif
-
-namespace {
 
 using CompressionLifetime = CQmFileOutputTestAccess;
 
@@ -56,9 +60,7 @@ int InChild(Body body) {
 }
 
 TEST_F(CompressionLifetime, ExitStopsTheWorkerAndForkedChildrenNeverHang) {
-#if defined(QM_TEST_UNDER_TSAN)
-    GTEST_SKIP() << "a thread started in a forked child";
-#else
+    if (kUnderThreadSanitizer) GTEST_SKIP() << "a thread started in a forked child";
     // The parent's worker is running when the children are forked.
     m_output.SetCompressBackups(true);
     ASSERT_TRUE(Open("p.log", "parent\n", 4, 0, 0));
@@ -95,7 +97,6 @@ TEST_F(CompressionLifetime, ExitStopsTheWorkerAndForkedChildrenNeverHang) {
     });
     EXPECT_EQ(forgotten, 0);
     EXPECT_EQ(In("f_20090315_100005.log"), "forgotten\n");
-#endif
 }
 
 }  // namespace
