@@ -18,6 +18,10 @@
 namespace qm {
 namespace {
 
+// The worker holds its lock only for queue bookkeeping, never while
+// compressing: a few thousand yields are far more than it can need.
+constexpr int kStopLockAttempts = 10000;
+
 struct Job {
     FileSystem* disk;
     std::string backupPath;
@@ -36,7 +40,10 @@ public:
         if (InForkedChild()) return false;
         try {
             std::lock_guard<std::mutex> hold(m_lock);
-            if (m_stopping || m_queue.size() >= kCompressionQueueCapacity) return false;
+            if (m_stopping || m_stop.load(std::memory_order_relaxed) ||
+                m_queue.size() >= kCompressionQueueCapacity) {
+                return false;
+            }
             if (IsKnown(disk, backupPath)) return true;
             if (!m_started && !Start()) return false;
             m_queue.push_back(Job{disk, backupPath});
@@ -59,11 +66,17 @@ public:
         // A child never joins its parent's thread, nor takes a lock that a
         // parent's thread may have held across the fork.
         if (InForkedChild()) return;
-        {
-            std::lock_guard<std::mutex> hold(m_lock);
-            m_stopping = true;
-            m_stop.store(true, std::memory_order_release);
+        m_stop.store(true, std::memory_order_release);
+        // Bounded: on Windows a library's exit handlers run after the
+        // process's other threads were ended, possibly the worker holding
+        // the lock; then there is nothing left to stop or join either.
+        std::unique_lock<std::mutex> hold(m_lock, std::defer_lock);
+        for (int attempt = 0; attempt < kStopLockAttempts && !hold.try_lock(); ++attempt) {
+            std::this_thread::yield();
         }
+        if (!hold.owns_lock()) return;
+        m_stopping = true;
+        hold.unlock();
         m_wake.notify_all();
         if (Thread().joinable()) Thread().join();
     }
