@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Wine with its recommended packages: the measured, working set.
-scripts/setup.sh --recommends g++-mingw-w64-x86-64-posix wine64
+scripts/setup.sh --recommends g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64
 
 jobs=$(nproc 2>/dev/null || echo 2)
 echo "== mingw: configure and build"

@@ -111,7 +111,8 @@ class FileSystem;  // test seam for the file output's disk and clock operations
 }
 
 // Appends lines to a file; modes 3 and 4 roll it over by size to time-stamped
-// backups ("stem_YYYYMMDD_HHMMSS.ext", "_NN" for more in one second).
+// backups ("stem_YYYYMMDD_HHMMSS.ext", "_NN" for more in one second), which
+// SetCompressBackups(true) has compressed to "<backup>.gz" in the background.
 class QMERRLOG_API CQmFileOutput : public CQmLogOutput {
 public:
     CQmFileOutput();
@@ -127,6 +128,15 @@ public:
     bool IsBufferingSupported() override;
     // mode 0 truncate, 1 append, 2 roll aside, 3 append + size limit, 4 roll aside + size limit.
     virtual bool SetParams(const char* path, int mode, int maxSizeMb, int maxBackups);
+    // Off by default. When on, each backup a rollover makes is compressed to
+    // "<backup>.gz" (gzip) by one background thread of the process; the
+    // plain backup is removed only once the compressed file is complete.
+    // Logging never waits for it. Backups left plain (a crash, a full disk,
+    // a busy worker) are compressed when the output next opens or rolls
+    // over, and pruning counts plain and compressed backups together. Set it
+    // before the output is installed.
+    void SetCompressBackups(bool compress);
+    bool IsCompressingBackups() const;
 
 private:
     friend struct CQmFileOutputTestAccess;
@@ -137,6 +147,7 @@ private:
     bool Rollover();
     bool StartNewFile();
     bool IsBackedUpFile(const char* entryName, const char* baseName);
+    bool IsCompressedBackup(const char* entryName, const char* baseName);
     bool RetryDue();
     bool LogSizeLimited(const char* text, unsigned int length);
     bool LogToSpecialFile(const char* text, unsigned int length);
@@ -144,6 +155,7 @@ private:
     void CheckPathWhenDue();
     void CheckPath(long long now);
     bool ReopenAtPath();
+    void ResumeCompression();
 
     // Lock order: taken after the logger's guard, never before it.
     CQmErrLogCS m_fileLock;
@@ -172,6 +184,7 @@ private:
     std::atomic<long long> m_llNextPathCheck;
     unsigned long long m_ullFileDevice;
     unsigned long long m_ullFileInode;
+    std::atomic<bool> m_bCompressBackups;
 };
 
 // Writes to the process's console (standard output), shared by every console

@@ -4,7 +4,8 @@
 // library in one fixed order:
 //
 //   named-logger list guard -> live-logger list -> each logger's log, trace
-//   and audit guards (write side) -> output claims -> thread trace pool
+//   and audit guards (write side) -> output claims -> thread trace pool ->
+//   backup compression queue
 //
 // The write sides keep every installed output idle, so its own lock (file
 // lock, console lock) is free at the copy; the component libraries' lock is
@@ -17,6 +18,7 @@
 #include "core/logger_lifecycle.h"
 #include "core/output_claims.h"
 #include "core/thread_trace_pool.h"
+#include "output/compression_worker.h"
 #include "platform/fork_hook.h"
 #include "qmerrlog/logger.h"
 #include "sync/guard_fork.h"
@@ -32,9 +34,11 @@ void PrepareFork() {
     qm::ForEachLiveLogger(&QmLoggerLifecycle::LockGuardsForFork);
     qm::LockOutputClaimsForFork();
     qm::LockThreadTracePoolForFork();
+    qm::CompressionWorkerPrepareFork();
 }
 
 void ResumeParent() {
+    qm::CompressionWorkerAfterForkInParent();
     qm::UnlockThreadTracePoolInParent();
     qm::UnlockOutputClaimsInParent();
     qm::ForEachLiveLogger(&QmLoggerLifecycle::UnlockGuardsInParent);
@@ -44,6 +48,8 @@ void ResumeParent() {
 }
 
 void StartChild() {
+    // The worker thread stays in the parent; the child starts its own on need.
+    qm::CompressionWorkerAfterForkInChild();
     qm::ResetThreadTracePoolInChild();
     qm::ResetOutputClaimsInChild();
     // The list's lock first: the walk below takes it afresh.

@@ -4,6 +4,7 @@
 // directories: a live file removed or moved away is replaced at the path, a
 // backup that cannot be deleted is skipped, a line cut short is ended before
 // the next one, and a link planted at the path is never followed to a file.
+// Backups can be compressed in the background (output/compression_worker.h).
 // Every disk and clock operation goes through qm::FileSystem so that tests
 // can make the disk misbehave.
 #include <algorithm>
@@ -13,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "output/backup_compression.h"
+#include "output/compression_worker.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/path_separators.h"
@@ -37,6 +40,9 @@ constexpr std::size_t kStampLength = 16;
 // writer) is stepped past this many times before the rollover gives up.
 constexpr int kCounterAttempts = 16;
 
+constexpr char kCompressedSuffix[] = ".gz";
+constexpr std::size_t kCompressedSuffixLength = sizeof kCompressedSuffix - 1;
+
 bool AllDigits(const char* text, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         if (text[i] < '0' || text[i] > '9') return false;
@@ -60,6 +66,7 @@ struct Backup {
     std::string path;
     std::string stamp;
     long long counter;
+    bool compressed;
 };
 
 bool Older(const Backup& a, const Backup& b) {
@@ -68,12 +75,40 @@ bool Older(const Backup& a, const Backup& b) {
     return a.path < b.path;
 }
 
-// name is an entry that IsBackedUpFile accepted; its stamp starts after the stem.
-Backup DescribeBackup(const std::string& directory, const std::string& name, std::size_t stemLength) {
-    Backup backup{directory + name, name.substr(stemLength, kStampLength), 0};
+// name is a backup's entry; its stamp starts after the stem.
+Backup DescribeBackup(const std::string& directory, const std::string& name, std::size_t stemLength,
+                      bool compressed) {
+    Backup backup{directory + name, name.substr(stemLength, kStampLength), 0, compressed};
     const std::size_t after = stemLength + kStampLength;
     if (after < name.size() && name[after] == '_') backup.counter = LeadingNumber(name.c_str() + after + 1);
     return backup;
+}
+
+bool EndsWithCompressedSuffix(const std::string& name) {
+    return name.size() > kCompressedSuffixLength &&
+           name.compare(name.size() - kCompressedSuffixLength, kCompressedSuffixLength, kCompressedSuffix) == 0;
+}
+
+// The log path cut into the parts backup names are made of.
+struct LogPathParts {
+    std::string directory;  // the separator kept
+    std::string baseName;
+    std::string stem;       // the base name up to its last dot
+    std::string extension;  // from the last dot on; empty without one
+};
+
+bool SplitLogPath(const std::string& path, LogPathParts* out) {
+    // The last separator of either kind where the platform takes two; the
+    // directory is kept as written, so backups keep the user's separators.
+    const auto last = std::find_if(path.rbegin(), path.rend(), qm::platform::IsLogPathSeparator);
+    if (last == path.rend()) return false;
+    const std::size_t separator = static_cast<std::size_t>(path.rend() - last) - 1;
+    out->directory = path.substr(0, separator + 1);
+    out->baseName = path.substr(separator + 1);
+    const std::size_t dot = out->baseName.rfind('.');
+    out->stem = out->baseName.substr(0, dot);
+    out->extension = dot == std::string::npos ? std::string() : out->baseName.substr(dot);
+    return true;
 }
 
 bool SameFile(const qm::FileIdentity& identity, unsigned long long device, unsigned long long inode) {
@@ -96,7 +131,8 @@ CQmFileOutput::CQmFileOutput()
       m_bLineCutShort(false),
       m_llNextPathCheck(0),
       m_ullFileDevice(0),
-      m_ullFileInode(0) {
+      m_ullFileInode(0),
+      m_bCompressBackups(false) {
     SetType(QM_OUTPUT_FILE);
 }
 
@@ -120,6 +156,12 @@ bool CQmFileOutput::SetParams(const char* path, int mode, int maxSizeMb, int max
     return true;
 }
 
+void CQmFileOutput::SetCompressBackups(bool compress) {
+    m_bCompressBackups.store(compress, std::memory_order_relaxed);
+}
+
+bool CQmFileOutput::IsCompressingBackups() const { return m_bCompressBackups.load(std::memory_order_relaxed); }
+
 bool CQmFileOutput::Open() {
     const qm::platform::CallerErrorState keepCallersErrno;
     if (m_pszFilePath == nullptr) return false;
@@ -134,20 +176,49 @@ bool CQmFileOutput::Open() {
     // as it is: never emptied, renamed or rolled over.
     m_bRegularFile = atPath.kind == qm::FileKind::kMissing || atPath.kind == qm::FileKind::kRegular;
     m_bReaderCanGo = false;
-    if (atPath.kind == qm::FileKind::kMissing) return OpenFile(qm::kOpenTruncateAppend);
     if (atPath.kind == qm::FileKind::kDirectory) return false;
     if (!m_bRegularFile) return OpenFile(qm::kOpenAppend);
-    switch (m_iOpenMode) {
-        case 0:
-            return OpenFile(qm::kOpenTruncate);
-        case 1:
-        case 3:
-            return OpenFile(qm::kOpenAppend);
-        case 2:
-        case 4:
-            return Rollover();
-        default:
-            return false;
+    bool opened;
+    if (atPath.kind == qm::FileKind::kMissing) {
+        opened = OpenFile(qm::kOpenTruncateAppend);
+    } else if (m_iOpenMode == 0) {
+        opened = OpenFile(qm::kOpenTruncate);
+    } else if (m_iOpenMode == 1 || m_iOpenMode == 3) {
+        opened = OpenFile(qm::kOpenAppend);
+    } else {
+        opened = Rollover();
+    }
+    if (opened && m_bCompressBackups.load(std::memory_order_relaxed)) ResumeCompression();
+    return opened;
+}
+
+void CQmFileOutput::ResumeCompression() {
+    // What a crash, a full disk or a busy worker left: plain backups are
+    // queued oldest first, as many as the worker takes, and a partial
+    // compressed file whose plain backup is gone is removed. One whose plain
+    // backup is there is left to the job for it, which writes it afresh (it
+    // may be that job's own file, in the making right now).
+    LogPathParts parts;
+    std::vector<std::string> names;
+    if (!SplitLogPath(m_pszFilePath, &parts) || !m_pFileSystem->ListDirectory(parts.directory.c_str(), &names)) {
+        return;
+    }
+    std::vector<Backup> plain;
+    for (const std::string& name : names) {
+        const std::string partialOf = qm::BackupNameOfPartial(name);
+        if (!partialOf.empty()) {
+            if (IsBackedUpFile(partialOf.c_str(), parts.baseName.c_str()) &&
+                !m_pFileSystem->Exists((parts.directory + partialOf).c_str())) {
+                m_pFileSystem->Remove((parts.directory + name).c_str());
+            }
+        } else if (!IsCompressedBackup(name.c_str(), parts.baseName.c_str()) &&
+                   IsBackedUpFile(name.c_str(), parts.baseName.c_str())) {
+            plain.push_back(DescribeBackup(parts.directory, name, parts.stem.size(), false));
+        }
+    }
+    std::sort(plain.begin(), plain.end(), Older);
+    for (const Backup& backup : plain) {
+        if (!qm::QueueBackupCompression(m_pFileSystem, backup.path)) break;
     }
 }
 
@@ -372,16 +443,13 @@ bool CQmFileOutput::Rollover() {
     CloseFile();
     const std::string path(m_pszFilePath);
     if (path.size() > kMaxRolloverPathBytes) return false;
-    // The last separator of either kind where the platform takes two; the
-    // directory is kept as written, so backups keep the user's separators.
-    const auto last = std::find_if(path.rbegin(), path.rend(), qm::platform::IsLogPathSeparator);
-    if (last == path.rend()) return false;
-    const std::size_t separator = static_cast<std::size_t>(path.rend() - last) - 1;
-    const std::string directory = path.substr(0, separator + 1);  // separator kept
-    const std::string baseName = path.substr(separator + 1);
-    const std::size_t dot = baseName.rfind('.');
-    const std::string stem = baseName.substr(0, dot);
-    const std::string extension = dot == std::string::npos ? std::string() : baseName.substr(dot);
+    LogPathParts parts;
+    if (!SplitLogPath(path, &parts)) return false;
+    const std::string& directory = parts.directory;
+    const std::string& baseName = parts.baseName;
+    const std::string& stem = parts.stem;
+    const std::string& extension = parts.extension;
+    const bool compress = m_bCompressBackups.load(std::memory_order_relaxed);
 
     // Only a regular file becomes a backup: never a directory or a link that
     // someone left at the path. A live file that is gone leaves nothing to
@@ -394,12 +462,16 @@ bool CQmFileOutput::Rollover() {
 
     // Backups of this file; IsBackedUpFile is stricter than any
     // "stem*extension" pattern, so the whole directory is read and filtered.
+    // With compression on, "<backup>.gz" is a backup too, of the same age;
+    // off, .gz files (a compressor of the user's own) are left alone as before.
     std::vector<std::string> names;
     std::vector<Backup> backups;
     if (m_pFileSystem->ListDirectory(directory.c_str(), &names)) {
         for (const std::string& name : names) {
-            if (IsBackedUpFile(name.c_str(), baseName.c_str())) {
-                backups.push_back(DescribeBackup(directory, name, stem.size()));
+            if (compress && IsCompressedBackup(name.c_str(), baseName.c_str())) {
+                backups.push_back(DescribeBackup(directory, name, stem.size(), true));
+            } else if (IsBackedUpFile(name.c_str(), baseName.c_str())) {
+                backups.push_back(DescribeBackup(directory, name, stem.size(), false));
             }
         }
     }
@@ -409,10 +481,20 @@ bool CQmFileOutput::Rollover() {
     // a directory or an immutable file under a backup's name) is skipped:
     // the rollover goes on, and the next one tries again.
     const std::size_t limit = static_cast<std::size_t>(m_iMaxBackups);
+    std::size_t pruned = 0;
     if (limit != 0 && backups.size() >= limit) {
-        const std::size_t excess = backups.size() - limit + 1;
-        for (std::size_t i = 0; i < excess; ++i) m_pFileSystem->Remove(backups[i].path.c_str());
+        pruned = backups.size() - limit + 1;
+        for (std::size_t i = 0; i < pruned; ++i) m_pFileSystem->Remove(backups[i].path.c_str());
     }
+    // Once the new backup has its name: it, and the plain backups kept that
+    // an earlier rollover could not hand over, oldest first.
+    const auto queueCompression = [&](const std::string& made) {
+        if (!compress) return;
+        for (std::size_t i = pruned; i < backups.size(); ++i) {
+            if (!backups[i].compressed && !qm::QueueBackupCompression(m_pFileSystem, backups[i].path)) return;
+        }
+        qm::QueueBackupCompression(m_pFileSystem, made);
+    };
 
     qm::platform::CalendarTime now{};
     m_pFileSystem->LocalTime(&now);
@@ -436,14 +518,23 @@ bool CQmFileOutput::Rollover() {
     };
     std::string target = counter == 0 ? stamped + extension : counted(counter);
     for (int attempt = 0; attempt <= kCounterAttempts; ++attempt) {
-        qm::RenameResult result = m_pFileSystem->RenameNoReplace(path.c_str(), target.c_str());
-        // No hard links and no no-replace rename (FAT, some network and FUSE
-        // mounts): a plain rename after checking the name is free.
-        if (result == qm::RenameResult::kUnsupported) {
-            result = m_pFileSystem->RenameIfAbsent(path.c_str(), target.c_str());
+        // A compressed backup under the name taken counts as taking it: its
+        // plain twin would later be compressed over it.
+        qm::RenameResult result = qm::RenameResult::kAlreadyExists;
+        if (!compress || !m_pFileSystem->Exists(qm::CompressedBackupPath(target).c_str())) {
+            result = m_pFileSystem->RenameNoReplace(path.c_str(), target.c_str());
+            // No hard links and no no-replace rename (FAT, some network and
+            // FUSE mounts): a plain rename after checking the name is free.
+            if (result == qm::RenameResult::kUnsupported) {
+                result = m_pFileSystem->RenameIfAbsent(path.c_str(), target.c_str());
+            }
         }
         switch (result) {
-            case qm::RenameResult::kRenamed:
+            case qm::RenameResult::kRenamed: {
+                const bool opened = StartNewFile();
+                queueCompression(target);
+                return opened;
+            }
             case qm::RenameResult::kSourceMissing:
                 return StartNewFile();
             case qm::RenameResult::kAccessDenied:
@@ -495,4 +586,13 @@ bool CQmFileOutput::IsBackedUpFile(const char* entryName, const char* baseName) 
     if (baseExtension == nullptr && entryExtension == nullptr) return true;
     if (baseExtension == nullptr || entryExtension == nullptr) return false;
     return std::strcmp(entryExtension, baseExtension) == 0;
+}
+
+bool CQmFileOutput::IsCompressedBackup(const char* entryName, const char* baseName) {
+    // Checked before the plain pattern: for a log named "x.gz" the plain
+    // pattern would also take "x_<stamp>.gz.gz" for a plain backup.
+    if (entryName == nullptr) return false;
+    const std::string name(entryName);
+    return EndsWithCompressedSuffix(name) &&
+           IsBackedUpFile(name.substr(0, name.size() - kCompressedSuffixLength).c_str(), baseName);
 }

@@ -105,6 +105,19 @@ public:
     virtual long long WriteToPipe(int descriptor, const char* data, unsigned int length) {
         return Write(descriptor, data, length);
     }
+
+    // Reading back and settling a file, for compressing backups away from
+    // the logging threads. A disk without them leaves backups uncompressed.
+
+    // A descriptor open for reading a regular file, or -1. A link at the
+    // path is never followed, so a planted link cannot make another file
+    // readable under a backup's name.
+    virtual int OpenForReading(const char*) { return -1; }
+    // One read call: the count read, 0 at the end, or -1 on error.
+    virtual long long Read(int, char*, unsigned int) { return -1; }
+    // Puts everything written through the descriptor on the disk itself;
+    // false when that cannot be confirmed.
+    virtual bool Sync(int) { return false; }
 };
 
 // The process's real disk and clock; lives until the process ends, so that

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "output/compression_worker.h"
 #include "platform/file_system.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
@@ -36,6 +37,9 @@ public:
     std::atomic<long long> extraSize{0};     // added to every size the output asks for
     // A disk that can tell neither link counts nor what a path names.
     std::atomic<bool> blind{false};
+    // Bytes reads may still return before they fail, as on a bad sector; -1 for no limit.
+    std::atomic<long long> readableBytes{-1};
+    std::atomic<bool> failSyncs{false};
 
     int Open(const char* path, int kind) override { return m_real->Open(path, kind); }
     void Close(int fd) override { m_real->Close(fd); }
@@ -83,6 +87,16 @@ public:
         ++plainRenames;
         return m_real->RenameIfAbsent(from, to);
     }
+    int OpenForReading(const char* path) override { return m_real->OpenForReading(path); }
+    long long Read(int fd, char* data, unsigned int n) override {
+        const long long left = readableBytes.load();
+        if (left == 0) return -1;
+        if (left > 0 && left < n) n = static_cast<unsigned int>(left);
+        const long long count = m_real->Read(fd, data, n);
+        if (left > 0 && count > 0) readableBytes -= count;
+        return count;
+    }
+    bool Sync(int fd) override { return !failSyncs && m_real->Sync(fd); }
     bool Remove(const char* path) override { return !failRemoves && m_real->Remove(path); }
     long long Now() override { return 1237111200 + offsetSeconds; }
     void LocalTime(qm::platform::CalendarTime* out) override {
@@ -148,6 +162,9 @@ inline std::string InStyle(std::string path, PathStyle style) {
 struct CQmFileOutputTestAccess : testing::Test {
     using Names = std::set<std::string>;
 
+    // Compression jobs hold the fake disk: none may outlive it.
+    ~CQmFileOutputTestAccess() override { qm::WaitForBackupCompression(); }
+
     // Opens the output on a file of the directory, first writing content there unless it is null.
     bool Open(const std::string& name, const char* content, int mode, int maxSizeMb, int maxBackups) {
         const std::string path = content != nullptr ? m_dir.Write(name, content) : m_dir.Path(name);
@@ -176,6 +193,7 @@ struct CQmFileOutputTestAccess : testing::Test {
         return names;
     }
     bool IsBackedUpFile(const char* entry, const char* base) { return m_output.IsBackedUpFile(entry, base); }
+    bool IsCompressedBackup(const char* entry, const char* base) { return m_output.IsCompressedBackup(entry, base); }
 
     qmtest::TempDir m_dir;
     qmtest::FakeDisk m_disk;

@@ -142,6 +142,37 @@ public:
         return static_cast<long long>(platform::WriteWithoutBrokenPipeSignal(descriptor, data, length));
     }
 
+    int OpenForReading(const char* path) override {
+        // Non-blocking so that a FIFO under a backup's name cannot hold the
+        // caller; only a regular file is kept.
+        const int descriptor = OpenRetrying(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (descriptor < 0) return -1;
+        struct stat info;
+        const int status = fcntl(descriptor, F_GETFL);
+        if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || status == -1 ||
+            fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK) == -1) {
+            close(descriptor);
+            return -1;
+        }
+        return descriptor;
+    }
+
+    long long Read(int descriptor, char* data, unsigned int length) override {
+        ssize_t count;
+        do {
+            count = read(descriptor, data, length);
+        } while (count < 0 && errno == EINTR);
+        return static_cast<long long>(count);
+    }
+
+    bool Sync(int descriptor) override {
+        int result;
+        do {
+            result = fsync(descriptor);
+        } while (result != 0 && errno == EINTR);
+        return result == 0;
+    }
+
     bool FileSize(int descriptor, long long* size) override {
         struct stat info;
         if (fstat(descriptor, &info) != 0) return false;

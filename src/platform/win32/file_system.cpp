@@ -110,6 +110,32 @@ public:
         return static_cast<long long>(_write(descriptor, data, length));
     }
 
+    int OpenForReading(const char* path) override {
+        if (path == nullptr) return -1;
+        // Delete sharing: pruning may remove a backup while it is being
+        // read for compression. The reparse point itself is opened and
+        // refused, as for the log.
+        HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return -1;
+        BY_HANDLE_FILE_INFORMATION info;
+        if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info) ||
+            (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+            ::CloseHandle(handle);
+            return -1;
+        }
+        const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+        if (descriptor < 0) ::CloseHandle(handle);
+        return descriptor;
+    }
+
+    long long Read(int descriptor, char* data, unsigned int length) override {
+        return static_cast<long long>(_read(descriptor, data, length));
+    }
+
+    bool Sync(int descriptor) override { return _commit(descriptor) == 0; }
+
     bool FileSize(int descriptor, long long* size) override {
         const long long length = _filelengthi64(descriptor);
         if (length < 0) return false;

@@ -1,0 +1,167 @@
+// gzip through zlib, one block at a time, every disk call through
+// qm::FileSystem so that tests can fail a read, a write or the sync.
+#include "output/backup_compression.h"
+
+#include <zlib.h>
+
+#include <memory>
+#include <new>
+
+#include "platform/file_system.h"
+
+namespace qm {
+namespace {
+
+// Large enough that a block's system calls cost little next to deflate,
+// small enough that a stop request is seen within a few milliseconds.
+constexpr unsigned int kBlockBytes = 64 * 1024;
+
+constexpr char kCompressedSuffix[] = ".gz";
+constexpr char kPartialSuffix[] = ".gz.part";
+constexpr std::size_t kPartialSuffixLength = sizeof kPartialSuffix - 1;
+
+// gzip wrapper around a zlib stream (window bits 15, plus 16 for gzip).
+constexpr int kGzipWindowBits = 15 + 16;
+constexpr int kMemoryLevel = 8;
+
+bool WriteAll(FileSystem* disk, int descriptor, const unsigned char* data, std::size_t length) {
+    while (length > 0) {
+        const unsigned int piece = length > kBlockBytes ? kBlockBytes : static_cast<unsigned int>(length);
+        const long long written = disk->Write(descriptor, reinterpret_cast<const char*>(data), piece);
+        if (written <= 0) return false;
+        data += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// The deflate stream, ended on every way out.
+class GzipStream {
+public:
+    GzipStream() {
+        m_stream.zalloc = Z_NULL;
+        m_stream.zfree = Z_NULL;
+        m_stream.opaque = Z_NULL;
+        m_ready = deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindowBits, kMemoryLevel,
+                               Z_DEFAULT_STRATEGY) == Z_OK;
+    }
+    ~GzipStream() {
+        if (m_ready) deflateEnd(&m_stream);
+    }
+    GzipStream(const GzipStream&) = delete;
+    GzipStream& operator=(const GzipStream&) = delete;
+
+    bool Ready() const { return m_ready; }
+
+    // Compresses input (finishing the stream when last) and writes what
+    // comes out through descriptor.
+    bool Feed(FileSystem* disk, int descriptor, const char* input, unsigned int length, bool last,
+              unsigned char* out, unsigned int outSize) {
+        m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input));
+        m_stream.avail_in = length;
+        const int flush = last ? Z_FINISH : Z_NO_FLUSH;
+        int result;
+        do {
+            m_stream.next_out = out;
+            m_stream.avail_out = outSize;
+            result = deflate(&m_stream, flush);
+            if (result == Z_STREAM_ERROR) return false;
+            if (!WriteAll(disk, descriptor, out, outSize - m_stream.avail_out)) return false;
+        } while (m_stream.avail_out == 0 || (last && result != Z_STREAM_END));
+        return true;
+    }
+
+private:
+    z_stream m_stream{};
+    bool m_ready = false;
+};
+
+// Reads the whole backup into the partial file; false on any failure or stop.
+bool WritePartial(FileSystem* disk, int input, int output, const std::atomic<bool>& stop) {
+    std::unique_ptr<char[]> in(new (std::nothrow) char[kBlockBytes]);
+    std::unique_ptr<unsigned char[]> out(new (std::nothrow) unsigned char[kBlockBytes]);
+    if (!in || !out) return false;
+    GzipStream gzip;
+    if (!gzip.Ready()) return false;
+    for (;;) {
+        if (stop.load(std::memory_order_acquire)) return false;
+        const long long count = disk->Read(input, in.get(), kBlockBytes);
+        if (count < 0) return false;
+        const bool last = count == 0;
+        if (!gzip.Feed(disk, output, in.get(), static_cast<unsigned int>(count), last, out.get(), kBlockBytes)) {
+            return false;
+        }
+        if (last) return true;
+    }
+}
+
+bool PutInPlace(FileSystem* disk, const std::string& partial, const std::string& compressed) {
+    // A .gz already there was left by a run that stopped between naming it
+    // and removing the plain backup; the plain backup it came from is still
+    // here and was just compressed again, so the new file replaces it.
+    FileIdentity existing;
+    if (disk->DescribePath(compressed.c_str(), &existing) && existing.kind == FileKind::kRegular) {
+        disk->Remove(compressed.c_str());
+    }
+    RenameResult result = disk->RenameNoReplace(partial.c_str(), compressed.c_str());
+    if (result == RenameResult::kUnsupported) result = disk->RenameIfAbsent(partial.c_str(), compressed.c_str());
+    return result == RenameResult::kRenamed;
+}
+
+}  // namespace
+
+std::string CompressedBackupPath(const std::string& backupPath) { return backupPath + kCompressedSuffix; }
+
+std::string PartialBackupPath(const std::string& backupPath) {
+    const std::size_t separator = backupPath.find_last_of("/\\");
+    const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+    std::string partial(backupPath, 0, nameStart);
+    partial += '.';
+    partial.append(backupPath, nameStart, std::string::npos);
+    partial += kPartialSuffix;
+    return partial;
+}
+
+std::string BackupNameOfPartial(const std::string& entryName) {
+    if (entryName.size() <= 1 + kPartialSuffixLength || entryName[0] != '.' ||
+        entryName.compare(entryName.size() - kPartialSuffixLength, kPartialSuffixLength, kPartialSuffix) != 0) {
+        return std::string();
+    }
+    return entryName.substr(1, entryName.size() - 1 - kPartialSuffixLength);
+}
+
+bool CompressBackup(FileSystem* disk, const std::string& backupPath, const std::atomic<bool>& stop) {
+    const std::string partial = PartialBackupPath(backupPath);
+    const int input = disk->OpenForReading(backupPath.c_str());
+    if (input < 0) return false;
+    // Truncating: a partial file of an earlier, interrupted attempt is replaced.
+    const int output = disk->Open(partial.c_str(), kOpenTruncate);
+    FileIdentity opened;
+    if (output >= 0 && (!disk->DescribeOpen(output, &opened) || opened.kind != FileKind::kRegular)) {
+        // Something other than a file under the partial name (a link to a
+        // device): nothing is written through it, and it is left alone.
+        disk->Close(output);
+        disk->Close(input);
+        return false;
+    }
+    if (output < 0) {
+        disk->Close(input);
+        disk->Remove(partial.c_str());
+        return false;
+    }
+    const bool written = WritePartial(disk, input, output, stop) && disk->Sync(output);
+    disk->Close(output);
+    disk->Close(input);
+    // Gone meanwhile (pruned by a rollover): a compressed copy would only
+    // bring back a backup that pruning meant to delete.
+    FileIdentity plain;
+    const bool stillThere = disk->DescribePath(backupPath.c_str(), &plain) && plain.kind == FileKind::kRegular;
+    if (!written || !stillThere || !PutInPlace(disk, partial, CompressedBackupPath(backupPath))) {
+        disk->Remove(partial.c_str());
+        return false;
+    }
+    disk->Remove(backupPath.c_str());
+    return true;
+}
+
+}  // namespace qm

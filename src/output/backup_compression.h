@@ -1,0 +1,31 @@
+// Compressing one backup of a file output to "<backup>.gz" (gzip) without
+// ever putting its lines at risk: the compressed file is written under a
+// hidden partial name, settled on disk, then given its name, and only then
+// does the plain backup go.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+namespace qm {
+
+class FileSystem;
+
+// "<directory>/<name>.gz": the finished compressed backup.
+std::string CompressedBackupPath(const std::string& backupPath);
+// "<directory>/.<name>.gz.part": where it is written until complete. The
+// leading dot keeps it out of the backup pattern of any base name, so that
+// pruning never counts a partial file as a backup.
+std::string PartialBackupPath(const std::string& backupPath);
+// The backup name a partial file name was made from, or empty when the name
+// is no partial file.
+std::string BackupNameOfPartial(const std::string& entryName);
+
+// Compresses the plain backup at backupPath; true once "<backup>.gz" is in
+// place and the plain backup is removed (or was removed by someone else
+// meanwhile). Any failure (unreadable backup, full disk, failed sync or
+// rename) removes the partial file and leaves the plain backup as it was.
+// stop is read between blocks: once set, the work is abandoned the same way.
+bool CompressBackup(FileSystem* disk, const std::string& backupPath, const std::atomic<bool>& stop);
+
+}  // namespace qm

@@ -1,0 +1,205 @@
+// One worker thread per process. Its state lives in static storage and is
+// never destroyed, so that a file output rolling over during exit (after any
+// destructor could have run) still finds a valid, merely stopped, worker.
+#include "output/compression_worker.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <new>
+#include <thread>
+
+#include "output/backup_compression.h"
+#include "platform/background_thread.h"
+#include "platform/process.h"
+
+namespace qm {
+namespace {
+
+// The worker holds its lock only for queue bookkeeping, never while
+// compressing: a few thousand yields are far more than it can need.
+constexpr int kStopLockAttempts = 10000;
+
+struct Job {
+    FileSystem* disk;
+    std::string backupPath;
+};
+
+class CompressionWorker {
+public:
+    CompressionWorker() { new (&m_thread) std::thread(); }
+    CompressionWorker(const CompressionWorker&) = delete;
+    CompressionWorker& operator=(const CompressionWorker&) = delete;
+
+    bool Queue(FileSystem* disk, const std::string& backupPath) {
+        // A forked child that was not set back to "not started" has a
+        // worker on paper only: its backups stay plain rather than wait for
+        // a thread that is not there.
+        if (InForkedChild()) return false;
+        try {
+            std::lock_guard<std::mutex> hold(m_lock);
+            if (m_stopping || m_stop.load(std::memory_order_relaxed) ||
+                m_queue.size() >= kCompressionQueueCapacity) {
+                return false;
+            }
+            if (IsKnown(disk, backupPath)) return true;
+            if (!m_started && !Start()) return false;
+            m_queue.push_back(Job{disk, backupPath});
+        } catch (...) {
+            // No memory for the job, no thread: the backup stays plain.
+            return false;
+        }
+        m_wake.notify_one();
+        return true;
+    }
+
+    void WaitIdle() {
+        std::unique_lock<std::mutex> hold(m_lock);
+        m_idle.wait(hold, [this] { return m_queue.empty() && !m_busy; });
+    }
+
+    // At exit: the file being compressed is abandoned at its next block (its
+    // plain backup stays), queued ones stay plain, and the thread is joined.
+    void Stop() {
+        // A child never joins its parent's thread, nor takes a lock that a
+        // parent's thread may have held across the fork.
+        if (InForkedChild()) return;
+        m_stop.store(true, std::memory_order_release);
+        // Bounded: on Windows a library's exit handlers run after the
+        // process's other threads were ended, possibly the worker holding
+        // the lock; then there is nothing left to stop or join either.
+        std::unique_lock<std::mutex> hold(m_lock, std::defer_lock);
+        for (int attempt = 0; attempt < kStopLockAttempts && !hold.try_lock(); ++attempt) {
+            std::this_thread::yield();
+        }
+        if (!hold.owns_lock()) return;
+        m_stopping = true;
+        hold.unlock();
+        m_wake.notify_all();
+        if (Thread().joinable()) Thread().join();
+    }
+
+    void PrepareFork() { m_lock.lock(); }
+    void AfterForkInParent() { m_lock.unlock(); }
+
+    void AfterForkInChild() {
+        // Only the forking thread exists here: the lock and condition
+        // variables may be in any state the parent's threads left them in,
+        // and the thread handle names a thread this process does not have,
+        // so each is made anew over the old one, which is never destroyed.
+        new (&m_lock) std::mutex();
+        new (&m_wake) std::condition_variable();
+        new (&m_idle) std::condition_variable();
+        new (&m_thread) std::thread();
+        m_queue.clear();
+        m_current.clear();
+        m_currentDisk = nullptr;
+        m_busy = false;
+        m_started = false;
+        m_stopping = false;
+        m_stop.store(false, std::memory_order_relaxed);
+        m_startedBy.store(0, std::memory_order_relaxed);
+    }
+
+private:
+    std::thread& Thread() { return *std::launder(reinterpret_cast<std::thread*>(&m_thread)); }
+
+    bool InForkedChild() const {
+        const int startedBy = m_startedBy.load(std::memory_order_acquire);
+        return startedBy != 0 && startedBy != platform::CurrentProcessId();
+    }
+
+    // Under m_lock.
+    bool IsKnown(FileSystem* disk, const std::string& backupPath) const {
+        if (m_busy && m_currentDisk == disk && m_current == backupPath) return true;
+        for (const Job& job : m_queue) {
+            if (job.disk == disk && job.backupPath == backupPath) return true;
+        }
+        return false;
+    }
+
+    // Under m_lock.
+    bool Start() {
+        Thread() = std::thread([this] { Run(); });
+        m_started = true;
+        m_startedBy.store(platform::CurrentProcessId(), std::memory_order_release);
+        static bool stopRegistered = false;
+        if (!stopRegistered) {
+            stopRegistered = true;
+            std::atexit(StopAtExit);
+        }
+        return true;
+    }
+
+    void Run() {
+        // Compression is housekeeping: on a busy machine the logging
+        // threads come first, and backups wait (plain) a little longer.
+        platform::LowerCurrentThreadPriority();
+        std::unique_lock<std::mutex> hold(m_lock);
+        for (;;) {
+            m_wake.wait(hold, [this] { return m_stopping || !m_queue.empty(); });
+            if (m_stopping) break;
+            Job job = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_busy = true;
+            m_current = job.backupPath;
+            m_currentDisk = job.disk;
+            hold.unlock();
+            try {
+                CompressBackup(job.disk, job.backupPath, m_stop);
+            } catch (...) {
+                // Out of memory for a name: this backup stays plain.
+            }
+            hold.lock();
+            m_busy = false;
+            m_current.clear();
+            m_currentDisk = nullptr;
+            if (m_queue.empty()) m_idle.notify_all();
+        }
+        m_queue.clear();
+        m_idle.notify_all();
+    }
+
+    static void StopAtExit();
+
+    std::mutex m_lock;
+    std::condition_variable m_wake;  // a job or a stop request
+    std::condition_variable m_idle;  // nothing waiting, nothing in hand
+    std::deque<Job> m_queue;
+    std::string m_current;  // the backup in hand while m_busy
+    FileSystem* m_currentDisk = nullptr;
+    bool m_busy = false;
+    bool m_started = false;
+    bool m_stopping = false;
+    std::atomic<bool> m_stop{false};  // read by the compression between blocks
+    std::atomic<int> m_startedBy{0};  // the process that started the thread
+    // Raw storage: a forked child overwrites the handle without destroying it.
+    alignas(std::thread) unsigned char m_thread[sizeof(std::thread)];
+};
+
+CompressionWorker& Worker() {
+    alignas(CompressionWorker) static unsigned char storage[sizeof(CompressionWorker)];
+    static CompressionWorker* const worker = new (storage) CompressionWorker();
+    return *worker;
+}
+
+void CompressionWorker::StopAtExit() { Worker().Stop(); }
+
+}  // namespace
+
+bool QueueBackupCompression(FileSystem* disk, const std::string& backupPath) {
+    if (disk == nullptr || backupPath.empty()) return false;
+    return Worker().Queue(disk, backupPath);
+}
+
+void WaitForBackupCompression() { Worker().WaitIdle(); }
+
+void CompressionWorkerPrepareFork() { Worker().PrepareFork(); }
+
+void CompressionWorkerAfterForkInParent() { Worker().AfterForkInParent(); }
+
+void CompressionWorkerAfterForkInChild() { Worker().AfterForkInChild(); }
+
+}  // namespace qm

@@ -1,0 +1,231 @@
+// Compressed backups: every compressed backup unpacks to exactly the bytes
+// written, no line is lost or doubled while many threads roll over, a
+// failing compression leaves the plain backup and nothing else behind, and
+// pruning counts plain and compressed backups as one history.
+#include <zlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "output/backup_compression.h"
+#include "output/compression_worker.h"
+#include "support/file_output_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CompressedBackups : CQmFileOutputTestAccess {
+    bool OpenCompressing(const std::string& name, const char* content, int mode, int maxSizeMb, int maxBackups) {
+        m_output.SetCompressBackups(true);
+        const bool opened = Open(name, content, mode, maxSizeMb, maxBackups);
+        qm::WaitForBackupCompression();
+        return opened;
+    }
+    bool LogAndSettle(const std::string& text) {
+        const bool logged = Log(text);
+        qm::WaitForBackupCompression();
+        return logged;
+    }
+    // A gzip file unpacked with zlib, or "<bad>" when it is no complete gzip stream.
+    std::string Unpacked(const std::string& name) const {
+        gzFile file = gzopen(m_dir.Path(name).c_str(), "rb");
+        if (file == nullptr) return "<bad>";
+        std::string text;
+        char block[8192];
+        int count;
+        while ((count = gzread(file, block, sizeof block)) > 0) text.append(block, static_cast<std::size_t>(count));
+        int error = Z_OK;
+        gzerror(file, &error);
+        gzclose(file);
+        return count < 0 || error != Z_OK ? "<bad>" : text;
+    }
+    // Text that compresses like a log: repeated prolog, varying numbers.
+    static std::string LogText(int lines, int seed) {
+        std::string text;
+        for (int i = 0; i < lines; ++i) {
+            text += "2009-03-15 10:00:00 pid 4242 tid " + std::to_string(seed + i % 7) +
+                    " ERROR dbconnect.cpp:42 Cannot reach the database (attempt " + std::to_string(i) + ")\n";
+        }
+        return text;
+    }
+};
+
+// Whatever its size (empty, one line, many deflate blocks), a backup
+// compresses to a gzip file holding exactly its bytes, and the plain backup
+// is gone once the compressed one is complete.
+TEST_F(CompressedBackups, EachBackupUnpacksToExactlyTheBytesWritten) {
+    const std::string contents[] = {"", "x\n", LogText(30000, 1)};
+    for (std::size_t i = 0; i < std::size(contents); ++i) {
+        SCOPED_TRACE(i);
+        m_disk.offsetSeconds = static_cast<long long>(i);
+        const std::string name = "c" + std::to_string(i) + ".log";
+        ASSERT_TRUE(OpenCompressing(name, contents[i].c_str(), 4, 1, 0));
+        const std::string backup = "c" + std::to_string(i) + "_20090315_10000" + std::to_string(i) + ".log";
+        EXPECT_EQ(In(backup), "<none>");
+        EXPECT_EQ(Unpacked(backup + ".gz"), contents[i]);
+    }
+    // Rollovers while logging (a limit of 0 rolls over before every line,
+    // the first time an empty file), counters within the second included.
+    ASSERT_TRUE(OpenCompressing("r.log", nullptr, 3, 0, 0));
+    for (const char* line : {"one\n", "two\n", "three\n"}) ASSERT_TRUE(LogAndSettle(line));
+    std::string history;
+    for (const char* counter : {"", "_01", "_02"}) {
+        const std::string backup = std::string("r_20090315_100002") + counter + ".log";
+        EXPECT_EQ(In(backup), "<none>");
+        history += Unpacked(backup + ".gz");
+    }
+    EXPECT_EQ(history + In("r.log"), "one\ntwo\nthree\n");
+}
+
+// Four threads, a rollover before every line: every accepted line is found
+// exactly once across the live file, the compressed and the plain backups
+// (the bounded queue leaves some plain), and the next opening compresses
+// those left.
+TEST_F(CompressedBackups, ManyThreadsRollingOverLoseAndDoubleNothing) {
+    ASSERT_TRUE(OpenCompressing("t.log", nullptr, 3, 0, 0));
+    constexpr int kThreads = 4, kLines = 80;
+    std::atomic<int> accepted{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kLines; ++i) accepted += Log("line " + std::to_string(t * 1000 + i) + "\n");
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(accepted.load(), kThreads * kLines);
+    qm::WaitForBackupCompression();
+
+    const auto allLines = [&](int* plainBackups) {
+        std::map<std::string, int> seen;
+        *plainBackups = 0;
+        for (const std::string& name : Entries()) {
+            ASSERT_EQ(name.find(".part"), std::string::npos) << name;
+            const bool compressed = name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0;
+            if (!compressed && name != "t.log") ++*plainBackups;
+            std::istringstream text(compressed ? Unpacked(name) : In(name));
+            for (std::string line; std::getline(text, line);) ++seen[line];
+        }
+        ASSERT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kLines));
+        for (const auto& [line, count] : seen) ASSERT_EQ(count, 1) << line;
+    };
+    int plain = 0;
+    allLines(&plain);
+    // Each opening queues as many as the bounded queue takes.
+    for (int opening = 0; opening < 10 && plain > 0; ++opening) {
+        ASSERT_TRUE(m_output.Close());
+        ASSERT_TRUE(OpenCompressing("t.log", nullptr, 1, 0, 0));
+        allLines(&plain);
+    }
+    EXPECT_EQ(plain, 0);
+}
+
+// A read error part-way, a full disk, a sync that fails: the plain backup
+// keeps its bytes, no partial or compressed file is left (not even the one a
+// crash left), and the next opening on a healthy disk compresses it and
+// removes a partial file whose plain backup is gone.
+TEST_F(CompressedBackups, FailedCompressionLosesNothingAndLeavesNoStrayFiles) {
+    const std::string text = LogText(8000, 3);  // several 64 KiB blocks
+    const std::string backup = "a_20090315_090000.log";
+    struct Fault {
+        const char* name;
+        long long readableBytes;
+        long long spaceLeft;
+        bool failSyncs;
+    };
+    const Fault faults[] = {{"read error mid-file", 100000, -1, false},
+                            {"read error at once", 0, -1, false},
+                            {"disk full mid-file", -1, 5000, false},
+                            {"disk full", -1, 0, false},
+                            {"sync fails", -1, -1, true}};
+    m_dir.Write(backup, text);
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        m_dir.Write("." + backup + ".gz.part", "left by a crash");
+        m_disk.readableBytes = fault.readableBytes;
+        m_disk.spaceLeft = fault.spaceLeft;
+        m_disk.failSyncs = fault.failSyncs;
+        ASSERT_TRUE(OpenCompressing("a.log", nullptr, 1, 0, 0));
+        EXPECT_EQ(Entries(), (Names{"a.log", backup}));
+        EXPECT_EQ(In(backup), text);
+        ASSERT_TRUE(m_output.Close());
+    }
+    m_disk.readableBytes = -1;
+    m_disk.spaceLeft = -1;
+    m_disk.failSyncs = false;
+    // Exit under way: the file in hand is abandoned the same way.
+    const std::atomic<bool> stopping{true};
+    EXPECT_FALSE(qm::CompressBackup(&m_disk, m_dir.Path(backup), stopping));
+    EXPECT_EQ(Entries(), (Names{"a.log", backup}));
+    // Both names, as when a run stopped after naming the compressed file: the
+    // plain backup is the whole truth and is compressed again.
+    m_dir.Write(backup + ".gz", "stale");
+    m_dir.Write(".a_20090315_080000.log.gz.part", "its plain backup is gone");
+    ASSERT_TRUE(OpenCompressing("a.log", nullptr, 1, 0, 0));
+    EXPECT_EQ(Entries(), (Names{"a.log", backup + ".gz"}));
+    EXPECT_EQ(Unpacked(backup + ".gz"), text);
+}
+
+// Plain and compressed backups are one history: the limit counts both and
+// the oldest go first, whichever kind; the counter of a second continues
+// past compressed names; and a name whose compressed twin exists is never
+// taken. With compression off, .gz files are neither counted nor deleted.
+TEST_F(CompressedBackups, PruningCountsPlainAndCompressedTogetherOldestFirst) {
+    for (const char* name : {"a_20090315_095958.log.gz", "a_20090315_095959.log", "a_20090315_100000.log.gz",
+                             "a_20090315_100000_01.log", "a_20090315_100000_02.log.gz", "a_20090315_100000_03.log.gz",
+                             "a_20090315_100000.txt.gz", "b_20090315_100000.log.gz"})
+        m_dir.Write(name, name);
+    m_disk.readableBytes = 0;  // compression fails: the names stay as they are
+    ASSERT_TRUE(OpenCompressing("a.log", "live\n", 4, 0, 4));
+    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_100000_01.log", "a_20090315_100000_02.log.gz",
+                                "a_20090315_100000_03.log.gz", "a_20090315_100000_04.log", "a_20090315_100000.txt.gz",
+                                "b_20090315_100000.log.gz"}));
+    EXPECT_EQ(In("a_20090315_100000_04.log"), "live\n");
+
+    // Only the compressed twin of the next free name exists.
+    m_dir.Write("a_20090315_100001.log.gz", "twin");
+    m_disk.offsetSeconds = 1;
+    ASSERT_TRUE(LogAndSettle("x\n"));  // size limit 0: rolls over
+    EXPECT_EQ(In("a_20090315_100001.log.gz"), "twin");
+    EXPECT_EQ(In("a_20090315_100001_01.log"), "");
+    EXPECT_EQ(In("a_20090315_100000_01.log") + In("a_20090315_100000_02.log.gz"), "<none><none>");
+
+    // Off: the .gz files are somebody else's.
+    ASSERT_TRUE(m_output.Close());
+    m_output.SetCompressBackups(false);
+    ASSERT_TRUE(Open("a.log", nullptr, 4, 0, 1));
+    EXPECT_EQ(In("a_20090315_100001.log.gz"), "twin");
+    EXPECT_EQ(In("a_20090315_100000_03.log.gz"), "a_20090315_100000_03.log.gz");
+    EXPECT_EQ(In("a_20090315_100001_02.log"), "x\n");
+    EXPECT_EQ(In("a_20090315_100001_01.log"), "<none>");
+}
+
+TEST_F(CompressedBackups, CompressedBackupNames) {
+    // Entry, base name, counted as a compressed backup.
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"a_20090315_143005.log.gz", "a.log", true},
+        {"a_20090315_143005_07.log.gz", "a.log", true},
+        {"a_20090315_143005.log", "a.log", false},
+        {"a_20090315_143005.gz", "a.log", false},
+        {".a_20090315_143005.log.gz.part", "a.log", false},
+        {"trace_20090315_143005.gz", "trace", true},
+        {"x_20090315_143005.gz", "x.gz", false},  // the plain backup of x.gz
+        {"x_20090315_143005.gz.gz", "x.gz", true},
+    };
+    for (const auto& [entry, base, compressed] : cases) {
+        EXPECT_EQ(IsCompressedBackup(entry, base), compressed) << entry << " of " << base;
+    }
+    // A partial file is never a plain backup either, whatever the base name's extension.
+    EXPECT_FALSE(IsBackedUpFile(".a_20090315_143005.part.gz.part", "a.part"));
+}
+
+}  // namespace

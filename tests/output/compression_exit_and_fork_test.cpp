@@ -1,0 +1,104 @@
+// The compression worker at the ends of a process's life, in real child
+// processes: exit stops it without waiting for the queue and without
+// leaving a backup half-done, and a forked child gets a worker of its own
+// once the worker is set back to "not started" (the fork handler's job), or
+// none at all, never a hang. POSIX only; not under ThreadSanitizer, which
+// ends a child that starts a thread after a many-threaded fork.
+#if !defined(_WIN32)
+
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "output/compression_worker.h"
+#include "support/file_output_fixture.h"
+
+namespace {
+
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kUnderThreadSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+constexpr bool kUnderThreadSanitizer = true;
+#else
+constexpr bool kUnderThreadSanitizer = false;
+#endif
+#else
+constexpr bool kUnderThreadSanitizer = false;
+#endif
+
+using CompressionLifetime = CQmFileOutputTestAccess;
+
+const std::string kBig(3 << 20, 'q');  // tens of deflate blocks: exit meets a file part-way
+
+std::string Unpacked(const std::string& path) {
+    gzFile file = gzopen(path.c_str(), "rb");
+    if (file == nullptr) return "<none>";
+    std::string text;
+    char block[65536];
+    int count;
+    while ((count = gzread(file, block, sizeof block)) > 0) text.append(block, static_cast<std::size_t>(count));
+    gzclose(file);
+    return count < 0 ? "<bad>" : text;
+}
+
+// Runs body in a child that ends with exit (atexit handlers run) or _exit;
+// the child's exit status, or -1 when it did not end normally.
+template <typename Body>
+int InChild(Body body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const int status = body();
+        std::exit(status);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+TEST_F(CompressionLifetime, ExitStopsTheWorkerAndForkedChildrenNeverHang) {
+    if (kUnderThreadSanitizer) GTEST_SKIP() << "a thread started in a forked child";
+    // The parent's worker is running when the children are forked.
+    m_output.SetCompressBackups(true);
+    ASSERT_TRUE(Open("p.log", "parent\n", 4, 0, 0));
+    qm::WaitForBackupCompression();
+    ASSERT_EQ(In("p_20090315_100000.log"), "<none>");
+
+    // Set back to "not started": the child compresses with its own worker,
+    // then exits with big backups queued and one in hand.
+    const int child = InChild([this] {
+        qm::CompressionWorkerAfterForkInChild();
+        if (!Open("c.log", "child\n", 4, 0, 0)) return 1;
+        qm::WaitForBackupCompression();
+        if (In("c_20090315_100000.log") != "<none>") return 2;
+        for (int i = 1; i <= 4; ++i) m_dir.Write("e_20090315_09000" + std::to_string(i) + ".log", kBig);
+        if (!Open("e.log", nullptr, 1, 0, 0)) return 3;
+        return 0;
+    });
+    EXPECT_EQ(child, 0);
+    // Every backup is whole under one name or the other, with no partial file.
+    for (int i = 1; i <= 4; ++i) {
+        const std::string backup = "e_20090315_09000" + std::to_string(i) + ".log";
+        const bool plain = In(backup) == kBig;
+        const bool compressed = Unpacked(m_dir.Path(backup + ".gz")) == kBig;
+        EXPECT_TRUE(plain != compressed) << backup;
+        EXPECT_EQ(In("." + backup + ".gz.part"), "<none>");
+    }
+
+    // Not set back: the child's backups stay plain, and its exit does not
+    // wait for the parent's thread.
+    const int forgotten = InChild([this] {
+        m_disk.offsetSeconds = 5;
+        if (!Open("f.log", "forgotten\n", 4, 0, 0)) return 1;
+        return In("f_20090315_100005.log") == "forgotten\n" ? 0 : 2;
+    });
+    EXPECT_EQ(forgotten, 0);
+    EXPECT_EQ(In("f_20090315_100005.log"), "forgotten\n");
+}
+
+}  // namespace
+
+#endif
