@@ -27,6 +27,8 @@ bool CQmErrLogMessage::FormatLogMessage(int messageId, ...) {
     const char* text = theLogger()->FetchMsg(id);
     if (text == nullptr) return false;
 
+    m_iRecordKind = QM_RECORD_LOG_LINE;
+    m_uMessageId = id;
     AppendText("[");
     AppendText(MessageTypeWord(id));
     AppendText("] ");

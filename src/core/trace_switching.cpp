@@ -45,7 +45,7 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     if (secondOutput != nullptr && mainOutput->IsAsync()) return false;
     // A layout code the record cannot lay out would write records whose look
     // depends on whatever the message held before.
-    if (format < QM_TRACE_BRACKETED || format > QM_TRACE_TAGGED) return false;
+    if (format < QM_TRACE_BRACKETED || format > QM_TRACE_JSON_LINES) return false;
     if (secondOutput == mainOutput) return false;
 
     // Read the file and build the heading before taking the guard, so a slow

@@ -32,7 +32,8 @@ CQmTraceData::CQmTraceData()
       m_uFieldOrder(),
       m_llGeneration(0),
       m_pLogger(nullptr),
-      m_uDateTimeTrigger(0) {
+      m_uDateTimeTrigger(0),
+      m_valueKinds() {
     for (QmTraceDataFieldInfo& field : m_fields) {
         field.value = field.inlineValue;
     }
@@ -166,6 +167,7 @@ void CQmTraceData::LeaveNoBody() {
     for (QmTraceDataFieldInfo& field : m_fields) {
         field.inlineValue[0] = '\0';
     }
+    std::memset(m_valueKinds, QM_VALUE_UNSET, sizeof m_valueKinds);
     delete[] m_pszLongFormatted;
     m_pszLongFormatted = nullptr;
     m_szFormatted[0] = '\0';

@@ -1,0 +1,143 @@
+// POSIX sockets: AF_UNIX datagrams, UDP and TCP over IPv4 or IPv6.
+#include "platform/network_socket.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace qm {
+namespace platform {
+namespace {
+
+long long MonotonicMs() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+bool SetSendTimeout(int fd, int timeoutMs) {
+    timeval limit;
+    limit.tv_sec = timeoutMs / 1000;
+    limit.tv_usec = (timeoutMs % 1000) * 1000;
+    return setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) == 0;
+}
+
+// connect() bounded by timeoutMs: started non-blocking, waited for with poll.
+bool ConnectWithin(int fd, const sockaddr* address, socklen_t length, int timeoutMs) {
+    const int flags = fcntl(fd, F_GETFL, 0);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return false;
+    int result = connect(fd, address, length);
+    if (result != 0 && errno == EINPROGRESS) {
+        pollfd waiting{fd, POLLOUT, 0};
+        const long long deadline = MonotonicMs() + timeoutMs;
+        for (;;) {
+            const long long left = deadline - MonotonicMs();
+            if (left <= 0) return false;
+            const int ready = poll(&waiting, 1, static_cast<int>(left));
+            if (ready > 0) break;
+            if (ready == 0 || errno != EINTR) return false;
+        }
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) return false;
+        result = 0;
+    }
+    return result == 0 && fcntl(fd, F_SETFL, flags) == 0;
+}
+
+int ConnectLocal(const char* path, int timeoutMs) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::size_t length = std::strlen(path);
+    if (length == 0 || length >= sizeof address.sun_path) return -1;
+    std::memcpy(address.sun_path, path, length + 1);
+    const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    if (!SetSendTimeout(fd, timeoutMs) ||
+        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int ConnectInet(bool stream, const char* host, const char* port, int timeoutMs) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = stream ? SOCK_STREAM : SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host, port, &hints, &found) != 0) return -1;
+    int connected = -1;
+    for (addrinfo* entry = found; entry != nullptr && connected < 0; entry = entry->ai_next) {
+        const int fd = socket(entry->ai_family, entry->ai_socktype | SOCK_CLOEXEC, entry->ai_protocol);
+        if (fd < 0) continue;
+        if (SetSendTimeout(fd, timeoutMs) &&
+            ConnectWithin(fd, entry->ai_addr, entry->ai_addrlen, timeoutMs)) {
+            connected = fd;
+        } else {
+            close(fd);
+        }
+    }
+    freeaddrinfo(found);
+    return connected;
+}
+
+}  // namespace
+
+SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port,
+                           int timeoutMs) {
+    if (address == nullptr || timeoutMs <= 0) return kNoSocket;
+    int fd = -1;
+    switch (transport) {
+        case SocketTransport::kLocalDatagram:
+            fd = ConnectLocal(address, timeoutMs);
+            break;
+        case SocketTransport::kUdp:
+        case SocketTransport::kTcp:
+            if (port == nullptr) return kNoSocket;
+            fd = ConnectInet(transport == SocketTransport::kTcp, address, port, timeoutMs);
+            break;
+    }
+    return fd < 0 ? kNoSocket : fd;
+}
+
+bool SendBytes(SocketHandle socket, const char* data, std::size_t length) {
+    if (socket < 0 || (data == nullptr && length > 0)) return false;
+    const int fd = static_cast<int>(socket);
+    std::size_t sent = 0;
+    // Each send waits at most the socket's timeout; a peer that stops taking
+    // bytes half way ends in a timeout, not in a loop.
+    do {
+        const ssize_t result = send(fd, data + sent, length - sent, MSG_NOSIGNAL);
+        if (result < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (result == 0 && length > 0) return false;
+        sent += static_cast<std::size_t>(result);
+    } while (sent < length);
+    return true;
+}
+
+bool StreamPeerGone(SocketHandle socket) {
+    if (socket < 0) return true;
+    char probe;
+    const ssize_t result = recv(static_cast<int>(socket), &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (result > 0) return false;
+    if (result == 0) return true;
+    return errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
+}
+
+void CloseSocket(SocketHandle socket) {
+    if (socket >= 0) close(static_cast<int>(socket));
+}
+
+}  // namespace platform
+}  // namespace qm
