@@ -47,9 +47,14 @@ CQmLogOutput* CQmLogger::NewLogOutput(int, QmAsyncParameterizedCallback callback
     return CreateOutput<CQmAsyncParameterizedCallbackOutput>(callback, user);
 }
 
+CQmLogOutput* CQmLogger::NewLogOutput(int, const char* target, const char* appName, int facility,
+                                      int auditFacility) {
+    return CreateOutput<CQmSyslogOutput>(target, appName, facility, auditFacility);
+}
+
 void CQmLogger::DeleteLogOutput(CQmLogOutput* output) {
     if (output == nullptr) return;
     // Outputs of the program's own classes carry other codes and stay its own.
     const int type = output->GetType();
-    if (type >= QM_OUTPUT_CONSOLE && type <= QM_OUTPUT_ASYNC_PARAM_CALLBACK) delete output;
+    if (type >= QM_OUTPUT_CONSOLE && type <= QM_OUTPUT_SYSLOG) delete output;
 }
