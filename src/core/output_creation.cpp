@@ -56,5 +56,11 @@ void CQmLogger::DeleteLogOutput(CQmLogOutput* output) {
     if (output == nullptr) return;
     // Outputs of the program's own classes carry other codes and stay its own.
     const int type = output->GetType();
-    if (type >= QM_OUTPUT_CONSOLE && type <= QM_OUTPUT_SYSLOG) delete output;
+    if (type >= QM_OUTPUT_CONSOLE && type <= QM_OUTPUT_ASYNC_PARAM_CALLBACK) {
+        delete output;
+    } else if (type == QM_OUTPUT_SYSLOG && dynamic_cast<CQmSyslogOutput*>(output) != nullptr) {
+        // Code 6 came after programs were free to give their own outputs any
+        // code: only a real syslog output is the library's to delete.
+        delete output;
+    }
 }
