@@ -49,6 +49,9 @@ struct CQmSyslogOutput::Connection {
     // Set and cleared under the send lock; read without it only to turn a
     // closed output's records away early.
     std::atomic<bool> open{false};
+    // Resolved when the output opens, so that connecting again from Log never
+    // waits on the resolver.
+    qm::platform::ResolvedAddresses* addresses = nullptr;
     qm::platform::SocketHandle socket = kNoSocket;
     Clock::duration pause = Clock::duration::zero();
     Clock::time_point nextAttempt{};
@@ -58,8 +61,7 @@ struct CQmSyslogOutput::Connection {
     bool Connect() {
         const Clock::time_point now = Clock::now();
         if (now < nextAttempt) return false;
-        socket = qm::platform::ConnectSocket(target.transport, target.address.c_str(),
-                                             target.port.c_str(), kTimeoutMs);
+        socket = qm::platform::ConnectSocket(addresses, kTimeoutMs);
         if (socket != kNoSocket) {
             pause = Clock::duration::zero();
             return true;
@@ -114,7 +116,14 @@ bool CQmSyslogOutput::Open() {
     Connection& connection = *m_pConnection;
     if (!connection.configured || connection.open.load(std::memory_order_relaxed)) return false;
     connection.nextAttempt = Clock::time_point{};
-    if (!connection.Connect()) return false;
+    connection.pause = Clock::duration::zero();
+    connection.addresses = qm::platform::ResolveAddresses(
+        connection.target.transport, connection.target.address.c_str(), connection.target.port.c_str());
+    if (!connection.Connect()) {
+        qm::platform::FreeAddresses(connection.addresses);
+        connection.addresses = nullptr;
+        return false;
+    }
     connection.open.store(true, std::memory_order_relaxed);
     return true;
 }
@@ -153,6 +162,8 @@ bool CQmSyslogOutput::Close() {
     CQmErrLogAutoCS hold(m_sendLock);
     Connection& connection = *m_pConnection;
     connection.Disconnect();
+    qm::platform::FreeAddresses(connection.addresses);
+    connection.addresses = nullptr;
     connection.open.store(false, std::memory_order_relaxed);
     return true;
 }

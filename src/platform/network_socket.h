@@ -14,9 +14,22 @@ constexpr SocketHandle kNoSocket = -1;
 
 enum class SocketTransport { kLocalDatagram, kUdp, kTcp };
 
-// A socket connected to the address (a path for kLocalDatagram, else a host
-// name or numeric address and a port), or kNoSocket. timeoutMs bounds the
-// connection attempt and, later, every SendBytes on the socket.
+// Where a socket connects to: a path for kLocalDatagram, else the addresses
+// a host name or numeric address and a port resolve to. Resolving waits on
+// the system's resolver for as long as it takes, so it is done once, and
+// connecting again later never waits on it.
+struct ResolvedAddresses;
+
+// Null when the name does not resolve (or the arguments are unusable).
+ResolvedAddresses* ResolveAddresses(SocketTransport transport, const char* address, const char* port);
+void FreeAddresses(ResolvedAddresses* addresses);
+
+// A socket connected to the first of the addresses that takes it, or
+// kNoSocket. timeoutMs bounds each attempt and, later, every SendBytes on the
+// socket.
+SocketHandle ConnectSocket(const ResolvedAddresses* addresses, int timeoutMs);
+
+// Resolves and connects in one go.
 SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port,
                            int timeoutMs);
 

@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <new>
+#include <string>
 
 namespace qm {
 namespace platform {
@@ -52,12 +54,11 @@ bool ConnectWithin(int fd, const sockaddr* address, socklen_t length, int timeou
     return result == 0 && fcntl(fd, F_SETFL, flags) == 0;
 }
 
-int ConnectLocal(const char* path, int timeoutMs) {
+int ConnectLocal(const std::string& path, int timeoutMs) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    const std::size_t length = std::strlen(path);
-    if (length == 0 || length >= sizeof address.sun_path) return -1;
-    std::memcpy(address.sun_path, path, length + 1);
+    if (path.empty() || path.size() >= sizeof address.sun_path) return -1;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
     if (!SetSendTimeout(fd, timeoutMs) ||
@@ -68,44 +69,67 @@ int ConnectLocal(const char* path, int timeoutMs) {
     return fd;
 }
 
-int ConnectInet(bool stream, const char* host, const char* port, int timeoutMs) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = stream ? SOCK_STREAM : SOCK_DGRAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host, port, &hints, &found) != 0) return -1;
-    int connected = -1;
-    for (addrinfo* entry = found; entry != nullptr && connected < 0; entry = entry->ai_next) {
+int ConnectInet(const addrinfo* list, int timeoutMs) {
+    for (const addrinfo* entry = list; entry != nullptr; entry = entry->ai_next) {
         const int fd = socket(entry->ai_family, entry->ai_socktype | SOCK_CLOEXEC, entry->ai_protocol);
         if (fd < 0) continue;
         if (SetSendTimeout(fd, timeoutMs) &&
             ConnectWithin(fd, entry->ai_addr, entry->ai_addrlen, timeoutMs)) {
-            connected = fd;
-        } else {
-            close(fd);
+            return fd;
         }
+        close(fd);
     }
-    freeaddrinfo(found);
-    return connected;
+    return -1;
 }
 
 }  // namespace
 
+struct ResolvedAddresses {
+    SocketTransport transport;
+    std::string path;
+    addrinfo* list = nullptr;
+};
+
+ResolvedAddresses* ResolveAddresses(SocketTransport transport, const char* address, const char* port) {
+    if (address == nullptr) return nullptr;
+    ResolvedAddresses* resolved = new (std::nothrow) ResolvedAddresses();
+    if (resolved == nullptr) return nullptr;
+    resolved->transport = transport;
+    if (transport == SocketTransport::kLocalDatagram) {
+        resolved->path = address;
+        return resolved;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = transport == SocketTransport::kTcp ? SOCK_STREAM : SOCK_DGRAM;
+    if (port == nullptr || getaddrinfo(address, port, &hints, &resolved->list) != 0) {
+        resolved->list = nullptr;
+        delete resolved;
+        return nullptr;
+    }
+    return resolved;
+}
+
+void FreeAddresses(ResolvedAddresses* addresses) {
+    if (addresses == nullptr) return;
+    if (addresses->list != nullptr) freeaddrinfo(addresses->list);
+    delete addresses;
+}
+
+SocketHandle ConnectSocket(const ResolvedAddresses* addresses, int timeoutMs) {
+    if (addresses == nullptr || timeoutMs <= 0) return kNoSocket;
+    const int fd = addresses->transport == SocketTransport::kLocalDatagram
+                       ? ConnectLocal(addresses->path, timeoutMs)
+                       : ConnectInet(addresses->list, timeoutMs);
+    return fd < 0 ? kNoSocket : fd;
+}
+
 SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port,
                            int timeoutMs) {
-    if (address == nullptr || timeoutMs <= 0) return kNoSocket;
-    int fd = -1;
-    switch (transport) {
-        case SocketTransport::kLocalDatagram:
-            fd = ConnectLocal(address, timeoutMs);
-            break;
-        case SocketTransport::kUdp:
-        case SocketTransport::kTcp:
-            if (port == nullptr) return kNoSocket;
-            fd = ConnectInet(transport == SocketTransport::kTcp, address, port, timeoutMs);
-            break;
-    }
-    return fd < 0 ? kNoSocket : fd;
+    ResolvedAddresses* addresses = ResolveAddresses(transport, address, port);
+    const SocketHandle socket = ConnectSocket(addresses, timeoutMs);
+    FreeAddresses(addresses);
+    return socket;
 }
 
 bool SendBytes(SocketHandle socket, const char* data, std::size_t length) {

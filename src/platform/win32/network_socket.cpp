@@ -6,6 +6,8 @@
 
 #include "platform/network_socket.h"
 
+#include <new>
+
 namespace qm {
 namespace platform {
 namespace {
@@ -50,31 +52,52 @@ bool ConnectWithin(SOCKET s, const sockaddr* address, int length, int timeoutMs)
 
 }  // namespace
 
-SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port,
-                           int timeoutMs) {
-    if (transport == SocketTransport::kLocalDatagram) return kNoSocket;
-    if (address == nullptr || port == nullptr || timeoutMs <= 0 || !WinsockStarted()) {
-        return kNoSocket;
-    }
-    const bool stream = transport == SocketTransport::kTcp;
+struct ResolvedAddresses {
+    addrinfo* list = nullptr;
+};
+
+ResolvedAddresses* ResolveAddresses(SocketTransport transport, const char* address, const char* port) {
+    if (transport == SocketTransport::kLocalDatagram) return nullptr;
+    if (address == nullptr || port == nullptr || !WinsockStarted()) return nullptr;
+    ResolvedAddresses* resolved = new (std::nothrow) ResolvedAddresses();
+    if (resolved == nullptr) return nullptr;
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = stream ? SOCK_STREAM : SOCK_DGRAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(address, port, &hints, &found) != 0) return kNoSocket;
-    SocketHandle connected = kNoSocket;
-    for (addrinfo* entry = found; entry != nullptr && connected == kNoSocket; entry = entry->ai_next) {
+    hints.ai_socktype = transport == SocketTransport::kTcp ? SOCK_STREAM : SOCK_DGRAM;
+    if (getaddrinfo(address, port, &hints, &resolved->list) != 0) {
+        resolved->list = nullptr;
+        delete resolved;
+        return nullptr;
+    }
+    return resolved;
+}
+
+void FreeAddresses(ResolvedAddresses* addresses) {
+    if (addresses == nullptr) return;
+    if (addresses->list != nullptr) freeaddrinfo(addresses->list);
+    delete addresses;
+}
+
+SocketHandle ConnectSocket(const ResolvedAddresses* addresses, int timeoutMs) {
+    if (addresses == nullptr || timeoutMs <= 0) return kNoSocket;
+    for (const addrinfo* entry = addresses->list; entry != nullptr; entry = entry->ai_next) {
         const SOCKET s = socket(entry->ai_family, entry->ai_socktype, entry->ai_protocol);
         if (s == INVALID_SOCKET) continue;
         if (SetSendTimeout(s, timeoutMs) &&
             ConnectWithin(s, entry->ai_addr, static_cast<int>(entry->ai_addrlen), timeoutMs)) {
-            connected = static_cast<SocketHandle>(s);
-        } else {
-            closesocket(s);
+            return static_cast<SocketHandle>(s);
         }
+        closesocket(s);
     }
-    freeaddrinfo(found);
-    return connected;
+    return kNoSocket;
+}
+
+SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port,
+                           int timeoutMs) {
+    ResolvedAddresses* addresses = ResolveAddresses(transport, address, port);
+    const SocketHandle socket = ConnectSocket(addresses, timeoutMs);
+    FreeAddresses(addresses);
+    return socket;
 }
 
 bool SendBytes(SocketHandle socket, const char* data, std::size_t length) {
