@@ -8,9 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
+
 namespace qmtest {
 
-inline bool HavePython() { return std::system("python3 -c 'import json' >/dev/null 2>&1") == 0; }
+// The commands below are POSIX shell: Windows runs (and Wine) go without.
+inline bool HavePython() {
+    return qm::platform::kDirectorySeparator == '/' &&
+           std::system("python3 -c 'import json' >/dev/null 2>&1") == 0;
+}
 
 // One canonical line per input line (json.dumps with ASCII escapes); false
 // when the file is not UTF-8 or any line is not exactly one JSON value.

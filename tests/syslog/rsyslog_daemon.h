@@ -22,6 +22,7 @@ class RsyslogDaemon {
 public:
     // The path of rsyslogd, or empty when the machine has none.
     static std::string Program() {
+        if (qm::platform::kDirectorySeparator != '/') return "";
         for (const char* path : {"/usr/sbin/rsyslogd", "/sbin/rsyslogd"}) {
             if (std::filesystem::exists(path)) return path;
         }
@@ -49,7 +50,7 @@ public:
         if (!Running()) return;
         const std::string pid = ReadPid();
         if (!pid.empty()) std::system(("kill " + pid).c_str());
-        WaitFor([this, pid] { return !std::filesystem::exists("/proc/" + pid); });
+        WaitFor([pid] { return !std::filesystem::exists("/proc/" + pid); });
         std::filesystem::remove(PidPath());
     }
 
