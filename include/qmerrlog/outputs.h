@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 
 #include "qmerrlog/export.h"
 #include "qmerrlog/locks.h"
@@ -209,6 +210,10 @@ public:
 
 private:
     struct Connection;  // target, socket and back-off, kept out of this header
+
+    // Hands one frame to the transport under the send lock, connecting first
+    // when there is no connection.
+    bool Send(const char* bytes, std::size_t length);
 
     // Lock order: taken after the logger's guard; serialises sends so that
     // frames never interleave on a stream, and guards reconnection.

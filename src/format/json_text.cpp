@@ -1,5 +1,8 @@
 #include "format/json_text.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "format/utf8_text.h"
 
 namespace qm {
@@ -19,6 +22,24 @@ char ShortEscape(unsigned char byte) {
     }
 }
 
+// True when none of the eight bytes needs a look of its own: no control
+// character, quote, backslash or byte of a multi-byte sequence.
+bool EightPlainBytes(const char* text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    std::uint64_t word;
+    std::memcpy(&word, text, sizeof word);
+    if ((word & kHighs) != 0) return false;
+    // With every high bit clear, (x - n) & ~x has a high bit set exactly
+    // where a byte is below n; a byte equal to c is a zero byte of x ^ c.
+    const std::uint64_t below = (word - kOnes * 0x20u) & ~word;
+    const std::uint64_t quote = word ^ (kOnes * '"');
+    const std::uint64_t backslash = word ^ (kOnes * '\\');
+    const std::uint64_t zeroQuote = (quote - kOnes) & ~quote;
+    const std::uint64_t zeroBackslash = (backslash - kOnes) & ~backslash;
+    return ((below | zeroQuote | zeroBackslash) & kHighs) == 0;
+}
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 const char* SkipDigits(const char* at) {
@@ -34,6 +55,10 @@ void AppendJsonString(std::string* out, const char* text, std::size_t length) {
     std::size_t run = 0;
     std::size_t at = 0;
     while (at < length) {
+        if (length - at >= 8 && EightPlainBytes(text + at)) {
+            at += 8;
+            continue;
+        }
         const unsigned char byte = static_cast<unsigned char>(text[at]);
         if (byte >= 0x20u && byte != '"' && byte != '\\') {
             // Plain ASCII and well-formed sequences are copied in runs.

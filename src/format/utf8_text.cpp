@@ -1,5 +1,8 @@
 #include "format/utf8_text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace qm {
 namespace {
 
@@ -41,6 +44,19 @@ void AppendRepairedUtf8(std::string* out, const char* text, std::size_t length) 
     std::size_t run = 0;  // start of the well-formed bytes not yet appended
     std::size_t at = 0;
     while (at < length) {
+        // ASCII, the common case, is skipped eight bytes at a time.
+        std::uint64_t word;
+        if (length - at >= sizeof word) {
+            std::memcpy(&word, text + at, sizeof word);
+            if ((word & 0x8080808080808080ull) == 0) {
+                at += sizeof word;
+                continue;
+            }
+        }
+        if (static_cast<unsigned char>(text[at]) < 0x80u) {
+            ++at;
+            continue;
+        }
         const std::size_t sequence = Utf8SequenceLength(text + at, length - at);
         if (sequence != 0) {
             at += sequence;

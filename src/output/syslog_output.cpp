@@ -29,6 +29,7 @@ constexpr Clock::duration kFirstPause = std::chrono::milliseconds(100);
 constexpr Clock::duration kLongestPause = std::chrono::seconds(2);
 
 constexpr int kHighestFacility = 23;
+constexpr std::size_t kLargestKeptFrame = 64 * 1024;
 
 bool ChooseFacility(int given, int fallback, int* chosen) {
     if (given == QM_SYSLOG_DEFAULT_FACILITY) {
@@ -104,6 +105,7 @@ bool CQmSyslogOutput::SetParams(const char* target, const char* appName, int fac
     if (qm::platform::GetHostName(host, sizeof host)) settings.hostName = host;
     settings.procId = std::to_string(qm::CachedProcessId());
     settings.octetCounting = parsed.transport == qm::platform::SocketTransport::kTcp;
+    qm::PrepareFixedFields(&settings);
     connection.target = parsed;
     connection.settings = settings;
     connection.configured = true;
@@ -134,11 +136,20 @@ bool CQmSyslogOutput::Log(CQmErrLogMessage& message) {
     if (!connection.open.load(std::memory_order_relaxed)) return false;
 
     // Built before the lock: only the send itself is serialised. The settings
-    // do not change while the output is open.
-    std::string frame;
+    // do not change while the output is open. Each thread keeps its frame
+    // buffer, so a line costs no allocation once the buffer has grown.
+    thread_local std::string frame;
     const std::size_t start = qm::BuildSyslogFrame(message, connection.settings, &frame);
     if (start == std::string::npos) return false;
 
+    const bool sent = Send(frame.data() + start, frame.size() - start);
+    // A thread that once logged a huge record does not keep its buffer.
+    if (frame.capacity() > kLargestKeptFrame) std::string().swap(frame);
+    return sent;
+}
+
+bool CQmSyslogOutput::Send(const char* bytes, std::size_t length) {
+    Connection& connection = *m_pConnection;
     CQmErrLogAutoCS hold(m_sendLock);
     if (!connection.open.load(std::memory_order_relaxed)) return false;
     // A stream the collector has closed still takes a send or two before
@@ -148,9 +159,7 @@ bool CQmSyslogOutput::Log(CQmErrLogMessage& message) {
         connection.Disconnect();
     }
     if (connection.socket == kNoSocket && !connection.Connect()) return false;
-    if (qm::platform::SendBytes(connection.socket, frame.data() + start, frame.size() - start)) {
-        return true;
-    }
+    if (qm::platform::SendBytes(connection.socket, bytes, length)) return true;
     // Whatever broke the send (a stream cut mid-frame, a datagram socket whose
     // daemon restarted) is mended by a new connection, tried on the next Log.
     connection.Disconnect();

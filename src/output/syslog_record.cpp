@@ -17,6 +17,39 @@ namespace {
 // cover any length a std::string can hold on 32-bit targets.
 constexpr std::size_t kCountRoom = 11;
 
+// The time stamp of the current second, made once a second on each thread:
+// breaking a second down into calendar fields costs more than the rest of a
+// frame. Only the milliseconds change within it.
+struct SecondStamp {
+    long long second = -1;
+    bool local = false;
+    std::string text;  // "2026-12-05T23:42:45.000+01:00"
+};
+constexpr std::size_t kMillisecondAt = 20;  // after "YYYY-MM-DDTHH:MM:SS."
+
+void AppendCurrentTimestamp(std::string* out, bool local) {
+    thread_local SecondStamp stamp;
+    long long second = 0;
+    int millisecond = 0;
+    platform::GetEpochTime(&second, &millisecond);
+    if (second != stamp.second || local != stamp.local) {
+        platform::CalendarTime time{};
+        int offsetMinutes = 0;
+        platform::BreakDownSecond(second, local, &time, &offsetMinutes);
+        stamp.text.clear();
+        AppendTimestamp(&stamp.text, time, offsetMinutes, !local);
+        stamp.second = second;
+        stamp.local = local;
+    }
+    const std::size_t start = out->size();
+    out->append(stamp.text);
+    if (stamp.text.size() < kMillisecondAt + 3) return;
+    char* digits = &(*out)[start + kMillisecondAt];
+    digits[0] = static_cast<char>('0' + millisecond / 100);
+    digits[1] = static_cast<char>('0' + millisecond / 10 % 10);
+    digits[2] = static_cast<char>('0' + millisecond % 10);
+}
+
 int SeverityOfMessageId(unsigned int messageId) {
     switch ((messageId >> QM_MESSAGE_TYPE_SHIFT) & 3u) {
         case QM_MSG_ERROR: return kSeverityError;
@@ -25,6 +58,15 @@ int SeverityOfMessageId(unsigned int messageId) {
         // A line of no valid type is still worth a look.
         default: return kSeverityNotice;
     }
+}
+
+// "0x0100C001": the way message ids are written everywhere else.
+void FormatMessageId(unsigned int id, char (&text)[16]) {
+    static const char kHex[] = "0123456789ABCDEF";
+    text[0] = '0';
+    text[1] = 'x';
+    for (int i = 0; i < 8; ++i) text[2 + i] = kHex[(id >> (28 - 4 * i)) & 0xFu];
+    text[10] = '\0';
 }
 
 void AppendTraceData(std::string* out, const CQmTraceData& record) {
@@ -46,9 +88,25 @@ void AppendTraceData(std::string* out, const CQmTraceData& record) {
 
 }  // namespace
 
+void PrepareFixedFields(SyslogSettings* settings) {
+    std::string& fields = settings->fixedFields;
+    fields.assign(1, ' ');
+    AppendHeaderField(&fields, settings->hostName.c_str(), kHostNameMax);
+    fields.push_back(' ');
+    AppendHeaderField(&fields, settings->appName.c_str(), kAppNameMax);
+    fields.push_back(' ');
+    AppendHeaderField(&fields, settings->procId.c_str(), kProcIdMax);
+    fields.push_back(' ');
+}
+
 std::size_t BuildSyslogFrame(const CQmErrLogMessage& message, const SyslogSettings& settings,
                              std::string* frame) {
     frame->clear();
+    // One allocation for the common frame: header fields, a little structured
+    // data, the text.
+    frame->reserve(kCountRoom + 80 + settings.fixedFields.size() +
+                   static_cast<std::size_t>(message.GetBufferLen()) +
+                   (message.GetTraceRecord() != nullptr ? static_cast<std::size_t>(message.GetBufferLen()) + 256 : 0));
     const std::size_t start = settings.octetCounting ? kCountRoom : 0;
     frame->append(start, ' ');
 
@@ -59,7 +117,7 @@ std::size_t BuildSyslogFrame(const CQmErrLogMessage& message, const SyslogSettin
     switch (message.GetRecordKind()) {
         case QM_RECORD_LOG_LINE:
             severity = SeverityOfMessageId(message.GetMessageId());
-            std::snprintf(msgId, sizeof msgId, "0x%08X", message.GetMessageId());
+            FormatMessageId(message.GetMessageId(), msgId);
             break;
         case QM_RECORD_AUDIT:
             facility = settings.auditFacility;
@@ -73,18 +131,8 @@ std::size_t BuildSyslogFrame(const CQmErrLogMessage& message, const SyslogSettin
     }
 
     AppendPriorityAndVersion(frame, facility, severity);
-    platform::CalendarTime now{};
-    int offsetMinutes = 0;
-    const bool utc = !message.UsesLocalTime();
-    platform::GetCurrentTimeWithOffset(!utc, &now, &offsetMinutes);
-    AppendTimestamp(frame, now, offsetMinutes, utc);
-    frame->push_back(' ');
-    AppendHeaderField(frame, settings.hostName.c_str(), kHostNameMax);
-    frame->push_back(' ');
-    AppendHeaderField(frame, settings.appName.c_str(), kAppNameMax);
-    frame->push_back(' ');
-    AppendHeaderField(frame, settings.procId.c_str(), kProcIdMax);
-    frame->push_back(' ');
+    AppendCurrentTimestamp(frame, message.UsesLocalTime());
+    frame->append(settings.fixedFields);
     AppendHeaderField(frame, msgId, kMsgIdMax);
     frame->push_back(' ');
     if (record != nullptr) {

@@ -27,7 +27,12 @@ struct SyslogSettings {
     std::string hostName;                     // empty: NILVALUE
     std::string procId;
     bool octetCounting = false;               // "LEN " before the message (TCP)
+    // " HOSTNAME APP-NAME PROCID ", made once by PrepareFixedFields.
+    std::string fixedFields;
 };
+
+// Fills settings->fixedFields from the host name, app name and process id.
+void PrepareFixedFields(SyslogSettings* settings);
 
 // Builds the frame of message into *frame (its old content dropped) and
 // returns the offset in *frame at which the bytes to send begin (npos for a

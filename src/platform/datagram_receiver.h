@@ -14,8 +14,9 @@ namespace platform {
 // receives wait at most timeoutMs; kNoSocket on failure.
 SocketHandle BindLocalDatagram(const char* path, int timeoutMs);
 
-// One datagram into buffer: its length, or -1 when none came in time.
-long long ReceiveDatagram(SocketHandle socket, char* buffer, std::size_t size);
+// One datagram into buffer: its length, or -1 when none came in time (with
+// wait false: when none is waiting now).
+long long ReceiveDatagram(SocketHandle socket, char* buffer, std::size_t size, bool wait);
 
 }  // namespace platform
 }  // namespace qm

@@ -77,6 +77,7 @@ struct SyslogFrame : CQmTraceDataTestAccess {
         settings.hostName = "web-01";
         settings.procId = "4242";
         settings.octetCounting = octetCounting;
+        qm::PrepareFixedFields(&settings);
         std::string frame;
         const std::size_t at = qm::BuildSyslogFrame(message, settings, &frame);
         if (start != nullptr) *start = at;

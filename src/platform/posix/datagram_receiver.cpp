@@ -31,10 +31,10 @@ SocketHandle BindLocalDatagram(const char* path, int timeoutMs) {
     return fd;
 }
 
-long long ReceiveDatagram(SocketHandle socket, char* buffer, std::size_t size) {
+long long ReceiveDatagram(SocketHandle socket, char* buffer, std::size_t size, bool wait) {
     if (socket < 0 || buffer == nullptr) return -1;
     for (;;) {
-        const ssize_t result = recv(static_cast<int>(socket), buffer, size, 0);
+        const ssize_t result = recv(static_cast<int>(socket), buffer, size, wait ? 0 : MSG_DONTWAIT);
         if (result >= 0) return result;
         if (errno != EINTR) return -1;
     }

@@ -6,7 +6,7 @@ namespace platform {
 
 SocketHandle BindLocalDatagram(const char*, int) { return kNoSocket; }
 
-long long ReceiveDatagram(SocketHandle, char*, std::size_t) { return -1; }
+long long ReceiveDatagram(SocketHandle, char*, std::size_t, bool) { return -1; }
 
 }  // namespace platform
 }  // namespace qm
