@@ -34,8 +34,9 @@ SocketHandle ConnectSocket(SocketTransport transport, const char* address, const
                            int timeoutMs);
 
 // Hands all bytes to the transport (one datagram on a datagram socket).
-// False when they could not all be handed over within the socket's timeout;
-// on a stream some of them may then have gone.
+// False when they could not all be handed over within the socket's timeout
+// (on POSIX one timeout for the whole message; on Windows a blocking send
+// hands over all or fails); on a stream some of them may then have gone.
 bool SendBytes(SocketHandle socket, const char* data, std::size_t length);
 
 // True when the peer of a stream socket has closed or reset its end. A

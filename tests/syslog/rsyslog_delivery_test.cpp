@@ -103,6 +103,9 @@ TEST_F(SyslogDelivery, EveryRecordArrivesOnceOverEachTransport) {
                                    ", \"tid\": " + Quoted(tid) + ", \"user\": " + Quoted(shownUser) + "}}, " +
                                    Quoted(shownUser + "|" + text + "|" + tid) + "]");
     }
+    // Once the daemon has written out everything, still exactly five each.
+    daemon.Stop();
+    for (const std::string transport : {"unix", "udp", "tcp"}) EXPECT_EQ(daemon.Received("qm-" + transport).size(), 5u);
 }
 
 TEST_F(SyslogDelivery, StoppedDaemonFailsLogsAndTcpResumesAfterRestart) {

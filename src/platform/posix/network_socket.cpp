@@ -136,8 +136,7 @@ bool SendBytes(SocketHandle socket, const char* data, std::size_t length) {
     if (socket < 0 || (data == nullptr && length > 0)) return false;
     const int fd = static_cast<int>(socket);
     std::size_t sent = 0;
-    // Each send waits at most the socket's timeout; a peer that stops taking
-    // bytes half way ends in a timeout, not in a loop.
+    long long deadline = -1;
     do {
         const ssize_t result = send(fd, data + sent, length - sent, MSG_NOSIGNAL);
         if (result < 0) {
@@ -146,6 +145,18 @@ bool SendBytes(SocketHandle socket, const char* data, std::size_t length) {
         }
         if (result == 0 && length > 0) return false;
         sent += static_cast<std::size_t>(result);
+        if (sent >= length) break;
+        // A peer taking a few bytes at a time could keep each send inside the
+        // timeout for ever: the whole message gets one timeout, counted from
+        // the first partial send (the common single send never pays for this).
+        if (deadline < 0) {
+            timeval limit{};
+            socklen_t size = sizeof limit;
+            if (getsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, &size) != 0) return false;
+            deadline = MonotonicMs() + static_cast<long long>(limit.tv_sec) * 1000 + limit.tv_usec / 1000;
+        } else if (MonotonicMs() > deadline) {
+            return false;
+        }
     } while (sent < length);
     return true;
 }
