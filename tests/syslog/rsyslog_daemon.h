@@ -54,6 +54,9 @@ public:
         std::filesystem::remove(PidPath());
     }
 
+    // More configuration for the next Start, after the collector's own.
+    void AddConfiguration(const std::string& text) { m_extra += text; }
+
     std::string Port() const { return m_port; }
     std::string SocketPath() const { return m_dir.Path("log.sock"); }
     // The configuration the daemon runs with (the user guide shows the same).
@@ -74,7 +77,7 @@ public:
                "ruleset(name=\"qm\") {\n"
                "  action(type=\"mmpstrucdata\")\n"
                "  action(type=\"omfile\" file=\"" + OutputPath() + "\" template=\"qmjson\")\n"
-               "}\n";
+               "}\n" + m_extra;
     }
 
     // The received messages whose app name is app, each as
@@ -152,6 +155,7 @@ private:
 
     const TempDir& m_dir;
     std::string m_port;
+    std::string m_extra;
 };
 
 }  // namespace qmtest

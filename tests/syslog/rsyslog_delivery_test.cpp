@@ -1,14 +1,17 @@
 // The syslog output against a real rsyslog daemon: every record arrives once
 // over each transport with its severity, facility, message id and structured
 // data intact; a stopped daemon makes Log fail at once and a restarted one
-// gets TCP records again; many threads never interleave TCP frames.
+// gets TCP records again; many threads never interleave TCP frames; and a
+// JSON-lines trace file is tailed and parsed by the same daemon.
 #include <atomic>
 #include <regex>
 #include <set>
 #include <thread>
 
 #include "qmerrlog/component.h"
+#include "qmerrlog/logger.h"
 #include "qmerrlog/outputs.h"
+#include "qmerrlog/registry.h"
 #include "syslog/rsyslog_daemon.h"
 #include "trace/trace_test_access.h"
 
@@ -183,4 +186,56 @@ TEST_F(SyslogDelivery, ManyThreadsThroughOneTcpOutputNeverInterleave) {
         EXPECT_TRUE(seen.insert({t, std::stoi(match[2])}).second) << "twice: " << line.substr(0, 40);
     }
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kLines));
+}
+
+// The JSON-lines trace layout in a file, tailed by rsyslog's imfile and
+// parsed by mmjsonparse as the user guide shows.
+TEST_F(SyslogDelivery, JsonLinesTraceFileIsTailedAndParsed) {
+    const std::string traceFile = m_dir.Path("trace.jsonl");
+    const std::string collected = m_dir.Path("traces.log");
+    CQmLogger* logger = getMyLogger("tailed");
+    ASSERT_NE(logger, nullptr);
+    const std::string config = m_dir.Write("tailed.cfg", "components: Log\ndata: Tid User Message\n");
+    CQmLogOutput* output = logger->NewLogOutput(QM_OUTPUT_FILE, traceFile.c_str(), 0, 0, 0);
+    ASSERT_TRUE(logger->EnableTrace(output, QM_TRACE_JSON_LINES, nullptr, config.c_str(), false, false, false));
+
+    daemon.Stop();
+    daemon.AddConfiguration(
+        "module(load=\"imfile\")\n"
+        "module(load=\"mmjsonparse\")\n"
+        "input(type=\"imfile\" File=\"" + traceFile + "\" Tag=\"qmtrace\" ruleset=\"traces\")\n"
+        "template(name=\"tracefields\" type=\"string\" string=\"%$!Tid% %$!User% %$!Message%\\n\")\n"
+        "ruleset(name=\"traces\") {\n"
+        "  action(type=\"mmjsonparse\" cookie=\"\")\n"
+        "  if $parsesuccess == \"OK\" then {\n"
+        "    action(type=\"omfile\" file=\"" + collected + "\" template=\"tracefields\")\n"
+        "  }\n"
+        "}\n");
+    ASSERT_TRUE(daemon.Start()) << daemon.Configuration();
+
+    std::vector<std::string> expected;
+    for (int i = 0; i < 3; ++i) {
+        CQmTraceData* record = nullptr;
+        ASSERT_TRUE(logger->ShouldTraceAlloc(kLog, &record));
+        record->SetFieldValue(QM_FIELD_TID, 0);
+        record->SetFieldValue(9, "ann \"the admin\" \\ [x]");
+        record->SetFieldValue(QM_FIELD_MESSAGE, record->FormatTraceMessage("record %d", i));
+        ASSERT_TRUE(record->Format());
+        ASSERT_TRUE(record->Log());
+        expected.push_back(std::string(record->GetFieldValue(QM_FIELD_TID)) + " ann \"the admin\" \\ [x] record " +
+                           std::to_string(i));
+        record->LeaveNoBody();
+    }
+    logger->DisableTrace(false);
+    removeMyLogger("tailed");
+
+    std::vector<std::string> lines;
+    const bool arrived = qmtest::RsyslogDaemon::WaitFor([&] {
+        lines.clear();
+        std::ifstream in(collected);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines.size() >= expected.size();
+    });
+    EXPECT_TRUE(arrived);
+    EXPECT_EQ(lines, expected);
 }
