@@ -47,8 +47,9 @@ struct CQmSyslogOutput::Connection {
     qm::SyslogTarget target;
     qm::SyslogSettings settings;
     bool configured = false;
-    // Set and cleared under the send lock; read without it only to turn a
-    // closed output's records away early.
+    // Set and cleared under the send lock; read without it to turn a closed
+    // output's records away early, and (acquire) to see the settings Open
+    // published with it.
     std::atomic<bool> open{false};
     // Resolved when the output opens, so that connecting again from Log never
     // waits on the resolver.
@@ -126,14 +127,14 @@ bool CQmSyslogOutput::Open() {
         connection.addresses = nullptr;
         return false;
     }
-    connection.open.store(true, std::memory_order_relaxed);
+    connection.open.store(true, std::memory_order_release);
     return true;
 }
 
 bool CQmSyslogOutput::Log(CQmErrLogMessage& message) {
     if (m_pConnection == nullptr) return false;
     Connection& connection = *m_pConnection;
-    if (!connection.open.load(std::memory_order_relaxed)) return false;
+    if (!connection.open.load(std::memory_order_acquire)) return false;
 
     // Built before the lock: only the send itself is serialised. The settings
     // do not change while the output is open. Each thread keeps its frame
