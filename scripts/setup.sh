@@ -10,7 +10,7 @@ if [ "${1:-}" = "--recommends" ]; then
   shift
 fi
 packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev googletest
-          libbenchmark-dev openjdk-17-jdk-headless clang libclang-rt-14-dev zlib1g-dev "$@")
+          libbenchmark-dev openjdk-17-jdk-headless clang libclang-rt-14-dev zlib1g-dev rsyslog "$@")
 
 missing=()
 for p in "${packages[@]}"; do

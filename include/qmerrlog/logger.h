@@ -68,6 +68,9 @@ public:
     CQmLogOutput* NewLogOutput(int type, QmSyncParameterizedCallback callback, void* user);
     CQmLogOutput* NewLogOutput(int type, QmAsyncCallback callback);
     CQmLogOutput* NewLogOutput(int type, QmAsyncParameterizedCallback callback, void* user);
+    // A syslog output (CQmSyslogOutput::SetParams tells the arguments).
+    CQmLogOutput* NewLogOutput(int type, const char* target, const char* appName, int facility,
+                               int auditFacility);
     void DeleteLogOutput(CQmLogOutput* output);
 
     // Set once any logger of the process has unloaded its components.

@@ -13,7 +13,26 @@ enum QmTraceLayout {
     QM_TRACE_BRACKETED = 0,
     QM_TRACE_COLUMN = 1,
     QM_TRACE_DELIMITED = 2,
-    QM_TRACE_TAGGED = 3
+    QM_TRACE_TAGGED = 3,
+    QM_TRACE_JSON_LINES = 4  // one JSON object a line, keys the field names
+};
+
+// What a message holds, for outputs that file records by kind (the syslog
+// output). Set by the formatting calls; a message filled by other means is
+// plain text.
+enum QmRecordKind {
+    QM_RECORD_TEXT = 0,
+    QM_RECORD_LOG_LINE = 1,  // FormatLogMessage: GetMessageId tells the id
+    QM_RECORD_AUDIT = 2,     // FormatAuditMessage
+    QM_RECORD_TRACE = 3      // a trace layout; GetTraceRecord may tell its record
+};
+
+// How a trace field's value was set, so that typed layouts can show it as such.
+enum QmTraceValueKind {
+    QM_VALUE_UNSET = 0,
+    QM_VALUE_TEXT = 1,
+    QM_VALUE_NUMBER = 2,
+    QM_VALUE_BOOLEAN = 3
 };
 
 // Kinds for CQmErrLogMessage::GetTime.
@@ -23,6 +42,8 @@ enum QmTimeKind {
     QM_TIME_PRECISE = 2,      // "%H:%M:%S" "." milliseconds without leading zeros
     QM_TIME_DATE_TIME = 3     // any other kind: the GetDateTime form
 };
+
+class CQmTraceData;
 
 class QMERRLOG_API CQmErrLogMessage {
 public:
@@ -46,6 +67,12 @@ public:
     // The third argument of the last FormatLogProlog; the library never reads it.
     int GetCode() const { return m_iCode; }
     bool UsesLocalTime() const { return m_bUseLocalTime; }
+    int GetRecordKind() const { return m_iRecordKind; }
+    // The id given to the last FormatLogMessage of a log line, else 0.
+    unsigned int GetMessageId() const { return m_uMessageId; }
+    // The trace record whose values this message was assembled from (it owns
+    // the message), or null.
+    const CQmTraceData* GetTraceRecord() const { return m_pTraceRecord; }
 
     // Log line: FormatLogProlog, then FormatLogMessage (appends), then LogErrMsg.
     bool FormatLogProlog(const char* file, int line, int code);
@@ -58,6 +85,9 @@ public:
     void BeginTraceFormat(int layout, bool useLocalTime, const char* argument);
     void FormatTraceField(const char* value, const char* name);
     void FormatTraceField(const char* value, int width);
+    // A field with the kind of its value (QmTraceValueKind), which only the
+    // JSON-lines layout shows; the other layouts take it as the call above.
+    void FormatTraceField(const char* value, const char* name, int valueKind);
     void EndTraceFormat();
 
     // printf-style text in a new 4096-byte array (at most 4095 bytes kept);
@@ -77,6 +107,9 @@ public:
     void AppendText(const char* text) { m_text.append(text); }
 
 private:
+    friend class CQmTraceData;  // names itself as the record of its message
+    friend struct QmLogLineMarking;
+
     // Trace layout of a message that no BeginTraceFormat has reached yet.
     static constexpr int kNoTraceLayout = -1;
 
@@ -86,4 +119,7 @@ private:
     bool m_bUseLocalTime;
     const char* m_pszLayoutArgument;
     bool m_bFirstFieldPending;
+    int m_iRecordKind;
+    unsigned int m_uMessageId;
+    const CQmTraceData* m_pTraceRecord;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 
 #include "qmerrlog/export.h"
 #include "qmerrlog/locks.h"
@@ -16,7 +17,19 @@ enum QmOutputType {
     QM_OUTPUT_SYNC_CALLBACK = 2,
     QM_OUTPUT_ASYNC_CALLBACK = 3,
     QM_OUTPUT_SYNC_PARAM_CALLBACK = 4,
-    QM_OUTPUT_ASYNC_PARAM_CALLBACK = 5
+    QM_OUTPUT_ASYNC_PARAM_CALLBACK = 5,
+    QM_OUTPUT_SYSLOG = 6
+};
+
+// Syslog facilities (RFC 5424) the syslog output is most often given.
+enum QmSyslogFacility {
+    QM_SYSLOG_DEFAULT_FACILITY = -1,  // user for records, authpriv for audit records
+    QM_SYSLOG_USER = 1,
+    QM_SYSLOG_DAEMON = 3,
+    QM_SYSLOG_AUTH = 4,
+    QM_SYSLOG_AUTHPRIV = 10,
+    QM_SYSLOG_LOCAL0 = 16,
+    QM_SYSLOG_LOCAL7 = 23
 };
 
 // Callback signatures supplied by programs. The text is the message's own,
@@ -199,4 +212,42 @@ public:
 
 private:
     void* m_hConsole;
+};
+
+// Sends each record as one RFC 5424 message to a syslog collector: over the
+// local datagram socket, UDP, or TCP with octet-counting framing. Log lines
+// take the severity of their message type and the message id as MSGID, audit
+// records go to their own facility at notice, trace records go at debug with
+// their fields as structured data. Sends wait at most a bounded time; a lost
+// TCP connection is made again on a later Log, with growing pauses between
+// failed attempts. Log returns false for every record that was not handed to
+// the transport, and never sends one twice.
+class QMERRLOG_API CQmSyslogOutput : public CQmLogOutput {
+public:
+    CQmSyslogOutput();
+    ~CQmSyslogOutput() override;
+    CQmSyslogOutput(const CQmSyslogOutput&) = delete;
+    CQmSyslogOutput& operator=(const CQmSyslogOutput&) = delete;
+
+    // Connects; false when the target cannot be reached (or is already open).
+    bool Open() override;
+    bool Log(CQmErrLogMessage& message) override;
+    bool Close() override;
+    // target: "unix:PATH" (POSIX only), "udp://HOST:PORT", "tcp://HOST:PORT",
+    // or null for the local socket /dev/log. appName: the APP-NAME (null for
+    // none). Facilities 0 to 23, or QM_SYSLOG_DEFAULT_FACILITY. False for a
+    // malformed target or facility, or on an open output.
+    virtual bool SetParams(const char* target, const char* appName, int facility, int auditFacility);
+
+private:
+    struct Connection;  // target, socket and back-off, kept out of this header
+
+    // Hands one frame to the transport under the send lock, connecting first
+    // when there is no connection.
+    bool Send(const char* bytes, std::size_t length);
+
+    // Lock order: taken after the logger's guard; serialises sends so that
+    // frames never interleave on a stream, and guards reconnection.
+    CQmErrLogCS m_sendLock;
+    Connection* m_pConnection;
 };

@@ -78,6 +78,13 @@ public:
     long long GetGeneration() const { return m_llGeneration; }
     // The traced value of a field as text (empty when unset), null for ids >= 64.
     const char* GetFieldValue(unsigned int id) const;
+    // How the field's value was last set (QmTraceValueKind); unset for ids >= 64.
+    int GetFieldValueKind(unsigned int id) const;
+    // The traced fields in their configured order: the id at a position, or
+    // -1 where no field is (from the first such position on, none follows).
+    int GetTracedFieldId(unsigned int position) const;
+    // The known name of a field, or null for ids >= 64 and unnamed fields.
+    const char* GetFieldName(unsigned int id) const;
 
 private:
     friend class CQmLogger;
@@ -134,4 +141,5 @@ private:
     unsigned int m_uDateTimeTrigger;
     const CQmTraceData* m_pBorrowedFrom;  // the master this copy holds, or null
     mutable std::atomic<long> m_lHolders;  // a master's holders, 1 when made
+    unsigned char m_valueKinds[QM_DATA_FIELD_COUNT];  // QmTraceValueKind of each value
 };

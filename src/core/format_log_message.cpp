@@ -12,6 +12,15 @@
 #include "qmerrlog/message.h"
 #include "platform/error_state.h"
 
+// Log lines say what they are, so that outputs filing records by kind (the
+// syslog output) know their severity and id, from C++ and Java alike.
+struct QmLogLineMarking {
+    static void Mark(CQmErrLogMessage* message, unsigned int id) {
+        message->m_iRecordKind = QM_RECORD_LOG_LINE;
+        message->m_uMessageId = id;
+    }
+};
+
 namespace {
 
 const char* MessageTypeWord(unsigned int messageId) {
@@ -32,6 +41,7 @@ void EndLine(CQmErrLogMessage* message) {
 
 void AppendBody(CQmErrLogMessage* message, unsigned int id, const std::vector<qm::FormatPiece>& pieces,
                 qm::ConversionArguments* arguments) {
+    QmLogLineMarking::Mark(message, id);
     message->AppendText("[");
     message->AppendText(MessageTypeWord(id));
     message->AppendText("] ");

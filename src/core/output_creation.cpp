@@ -49,6 +49,11 @@ CQmLogOutput* CQmLogger::NewLogOutput(int, QmAsyncParameterizedCallback callback
     return CreateOutput<CQmAsyncParameterizedCallbackOutput>(callback, user);
 }
 
+CQmLogOutput* CQmLogger::NewLogOutput(int, const char* target, const char* appName, int facility,
+                                      int auditFacility) {
+    return CreateOutput<CQmSyslogOutput>(target, appName, facility, auditFacility);
+}
+
 void CQmLogger::DeleteLogOutput(CQmLogOutput* output) {
     const qm::platform::CallerErrorState keepCallersErrno;
     // An output in a slot belongs to that slot: deleting it here would leave
@@ -56,5 +61,11 @@ void CQmLogger::DeleteLogOutput(CQmLogOutput* output) {
     if (output == nullptr || qm::OutputClaimed(output)) return;
     // Outputs of the program's own classes carry other codes and stay its own.
     const int type = output->GetType();
-    if (type >= QM_OUTPUT_CONSOLE && type <= QM_OUTPUT_ASYNC_PARAM_CALLBACK) delete output;
+    if (type >= QM_OUTPUT_CONSOLE && type <= QM_OUTPUT_ASYNC_PARAM_CALLBACK) {
+        delete output;
+    } else if (type == QM_OUTPUT_SYSLOG && dynamic_cast<CQmSyslogOutput*>(output) != nullptr) {
+        // Code 6 came after programs were free to give their own outputs any
+        // code: only a real syslog output is the library's to delete.
+        delete output;
+    }
 }

@@ -90,7 +90,7 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     // A layout code the record cannot lay out would write records whose look
     // depends on whatever the message held before. An async main output
     // cannot share its lines with a second output.
-    bool usable = format >= QM_TRACE_BRACKETED && format <= QM_TRACE_TAGGED && secondOutput != mainOutput &&
+    bool usable = format >= QM_TRACE_BRACKETED && format <= QM_TRACE_JSON_LINES && secondOutput != mainOutput &&
                   (secondOutput == nullptr || !mainOutput->IsAsync());
     if (usable) {
         record.reset(new CQmTraceData());

@@ -26,7 +26,10 @@ CQmErrLogMessage::CQmErrLogMessage(bool useLocalTime)
       m_iTraceLayout(kNoTraceLayout),
       m_bUseLocalTime(useLocalTime),
       m_pszLayoutArgument(nullptr),
-      m_bFirstFieldPending(true) {}
+      m_bFirstFieldPending(true),
+      m_iRecordKind(QM_RECORD_TEXT),
+      m_uMessageId(0),
+      m_pTraceRecord(nullptr) {}
 
 CQmErrLogMessage::~CQmErrLogMessage() = default;
 
@@ -34,6 +37,9 @@ bool CQmErrLogMessage::CleanUpMessage() {
     // clear() keeps the capacity: a reused message stops allocating.
     m_text.clear();
     m_iCode = 0;
+    m_iRecordKind = QM_RECORD_TEXT;
+    m_uMessageId = 0;
+    m_pTraceRecord = nullptr;
     return true;
 }
 
@@ -46,6 +52,9 @@ bool CQmErrLogMessage::FormatLogProlog(const char* file, int line, int code) {
     const qm::platform::CallerErrorState keepCallersErrno;
     m_iCode = code;
     m_text.clear();
+    m_iRecordKind = QM_RECORD_TEXT;
+    m_uMessageId = 0;
+    m_pTraceRecord = nullptr;
 
     // "[pid/tid][Www Mmm dd yyyy hh:mm:ss][" fits the area with room to spare.
     char area[128];
@@ -83,6 +92,9 @@ bool CQmErrLogMessage::FormatAuditMessage(const char* format, ...) {
         return false;
     }
     m_text.clear();
+    m_iRecordKind = QM_RECORD_AUDIT;
+    m_uMessageId = 0;
+    m_pTraceRecord = nullptr;
     std::va_list args;
     va_start(args, format);
     qm::AppendBounded(&m_text, format, args);

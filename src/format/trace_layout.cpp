@@ -1,6 +1,7 @@
-// The four trace record layouts, built field by field on a message.
+// The trace record layouts, built field by field on a message.
 #include <cstring>
 
+#include "format/json_text.h"
 #include "qmerrlog/message.h"
 
 namespace {
@@ -10,6 +11,19 @@ const char* TextOrEmpty(const char* text) {
     return text != nullptr ? text : "";
 }
 
+// A value set as a number or a truth value stands bare in JSON only when its
+// text is one; anything else (a double's "nan") stays a string.
+bool ShowsBare(const char* value, int valueKind) {
+    switch (valueKind) {
+        case QM_VALUE_NUMBER:
+            return qm::IsJsonNumber(value);
+        case QM_VALUE_BOOLEAN:
+            return std::strcmp(value, "true") == 0 || std::strcmp(value, "false") == 0;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 void CQmErrLogMessage::BeginTraceFormat(int layout, bool useLocalTime, const char* argument) {
@@ -17,7 +31,12 @@ void CQmErrLogMessage::BeginTraceFormat(int layout, bool useLocalTime, const cha
     m_bUseLocalTime = useLocalTime;
     m_pszLayoutArgument = argument;
     m_bFirstFieldPending = true;
-    if (layout == QM_TRACE_TAGGED) {
+    m_iRecordKind = QM_RECORD_TRACE;
+    m_uMessageId = 0;
+    m_pTraceRecord = nullptr;
+    if (layout == QM_TRACE_JSON_LINES) {
+        m_text.push_back('{');
+    } else if (layout == QM_TRACE_TAGGED) {
         m_text.push_back('<');
         m_text.append(TextOrEmpty(argument));
         m_text.append(">\n", 2);
@@ -50,6 +69,9 @@ void CQmErrLogMessage::FormatTraceField(const char* value, const char* name) {
             m_text.append(">\n", 2);
             break;
         }
+        case QM_TRACE_JSON_LINES:
+            FormatTraceField(value, name, QM_VALUE_TEXT);
+            break;
         default:
             // The column layout takes its fields with a width; unknown layouts
             // take nothing.
@@ -75,8 +97,32 @@ void CQmErrLogMessage::FormatTraceField(const char* value, int width) {
     }
 }
 
+void CQmErrLogMessage::FormatTraceField(const char* value, const char* name, int valueKind) {
+    if (m_iTraceLayout != QM_TRACE_JSON_LINES) {
+        FormatTraceField(value, name);
+        return;
+    }
+    if (!m_bFirstFieldPending) m_text.push_back(',');
+    m_bFirstFieldPending = false;
+    name = TextOrEmpty(name);
+    qm::AppendJsonString(&m_text, name, std::strlen(name));
+    m_text.push_back(':');
+    if (valueKind == QM_VALUE_UNSET) {
+        m_text.append("null", 4);
+        return;
+    }
+    value = TextOrEmpty(value);
+    if (ShowsBare(value, valueKind)) {
+        m_text.append(value);
+    } else {
+        qm::AppendJsonString(&m_text, value, std::strlen(value));
+    }
+}
+
 void CQmErrLogMessage::EndTraceFormat() {
-    if (m_iTraceLayout == QM_TRACE_TAGGED) {
+    if (m_iTraceLayout == QM_TRACE_JSON_LINES) {
+        m_text.append("}\n", 2);
+    } else if (m_iTraceLayout == QM_TRACE_TAGGED) {
         m_text.append("</", 2);
         m_text.append(TextOrEmpty(m_pszLayoutArgument));
         m_text.append(">\n", 2);

@@ -32,6 +32,11 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
             if (kind != kValues) return false;
             message->BeginTraceFormat(QM_TRACE_TAGGED, m_bUseLocalTime, kTaggedRoot);
             break;
+        case QM_TRACE_JSON_LINES:
+            // Each object names its keys: no heading lines.
+            if (kind != kValues) return false;
+            message->BeginTraceFormat(QM_TRACE_JSON_LINES, m_bUseLocalTime, nullptr);
+            break;
         default:
             // Switching tracing on refuses other formats; a record that has
             // one anyway writes nothing rather than a line of unknown shape.
@@ -62,11 +67,16 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
 
         if (m_iTraceFormat == QM_TRACE_COLUMN) {
             message->FormatTraceField(text, field.width);
+        } else if (kind == kValues) {
+            message->FormatTraceField(text, name, m_valueKinds[entry - 1]);
         } else {
             message->FormatTraceField(text, name);
         }
     }
     message->EndTraceFormat();
+    // Outputs that carry fields apart from the text (syslog's structured
+    // data) read them from the record; heading lines have none.
+    if (kind == kValues) message->m_pTraceRecord = this;
     return true;
 }
 
@@ -84,6 +94,9 @@ bool CQmTraceData::PopulateDateandTime() {
                   now.hour, now.minute, now.second);
     std::snprintf(CurrentValueArea(&m_fields[QM_FIELD_PRECISETIME]), kAreaSize,
                   "%02d:%02d:%02d.%03d", now.hour, now.minute, now.second, now.millisecond);
+    for (unsigned int id = QM_FIELD_DATE; id <= QM_FIELD_PRECISETIME; ++id) {
+        m_valueKinds[id] = QM_VALUE_TEXT;
+    }
 
     for (unsigned int id = QM_FIELD_DATE; id <= QM_FIELD_PRECISETIME; ++id) {
         if (m_fields[id].filtered && !TestDataFilter(id)) return false;

@@ -69,6 +69,7 @@ bool CQmTraceData::SetFieldValue(unsigned int id, const char* value) {
     // Long source file names are stored like any long text: a file name with
     // a line suffix has no reason to be treated apart.
     StoreText(&m_fields[id], value != nullptr ? value : "");
+    m_valueKinds[id] = QM_VALUE_TEXT;
     return PassesFilter(id);
 }
 
@@ -99,6 +100,7 @@ bool CQmTraceData::SetFieldValue(unsigned int id, long value) {
     } else {
         std::snprintf(area, kInlineSize, "%li", value);
     }
+    m_valueKinds[id] = QM_VALUE_NUMBER;
     return PassesFilter(id);
 }
 
@@ -109,6 +111,7 @@ bool CQmTraceData::SetFieldValue(unsigned int id, unsigned int value) {
 bool CQmTraceData::SetFieldValue(unsigned int id, unsigned long value) {
     if (id >= QM_DATA_FIELD_COUNT) return false;
     std::snprintf(CurrentValueArea(&m_fields[id]), kInlineSize, "%lu", value);
+    m_valueKinds[id] = QM_VALUE_NUMBER;
     return PassesFilter(id);
 }
 
@@ -116,16 +119,34 @@ bool CQmTraceData::SetFieldValue(unsigned int id, double value) {
     if (id >= QM_DATA_FIELD_COUNT) return false;
     // The widest "%f" text (about 320 bytes) fits any area.
     std::snprintf(CurrentValueArea(&m_fields[id]), kInlineSize, "%f", value);
+    m_valueKinds[id] = QM_VALUE_NUMBER;
     return PassesFilter(id);
 }
 
 bool CQmTraceData::SetFieldValue(unsigned int id, bool value) {
     if (id >= QM_DATA_FIELD_COUNT) return false;
     std::strcpy(CurrentValueArea(&m_fields[id]), value ? "true" : "false");
+    m_valueKinds[id] = QM_VALUE_BOOLEAN;
     return PassesFilter(id);
 }
 
 const char* CQmTraceData::GetFieldValue(unsigned int id) const {
     if (id >= QM_DATA_FIELD_COUNT) return nullptr;
     return m_fields[id].value != nullptr ? m_fields[id].value : "";
+}
+
+int CQmTraceData::GetFieldValueKind(unsigned int id) const {
+    return id < QM_DATA_FIELD_COUNT ? static_cast<int>(m_valueKinds[id]) : static_cast<int>(QM_VALUE_UNSET);
+}
+
+int CQmTraceData::GetTracedFieldId(unsigned int position) const {
+    if (position >= QM_DATA_FIELD_COUNT) return -1;
+    // The order holds ids plus one; 0 ends it.
+    const unsigned int entry = m_uFieldOrder[position];
+    if (entry == 0 || entry > QM_DATA_FIELD_COUNT) return -1;
+    return static_cast<int>(entry - 1);
+}
+
+const char* CQmTraceData::GetFieldName(unsigned int id) const {
+    return id < QM_DATA_FIELD_COUNT ? m_fields[id].name : nullptr;
 }

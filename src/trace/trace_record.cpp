@@ -47,7 +47,8 @@ CQmTraceData::CQmTraceData()
       m_pLogger(nullptr),
       m_uDateTimeTrigger(0),
       m_pBorrowedFrom(nullptr),
-      m_lHolders(1) {
+      m_lHolders(1),
+      m_valueKinds() {
     qm::CountTraceRecord(+1);
     for (QmTraceDataFieldInfo& field : m_fields) {
         field.value = field.inlineValue;
@@ -199,6 +200,7 @@ void CQmTraceData::LeaveNoBody() {
     for (QmTraceDataFieldInfo& field : m_fields) {
         field.inlineValue[0] = '\0';
     }
+    std::memset(m_valueKinds, QM_VALUE_UNSET, sizeof m_valueKinds);
     delete[] m_pszLongFormatted;
     m_pszLongFormatted = nullptr;
     m_szFormatted[0] = '\0';

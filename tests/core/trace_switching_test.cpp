@@ -53,7 +53,7 @@ TEST_F(TraceSwitching, RefusalsChangeNothing) {
     ASSERT_TRUE(Enable(main, config));
     RecordingOutput refused;
     EXPECT_FALSE(Enable(&refused, dir.Path("missing.cfg")));
-    EXPECT_FALSE(Enable(&refused, config, /*format=*/4));
+    EXPECT_FALSE(Enable(&refused, config, /*format=*/5));
     EXPECT_TRUE(logger->TraceEnabled(kLegacy));  // the earlier set-up is still in force
 }
 

@@ -86,6 +86,11 @@ public final class QmLogger {
     public static final int FORMAT_DELIMITED = 2;
     /** Trace layout: one XML-like element per field, no heading lines. */
     public static final int FORMAT_TAGGED = 3;
+    /**
+     * Trace layout: one JSON object a line, keys the field names in configured
+     * order, numbers and truth values bare, texts as strings; no heading lines.
+     */
+    public static final int FORMAT_JSON_LINES = 4;
 
     // ---- Message types (bits 14 and 15 of a message id) ---------------------
 
@@ -164,7 +169,7 @@ public final class QmLogger {
      * every record in order (for instance {@code Date, Time, Function, Message}),
      * then any number of filter lines such as {@code TransactionID ==T1}; lines
      * starting with {@code #} are comments. A heading of field names is written
-     * first, except in {@link #FORMAT_TAGGED}.
+     * first, except in {@link #FORMAT_TAGGED} and {@link #FORMAT_JSON_LINES}.
      *
      * @param loggerName   logger name; {@code null} or empty for the default logger
      * @param outputType   {@link #OUTPUT_CONSOLE}, or any other value for a file

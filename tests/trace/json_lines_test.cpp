@@ -1,0 +1,130 @@
+// The JSON-lines layout: one object a record, keys the traced fields' names in
+// order, values typed as they were set, read back by a real JSON parser.
+#include <fstream>
+#include <functional>
+
+#include "qmerrlog/logger.h"
+#include "qmerrlog/registry.h"
+#include "support/json_reader.h"
+#include "trace/trace_test_access.h"
+
+using JsonLines = CQmTraceDataTestAccess;
+
+namespace {
+
+constexpr unsigned int kUser = 9, kDomain = 11, kIPPort = 27, kResponseTime = 46, kState = 41;
+
+}  // namespace
+
+TEST_F(JsonLines, EveryValueKindAndHostileTextsParseBack) {
+    if (!qmtest::HavePython()) GTEST_SKIP() << "python3 is needed to read the records back";
+    auto master = Master("components: Log\ndata: Message User Pid IPPort ResponseTime State Domain\n",
+                         QM_TRACE_JSON_LINES);
+    struct Case {
+        std::function<void(CQmTraceData&)> set;
+        std::string line;    // the record as written
+        std::string parsed;  // what the parser reads from it
+    };
+    const Case cases[] = {
+        // Numbers bare (the Pid field holds the real id, so it is set to a
+        // known text here), a truth value bare, unset fields null.
+        {[](CQmTraceData& r) {
+             r.SetFieldValue(QM_FIELD_MESSAGE, "plain");
+             r.SetFieldValue(kIPPort, -8080L);
+             r.SetFieldValue(kResponseTime, 1.5);
+             r.SetFieldValue(kState, true);
+             r.SetFieldValue(kUser, 4000000000UL);
+         },
+         R"({"Message":"plain","User":4000000000,"Pid":null,"IPPort":-8080,"ResponseTime":1.500000,"State":true,"Domain":null})",
+         R"({"Message": "plain", "User": 4000000000, "Pid": null, "IPPort": -8080, "ResponseTime": 1.5, "State": true, "Domain": null})"},
+        // Quotes, backslashes, brackets, control characters, non-ASCII text,
+        // and bytes that are no UTF-8 (replaced by U+FFFD).
+        {[](CQmTraceData& r) {
+             r.SetFieldValue(QM_FIELD_MESSAGE, "say \"hi\" \\ [x] }{");
+             r.SetFieldValue(kUser, "tab\there\nline\x01\x1f");
+             r.SetFieldValue(kDomain, "gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x98\x80 bad\xFF\xC3(\xED\xA0\x80");
+         },
+         "{\"Message\":\"say \\\"hi\\\" \\\\ [x] }{\",\"User\":\"tab\\there\\nline\\u0001\\u001f\",\"Pid\":null,"
+         "\"IPPort\":null,\"ResponseTime\":null,\"State\":null,\"Domain\":\"gr\xC3\xBC\xC3\x9F \xE2\x82\xAC "
+         "\xF0\x9F\x98\x80 bad\xEF\xBF\xBD\xEF\xBF\xBD(\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"}",
+         R"({"Message": "say \"hi\" \\ [x] }{", "User": "tab\there\nline\u0001\u001f", "Pid": null, "IPPort": null, "ResponseTime": null, "State": null, "Domain": "gr\u00fc\u00df \u20ac \ud83d\ude00 bad\ufffd\ufffd(\ufffd\ufffd\ufffd"})"},
+        // A number that is no JSON number stays a string; a number written
+        // over by a text is a text; digits set as text stay text.
+        {[](CQmTraceData& r) {
+             r.SetFieldValue(kResponseTime, 1.0 / 0.0);
+             r.SetFieldValue(kIPPort, 443);
+             r.SetFieldValue(kIPPort, "443");
+             r.SetFieldValue(kState, false);
+             r.SetFieldValue(QM_FIELD_MESSAGE, "");
+         },
+         R"({"Message":"","User":null,"Pid":null,"IPPort":"443","ResponseTime":"inf","State":false,"Domain":null})",
+         R"({"Message": "", "User": null, "Pid": null, "IPPort": "443", "ResponseTime": "inf", "State": false, "Domain": null})"},
+    };
+    const std::string file = m_dir.Path("records.jsonl");
+    {
+        std::ofstream out(file, std::ios::binary);
+        auto copy = CopyOf(*master);
+        for (const Case& c : cases) {
+            c.set(*copy);
+            ASSERT_TRUE(copy->Format());
+            EXPECT_EQ(copy->GetMessage().GetBuffer(), c.line + "\n");
+            out << copy->GetMessage().GetBuffer();
+            // A record is emptied between uses: nothing is carried over.
+            copy->LeaveNoBody();
+        }
+    }
+    std::vector<std::string> parsed;
+    ASSERT_TRUE(qmtest::ParseJsonLines(file, &parsed));
+    ASSERT_EQ(parsed.size(), std::size(cases));
+    for (std::size_t i = 0; i < parsed.size(); ++i) EXPECT_EQ(parsed[i], cases[i].parsed) << i;
+}
+
+TEST_F(JsonLines, NoHeadingAndTheMessageNamesItsRecord) {
+    auto master = Master("components: Log\ndata: Tid Message\n", QM_TRACE_JSON_LINES);
+    CQmErrLogMessage heading(false);
+    EXPECT_FALSE(Assemble(*master, &heading, 1));
+    EXPECT_FALSE(Assemble(*master, &heading, 2));
+    auto copy = CopyOf(*master);
+    copy->SetFieldValue(QM_FIELD_TID, 0);
+    ASSERT_TRUE(copy->Format());
+    EXPECT_EQ(copy->GetMessage().GetRecordKind(), QM_RECORD_TRACE);
+    EXPECT_EQ(copy->GetMessage().GetTraceRecord(), copy.get());
+    EXPECT_EQ(copy->GetTracedFieldId(0), static_cast<int>(QM_FIELD_TID));
+    EXPECT_EQ(copy->GetTracedFieldId(1), static_cast<int>(QM_FIELD_MESSAGE));
+    EXPECT_EQ(copy->GetTracedFieldId(2), -1);
+    EXPECT_EQ(copy->GetFieldValueKind(QM_FIELD_TID), QM_VALUE_NUMBER);
+    EXPECT_EQ(copy->GetFieldValueKind(QM_FIELD_MESSAGE), QM_VALUE_UNSET);
+    copy->LeaveNoBody();
+    EXPECT_EQ(copy->GetMessage().GetTraceRecord(), nullptr);
+    EXPECT_EQ(copy->GetFieldValueKind(QM_FIELD_TID), QM_VALUE_UNSET);
+}
+
+// Through a logger into a file output: format 4 is accepted, no heading
+// lines, every record one parseable line.
+TEST_F(JsonLines, ThroughALoggerIntoAFile) {
+    if (!qmtest::HavePython()) GTEST_SKIP() << "python3 is needed to read the records back";
+    const std::string config = m_dir.Write("json.cfg", "components: Log\ndata: Date Tid Message\n");
+    const std::string file = m_dir.Path("trace.jsonl");
+    CQmLogger* logger = getMyLogger("json-lines");
+    ASSERT_NE(logger, nullptr);
+    CQmLogOutput* output = logger->NewLogOutput(QM_OUTPUT_FILE, file.c_str(), 0, 0, 0);
+    ASSERT_TRUE(logger->EnableTrace(output, QM_TRACE_JSON_LINES, nullptr, config.c_str(), false, false, false));
+    for (int i = 0; i < 3; ++i) {
+        CQmTraceData* record = nullptr;
+        ASSERT_TRUE(logger->ShouldTraceAlloc(kLog, &record));
+        record->SetFieldValue(QM_FIELD_DATE, 0);
+        record->SetFieldValue(QM_FIELD_TID, 0);
+        record->SetFieldValue(QM_FIELD_MESSAGE, record->FormatTraceMessage("record %d \"quoted\"", i));
+        ASSERT_TRUE(record->Format());
+        ASSERT_TRUE(record->Log());
+        record->LeaveNoBody();
+    }
+    logger->DisableTrace(false);
+    removeMyLogger("json-lines");
+    std::vector<std::string> parsed;
+    ASSERT_TRUE(qmtest::ParseJsonLines(file, &parsed));
+    ASSERT_EQ(parsed.size(), 3u);
+    EXPECT_NE(parsed[2].find("\"Message\": \"record 2 \\\"quoted\\\"\""), std::string::npos) << parsed[2];
+    EXPECT_EQ(parsed[0].rfind("{\"Date\": \"", 0), 0u) << parsed[0];
+    EXPECT_NE(parsed[0].find("\"Tid\": "), std::string::npos);
+}
