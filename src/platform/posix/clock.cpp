@@ -6,6 +6,7 @@
 // local time is converted under our lock, which the fork handlers hold
 // while the process is copied (so none of our threads is inside it then).
 #include "platform/clock.h"
+#include "platform/zoned_clock.h"
 
 #include <pthread.h>
 #include <time.h>
@@ -52,7 +53,8 @@ void UtcFromSeconds(long long seconds, CalendarTime* out) {
                      (out->month > 2 && IsLeapYear(out->year) ? 1 : 0);
 }
 
-void LocalFromSeconds(time_t seconds, CalendarTime* out) {
+// offsetSeconds, when given, receives the zone's offset east of UTC.
+void LocalFromSeconds(time_t seconds, CalendarTime* out, long* offsetSeconds = nullptr) {
     tm parts{};
     pthread_mutex_lock(&g_localTimeLock);
     localtime_r(&seconds, &parts);
@@ -65,6 +67,7 @@ void LocalFromSeconds(time_t seconds, CalendarTime* out) {
     out->second = parts.tm_sec;
     out->dayOfWeek = parts.tm_wday;
     out->dayOfYear = parts.tm_yday;
+    if (offsetSeconds != nullptr) *offsetSeconds = parts.tm_gmtoff;
 }
 
 }  // namespace
@@ -85,6 +88,25 @@ void GetCurrentTime(bool localTime, CalendarTime* out) {
         UtcFromSeconds(static_cast<long long>(now.tv_sec), out);
     }
     out->millisecond = static_cast<int>(now.tv_nsec / 1000000L);
+}
+
+void GetEpochTime(long long* seconds, int* millisecond) {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (seconds != nullptr) *seconds = static_cast<long long>(now.tv_sec);
+    if (millisecond != nullptr) *millisecond = static_cast<int>(now.tv_nsec / 1000000L);
+}
+
+void BreakDownSecond(long long seconds, bool localTime, CalendarTime* out, int* offsetMinutes) {
+    if (out == nullptr) return;
+    long offset = 0;
+    if (localTime) {
+        LocalFromSeconds(static_cast<time_t>(seconds), out, &offset);
+    } else {
+        UtcFromSeconds(seconds, out);
+    }
+    out->millisecond = 0;
+    if (offsetMinutes != nullptr) *offsetMinutes = static_cast<int>(offset / 60);
 }
 
 long long SecondsSinceEpoch() {

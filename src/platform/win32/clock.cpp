@@ -2,6 +2,7 @@
 // clock behind GetLocalTime advances in steps of up to 16 ms, which would
 // make the milliseconds of consecutive lines jump; the precise clock does not.
 #include "platform/clock.h"
+#include "platform/zoned_clock.h"
 
 #include "platform/win32/windows_api.h"
 
@@ -26,16 +27,19 @@ int DayOfYear(int year, int month, int day) {
     return days;
 }
 
-}  // namespace
+FILETIME AsFileTime(unsigned long long intervals) {
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(intervals & 0xFFFFFFFFu);
+    time.dwHighDateTime = static_cast<DWORD>(intervals >> 32);
+    return time;
+}
 
-void GetCurrentTime(bool localTime, CalendarTime* out) {
-    if (out == nullptr) return;
-    FILETIME now;
-    ::GetSystemTimePreciseAsFileTime(&now);
-    // The current zone offset, daylight saving included, is the right one
-    // for the present moment.
-    FILETIME wanted = now;
-    if (localTime && !::FileTimeToLocalFileTime(&now, &wanted)) wanted = now;
+// The calendar fields of a moment, local or UTC, and the zone's offset in
+// minutes. The current zone offset, daylight saving included, is the right
+// one for the present moment, which is what time stamps are made of.
+void BreakDown(const FILETIME& utc, bool localTime, CalendarTime* out, int* offsetMinutes) {
+    FILETIME wanted = utc;
+    if (localTime && !::FileTimeToLocalFileTime(&utc, &wanted)) wanted = utc;
     SYSTEMTIME parts{};
     ::FileTimeToSystemTime(&wanted, &parts);
     out->year = parts.wYear;
@@ -47,6 +51,35 @@ void GetCurrentTime(bool localTime, CalendarTime* out) {
     out->millisecond = parts.wMilliseconds;
     out->dayOfWeek = parts.wDayOfWeek;
     out->dayOfYear = DayOfYear(parts.wYear, parts.wMonth, parts.wDay);
+    if (offsetMinutes != nullptr) {
+        // 600,000,000 intervals make a minute; zones are whole minutes.
+        const long long difference = static_cast<long long>(AsNumber(wanted)) - static_cast<long long>(AsNumber(utc));
+        *offsetMinutes = static_cast<int>(difference / 600000000LL);
+    }
+}
+
+}  // namespace
+
+void GetCurrentTime(bool localTime, CalendarTime* out) {
+    if (out == nullptr) return;
+    FILETIME now;
+    ::GetSystemTimePreciseAsFileTime(&now);
+    BreakDown(now, localTime, out, nullptr);
+}
+
+void GetEpochTime(long long* seconds, int* millisecond) {
+    FILETIME now;
+    ::GetSystemTimePreciseAsFileTime(&now);
+    const unsigned long long since = AsNumber(now) - kEpochOffset;
+    if (seconds != nullptr) *seconds = static_cast<long long>(since / kIntervalsPerSecond);
+    if (millisecond != nullptr) *millisecond = static_cast<int>((since % kIntervalsPerSecond) / 10000);
+}
+
+void BreakDownSecond(long long seconds, bool localTime, CalendarTime* out, int* offsetMinutes) {
+    if (out == nullptr) return;
+    const FILETIME utc = AsFileTime(static_cast<unsigned long long>(seconds) * kIntervalsPerSecond + kEpochOffset);
+    BreakDown(utc, localTime, out, offsetMinutes);
+    out->millisecond = 0;
 }
 
 long long SecondsSinceEpoch() {
