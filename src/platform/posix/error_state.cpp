@@ -10,7 +10,10 @@ CallerErrorState::CallerErrorState() : m_iErrno(errno), m_ulLastError(0) {}
 
 CallerErrorState::~CallerErrorState() { Restore(); }
 
-void CallerErrorState::Restore() const { errno = m_iErrno; }
+void CallerErrorState::Restore() const {
+    errno = m_iErrno;
+    static_cast<void>(m_ulLastError);  // Windows' last error; POSIX has none
+}
 
 }  // namespace platform
 }  // namespace qm
