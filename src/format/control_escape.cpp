@@ -8,14 +8,19 @@ bool IsControl(unsigned char byte) {
     return byte < 0x20 || byte == 0x7F;
 }
 
-}  // namespace
-
-void AppendEscaped(std::string* out, const char* text, std::size_t length, std::size_t limit) {
+template <typename Text>
+void AppendEscapedTo(Text* out, const char* text, std::size_t length, std::size_t limit) {
     static const char kHex[] = "0123456789abcdef";
     for (std::size_t i = 0; i < length && out->size() < limit; ++i) {
         const unsigned char byte = static_cast<unsigned char>(text[i]);
         if (!IsControl(byte)) {
-            out->push_back(static_cast<char>(byte));
+            // The run of plain bytes goes in one piece.
+            std::size_t end = i + 1;
+            while (end < length && !IsControl(static_cast<unsigned char>(text[end]))) ++end;
+            const std::size_t room = limit - out->size();
+            const std::size_t run = end - i < room ? end - i : room;
+            out->append(text + i, run);
+            i += run - 1;
             continue;
         }
         char escape[4] = {'\\', 0, 0, 0};
@@ -34,6 +39,16 @@ void AppendEscaped(std::string* out, const char* text, std::size_t length, std::
         if (out->size() + size > limit) break;
         out->append(escape, size);
     }
+}
+
+}  // namespace
+
+void AppendEscaped(std::string* out, const char* text, std::size_t length, std::size_t limit) {
+    AppendEscapedTo(out, text, length, limit);
+}
+
+void AppendEscaped(QmMessageText* out, const char* text, std::size_t length, std::size_t limit) {
+    AppendEscapedTo(out, text, length, limit);
 }
 
 bool HasControlCharacter(const char* text, std::size_t length) {

@@ -8,7 +8,8 @@
 
 #include "format/bounded_format.h"
 #include "format/control_escape.h"
-#include "format/date_time_text.h"
+#include "format/date_time_cache.h"
+#include "format/decimal_text.h"
 #include "format/process_id.h"
 #include "platform/process.h"
 #include "platform/error_state.h"
@@ -49,16 +50,17 @@ bool CQmErrLogMessage::FormatLogProlog(const char* file, int line, int code) {
 
     // "[pid/tid][Www Mmm dd yyyy hh:mm:ss][" fits the area with room to spare.
     char area[128];
-    int used = std::snprintf(area, sizeof area, "[%d/%u][", qm::CachedProcessId(),
-                             qm::platform::CurrentThreadId());
-    std::tm now;
-    int millisecond = 0;
-    qm::ReadBrokenDownTime(m_bUseLocalTime, &now, &millisecond);
-    used += static_cast<int>(
-        qm::FormatDateTimeText(now, area + used, sizeof area - static_cast<std::size_t>(used)));
+    std::size_t used = 0;
+    area[used++] = '[';
+    used += qm::WriteSignedDecimal(qm::CachedProcessId(), area + used);
+    area[used++] = '/';
+    used += qm::WriteDecimal(qm::platform::CurrentThreadId(), area + used);
     area[used++] = ']';
     area[used++] = '[';
-    m_text.append(area, static_cast<std::size_t>(used));
+    used += qm::CurrentDateTimeText(m_bUseLocalTime, area + used);
+    area[used++] = ']';
+    area[used++] = '[';
+    m_text.append(area, used);
 
     // Callers always name a file; a null one is shown as an empty path. The
     // name is cut so that a path of any length gives a line of bounded size,
@@ -70,8 +72,11 @@ bool CQmErrLogMessage::FormatLogProlog(const char* file, int line, int code) {
         qm::AppendEscaped(&m_text, part, length, m_text.size() + kMaxPrologFileBytes);
     }
     if (line > 0) {
-        used = std::snprintf(area, sizeof area, ":%d]", line);
-        m_text.append(area, static_cast<std::size_t>(used));
+        used = 0;
+        area[used++] = ':';
+        used += qm::WriteSignedDecimal(line, area + used);
+        area[used++] = ']';
+        m_text.append(area, used);
     } else {
         m_text.push_back(']');
     }
@@ -85,8 +90,10 @@ bool CQmErrLogMessage::FormatAuditMessage(const char* format, ...) {
     m_text.clear();
     std::va_list args;
     va_start(args, format);
-    qm::AppendBounded(&m_text, format, args);
+    char area[qm::kFormatAreaSize];
+    const std::size_t length = qm::FormatBounded(area, format, args);
     va_end(args);
+    m_text.append(area, length);
     return true;
 }
 

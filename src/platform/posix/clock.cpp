@@ -87,6 +87,23 @@ void GetCurrentTime(bool localTime, CalendarTime* out) {
     out->millisecond = static_cast<int>(now.tv_nsec / 1000000L);
 }
 
+void ReadRealTime(long long* seconds, int* millisecond) {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    *seconds = static_cast<long long>(now.tv_sec);
+    *millisecond = static_cast<int>(now.tv_nsec / 1000000L);
+}
+
+void CalendarTimeAt(long long seconds, bool localTime, CalendarTime* out) {
+    if (out == nullptr) return;
+    if (localTime) {
+        LocalFromSeconds(static_cast<time_t>(seconds), out);
+    } else {
+        UtcFromSeconds(seconds, out);
+    }
+    out->millisecond = 0;
+}
+
 long long SecondsSinceEpoch() {
     timespec now;
     clock_gettime(CLOCK_REALTIME, &now);

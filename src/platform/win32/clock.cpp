@@ -28,10 +28,9 @@ int DayOfYear(int year, int month, int day) {
 
 }  // namespace
 
-void GetCurrentTime(bool localTime, CalendarTime* out) {
-    if (out == nullptr) return;
-    FILETIME now;
-    ::GetSystemTimePreciseAsFileTime(&now);
+namespace {
+
+void FromFileTime(const FILETIME& now, bool localTime, CalendarTime* out) {
     // The current zone offset, daylight saving included, is the right one
     // for the present moment.
     FILETIME wanted = now;
@@ -47,6 +46,33 @@ void GetCurrentTime(bool localTime, CalendarTime* out) {
     out->millisecond = parts.wMilliseconds;
     out->dayOfWeek = parts.wDayOfWeek;
     out->dayOfYear = DayOfYear(parts.wYear, parts.wMonth, parts.wDay);
+}
+
+}  // namespace
+
+void GetCurrentTime(bool localTime, CalendarTime* out) {
+    if (out == nullptr) return;
+    FILETIME now;
+    ::GetSystemTimePreciseAsFileTime(&now);
+    FromFileTime(now, localTime, out);
+}
+
+void ReadRealTime(long long* seconds, int* millisecond) {
+    FILETIME now;
+    ::GetSystemTimePreciseAsFileTime(&now);
+    const unsigned long long since = AsNumber(now) - kEpochOffset;
+    *seconds = static_cast<long long>(since / kIntervalsPerSecond);
+    *millisecond = static_cast<int>(since % kIntervalsPerSecond / 10000ULL);
+}
+
+void CalendarTimeAt(long long seconds, bool localTime, CalendarTime* out) {
+    if (out == nullptr) return;
+    const unsigned long long intervals =
+        static_cast<unsigned long long>(seconds) * kIntervalsPerSecond + kEpochOffset;
+    FILETIME at;
+    at.dwLowDateTime = static_cast<DWORD>(intervals & 0xFFFFFFFFULL);
+    at.dwHighDateTime = static_cast<DWORD>(intervals >> 32);
+    FromFileTime(at, localTime, out);
 }
 
 long long SecondsSinceEpoch() {
