@@ -7,6 +7,7 @@
 
 #include "core/log_message_body.h"
 #include "format/bounded_format.h"
+#include "format/bounded_length.h"
 #include "format/control_escape.h"
 #include "format/va_list_arguments.h"
 #include "qmerrlog/component.h"
@@ -36,9 +37,14 @@ void EndLine(CQmErrLogMessage* message) {
 constexpr std::size_t kBodyLimit = qm::kFormatAreaSize - 1;
 
 void AppendTypeWord(CQmErrLogMessage* message, unsigned int id) {
-    message->AppendText("[", 1);
-    message->AppendText(MessageTypeWord(id));
-    message->AppendText("] ", 2);
+    char word[32];
+    const char* type = MessageTypeWord(id);
+    const std::size_t length = std::strlen(type);
+    word[0] = '[';
+    std::memcpy(word + 1, type, length);
+    word[length + 1] = ']';
+    word[length + 2] = ' ';
+    message->AppendText(word, length + 3);
 }
 
 // Catalogue texts that need no formatter: most messages are a fixed text or
@@ -57,8 +63,7 @@ SimpleBody SimpleBodyOf(const char* text) {
 void AppendCallerText(CQmErrLogMessage* message, const char* text, bool widthOne) {
     if (text == nullptr) text = "(null)";
     if (widthOne && text[0] == '\0') text = " ";
-    std::size_t length = 0;
-    while (length < kBodyLimit && text[length] != '\0') ++length;
+    const std::size_t length = qm::BoundedLength(text, kBodyLimit);
     if (!qm::HasControlCharacter(text, length)) {
         message->AppendText(text, length);
         return;
@@ -114,9 +119,7 @@ bool CQmErrLogMessage::FormatLogMessage(int messageId, ...) {
     if (simple != SimpleBody::kNone) {
         AppendTypeWord(this, id);
         if (simple == SimpleBody::kLiteral) {
-            std::size_t length = 0;
-            while (length < kBodyLimit && text[length] != '\0') ++length;
-            AppendText(text, length);
+            AppendText(text, qm::BoundedLength(text, kBodyLimit));
         } else {
             std::va_list args;
             va_start(args, messageId);

@@ -38,12 +38,16 @@ std::size_t BuildDateText(long long second, bool useLocalTime, char* out) {
 }  // namespace
 
 std::size_t CurrentDateTimeText(bool useLocalTime, char* out) {
-    // One entry per time kind, so a thread writing to both UTC and local
-    // loggers does not rebuild on every line.
-    thread_local DateTextCache caches[2] = {};
     long long second = 0;
     int millisecond = 0;
     platform::ReadRealTime(&second, &millisecond);
+    return DateTimeTextAt(second, useLocalTime, out);
+}
+
+std::size_t DateTimeTextAt(long long second, bool useLocalTime, char* out) {
+    // One entry per time kind, so a thread writing to both UTC and local
+    // loggers does not rebuild on every line.
+    thread_local DateTextCache caches[2] = {};
     DateTextCache& cache = caches[useLocalTime ? 1 : 0];
     if (!cache.valid || cache.second != second) {
         char text[kDateTimeAreaSize];

@@ -18,4 +18,7 @@ constexpr std::size_t kDateTimeAreaSize = 32;
 // text of one second is the same in every process.
 std::size_t CurrentDateTimeText(bool useLocalTime, char* out);
 
+// The same for a second already read from the clock (seconds since 1970).
+std::size_t DateTimeTextAt(long long second, bool useLocalTime, char* out);
+
 }  // namespace qm

@@ -7,10 +7,10 @@
 #include <ctime>
 
 #include "format/bounded_format.h"
+#include "format/bounded_length.h"
 #include "format/control_escape.h"
-#include "format/date_time_cache.h"
 #include "format/decimal_text.h"
-#include "format/process_id.h"
+#include "format/prolog_head.h"
 #include "platform/process.h"
 #include "platform/error_state.h"
 
@@ -48,31 +48,23 @@ bool CQmErrLogMessage::FormatLogProlog(const char* file, int line, int code) {
     m_iCode = code;
     m_text.clear();
 
-    // "[pid/tid][Www Mmm dd yyyy hh:mm:ss][" fits the area with room to spare.
-    char area[128];
-    std::size_t used = 0;
-    area[used++] = '[';
-    used += qm::WriteSignedDecimal(qm::CachedProcessId(), area + used);
-    area[used++] = '/';
-    used += qm::WriteDecimal(qm::platform::CurrentThreadId(), area + used);
-    area[used++] = ']';
-    area[used++] = '[';
-    used += qm::CurrentDateTimeText(m_bUseLocalTime, area + used);
-    area[used++] = ']';
-    area[used++] = '[';
-    m_text.append(area, used);
+    char area[qm::kPrologHeadSize];
+    m_text.append(area, qm::CurrentPrologHead(m_bUseLocalTime, area));
 
     // Callers always name a file; a null one is shown as an empty path. The
     // name is cut so that a path of any length gives a line of bounded size,
     // and escaped like any caller's text (a Java caller passes what it likes).
     if (file != nullptr) {
         const char* part = PathnameFindFilePart(file);
-        std::size_t length = 0;
-        while (length < kMaxPrologFileBytes && part[length] != '\0') ++length;
-        qm::AppendEscaped(&m_text, part, length, m_text.size() + kMaxPrologFileBytes);
+        const std::size_t length = qm::BoundedLength(part, kMaxPrologFileBytes);
+        if (qm::HasControlCharacter(part, length)) {
+            qm::AppendEscaped(&m_text, part, length, m_text.size() + kMaxPrologFileBytes);
+        } else {
+            m_text.append(part, length);
+        }
     }
     if (line > 0) {
-        used = 0;
+        std::size_t used = 0;
         area[used++] = ':';
         used += qm::WriteSignedDecimal(line, area + used);
         area[used++] = ']';

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "format/control_escape.h"
 #include "format/date_time_cache.h"
 #include "format/date_time_text.h"
 #include "format/decimal_text.h"
@@ -83,6 +84,28 @@ TEST(MessageText, LongTextsMoveOnceAndKeepTheirBytes) {
     EXPECT_EQ(edge.GetBuffer(), fill);
     edge.AppendText("g", 1);
     EXPECT_EQ(edge.GetBuffer(), fill + "g");
+}
+
+}  // namespace
+
+namespace {
+
+// The word-at-a-time check finds every control byte at every place of a text
+// and no other byte, whatever the bytes around it.
+TEST(ControlCheck, FindsEachControlByteAtEachPlace) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool control = byte < 0x20 || byte == 0x7F;
+        for (std::size_t place = 0; place < 19; ++place) {
+            for (const char around : {'a', '\x80', '\xff', '\x21'}) {
+                std::string text(19, around);
+                text[place] = static_cast<char>(byte);
+                ASSERT_EQ(qm::HasControlCharacter(text.data(), text.size()), control)
+                    << "byte " << byte << " at " << place;
+                // The bytes after the length are never looked at.
+                ASSERT_FALSE(qm::HasControlCharacter(text.data(), place));
+            }
+        }
+    }
 }
 
 }  // namespace
