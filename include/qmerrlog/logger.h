@@ -88,6 +88,8 @@ private:
     void InitKnownInfo();
     void RetireMaster(CQmTraceData* master);
     bool SelectionLookup(unsigned int traceComponentId, CQmTraceData* master);
+    // 1 or -1: the cached answer of the master of generation; 0: none to trust.
+    int CachedSelection(unsigned int traceComponentId, long long generation) const;
     bool HasTraceOutput() const;
 
     unsigned long m_ulThreadKey;
@@ -111,6 +113,9 @@ private:
     // The master in force; the logger holds one count of it (see CQmTraceData).
     std::atomic<CQmTraceData*> m_pMasterTrace;
     std::atomic<std::int32_t> m_selectionCache[QM_SELECTION_CACHE_SIZE];
+    // The generation of the master in force, 0 for none; lets an up-to-date
+    // working copy be told without reading the master.
+    std::atomic<long long> m_llTraceGeneration;
 };
 
 // The process-wide default logger, constructed on first use and never

@@ -59,7 +59,8 @@ CQmLogger::CQmLogger()
       m_iComponentInfoCount(0),
       m_pDataFieldInfo(nullptr),
       m_iDataFieldInfoCount(0),
-      m_pMasterTrace(nullptr) {
+      m_pMasterTrace(nullptr),
+      m_llTraceGeneration(0) {
     initializeThreadKey(&m_ulThreadKey);
     qm::InstallProcessHandlers();
     // Listed before its guards are first taken (see live_loggers.h).
@@ -119,6 +120,7 @@ void CQmLogger::Release() {
     m_pDataFieldInfo = nullptr;
     m_iDataFieldInfoCount = 0;
 
+    m_llTraceGeneration.store(0, std::memory_order_relaxed);
     RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
 
     if (m_ulThreadKey != kNoThreadKey) qm::GiveBackTraceThreadSlot(m_ulThreadKey);

@@ -129,6 +129,7 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     if (mainOnly && secondOutput != nullptr && secondOutput != installedSecond) return refuse();
 
     if (!mainOnly) {
+        m_llTraceGeneration.store(0, std::memory_order_relaxed);
         RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
     }
     // The installed output handed in again stays open where it is.
@@ -153,7 +154,10 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
         record->m_llGeneration = qm::NextTraceGeneration();
         for (std::atomic<std::int32_t>& entry : m_selectionCache) entry.store(0, std::memory_order_relaxed);
         m_bUseLocalTime.store(useLocalTime, std::memory_order_relaxed);
-        m_pMasterTrace.store(record.release(), std::memory_order_relaxed);
+        // Published after the emptied cache: a thread that reads this
+        // generation reads no answer of an earlier master.
+        m_llTraceGeneration.store(record->m_llGeneration, std::memory_order_release);
+        m_pMasterTrace.store(record.release(), std::memory_order_release);
     }
     CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
     master->m_uDateTimeTrigger = DateTimeTrigger(*master);
@@ -178,7 +182,10 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, int format, const char* se
 void CQmLogger::DisableTrace(bool mainOnly) {
     const qm::platform::CallerErrorState keepCallersErrno;
     CQmErrLogAutoWriter hold(m_traceGuard);
-    if (!mainOnly) RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
+    if (!mainOnly) {
+        m_llTraceGeneration.store(0, std::memory_order_relaxed);
+        RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
+    }
     qm::CloseAndDelete(m_pMainTraceOutput);
     if (!mainOnly) qm::CloseAndDelete(m_pSecondTraceOutput);
 }
@@ -190,13 +197,33 @@ bool CQmLogger::SelectionLookup(unsigned int traceComponentId, CQmTraceData* mas
     const std::int32_t known = entry.load(std::memory_order_relaxed);
     if (known != 0) return known == 1;
     const bool selected = master->ComponentSelected(traceComponentId);
-    entry.store(selected ? 1 : -1, std::memory_order_relaxed);
+    // Released so that a reader without the guard that sees this answer
+    // also sees the generation it belongs to (CachedSelection).
+    entry.store(selected ? 1 : -1, std::memory_order_release);
     return selected;
+}
+
+int CQmLogger::CachedSelection(unsigned int traceComponentId, long long generation) const {
+    // The cached answers and the generation change only under the write side
+    // of the trace guard, which empties the cache before it publishes a new
+    // generation. An answer read here between two reads of the same
+    // generation was therefore given by that generation's master; a switch
+    // in between sends the caller to the guarded path.
+    const std::int32_t known = m_selectionCache[traceComponentId >> 16].load(std::memory_order_acquire);
+    if (known == 0 || m_llTraceGeneration.load(std::memory_order_relaxed) != generation) return 0;
+    return known;
 }
 
 bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
     if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr || !HasTraceOutput()) {
         return false;
+    }
+    // The cached answer needs neither the guard nor the master.
+    if (traceComponentId == 0) return true;
+    const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
+    if (generation != 0) {
+        const int known = CachedSelection(traceComponentId, generation);
+        if (known != 0) return known == 1;
     }
     CQmErrLogAutoReader hold(m_traceGuard);
     CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
@@ -205,10 +232,17 @@ bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
 }
 
 bool CQmLogger::ShouldTrace(unsigned int traceComponentId, CQmTraceData* record) {
-    const qm::platform::CallerErrorState keepCallersErrno;
     if (record == nullptr || !Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) {
         return false;
     }
+    // A copy taken from the master in force with a cached answer: nothing to
+    // refresh, no guard, no master read, errno untouched.
+    const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
+    if (generation != 0 && record->m_llGeneration == generation && HasTraceOutput()) {
+        const int known = CachedSelection(traceComponentId, generation);
+        if (known != 0) return known == 1;
+    }
+    const qm::platform::CallerErrorState keepCallersErrno;
     CQmErrLogAutoReader hold(m_traceGuard);
     CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
     if (master == nullptr || !HasTraceOutput()) return false;
