@@ -60,6 +60,7 @@ CQmLogger::CQmLogger()
       m_pDataFieldInfo(nullptr),
       m_iDataFieldInfoCount(0),
       m_pMasterTrace(nullptr),
+      m_pSelectionCache(nullptr),
       m_llTraceGeneration(0) {
     initializeThreadKey(&m_ulThreadKey);
     qm::InstallProcessHandlers();
@@ -71,6 +72,7 @@ CQmLogger::CQmLogger()
 CQmLogger::~CQmLogger() {
     Release();
     qm::RemoveLiveLogger(this);
+    delete[] m_pSelectionCache.load(std::memory_order_relaxed);
 }
 
 void CQmLogger::Init() {
@@ -83,7 +85,9 @@ void CQmLogger::Init() {
 
     InitKnownInfo();
 
-    for (std::atomic<std::int32_t>& entry : m_selectionCache) entry.store(0, std::memory_order_relaxed);
+    if (std::atomic<std::int32_t>* cache = m_pSelectionCache.load(std::memory_order_relaxed)) {
+        for (int i = 0; i < QM_SELECTION_CACHE_SIZE; ++i) cache[i].store(0, std::memory_order_relaxed);
+    }
 
     // Every logger's slot gives a thread's working copy back when the thread ends.
     unsigned long slot = 0;

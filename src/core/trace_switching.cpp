@@ -1,6 +1,7 @@
 // Switching tracing on and off, and the questions threads ask before they
 // trace: TraceEnabled, ShouldTrace, ShouldTraceAlloc, FieldTraced.
 #include <memory>
+#include <new>
 
 #include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
@@ -112,6 +113,13 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
         }
     }
     if (!usable || qm::ProcessExiting()) return refuse();
+    // The answers' room is made once; without it nothing is switched.
+    if (m_pSelectionCache.load(std::memory_order_relaxed) == nullptr) {
+        std::atomic<std::int32_t>* cache = new (std::nothrow) std::atomic<std::int32_t>[QM_SELECTION_CACHE_SIZE];
+        if (cache == nullptr) return refuse();
+        for (int i = 0; i < QM_SELECTION_CACHE_SIZE; ++i) cache[i].store(0, std::memory_order_relaxed);
+        m_pSelectionCache.store(cache, std::memory_order_release);
+    }
     // An output may sit in one slot only; handing the main output in as the
     // second (or the reverse) would close an output and then use it.
     if (mainOutput == installedSecond || (secondOutput != nullptr && secondOutput == installedMain)) {
@@ -152,7 +160,8 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     if (!mainOnly) {
         m_pSecondTraceOutput.store(secondOutput, std::memory_order_relaxed);
         record->m_llGeneration = qm::NextTraceGeneration();
-        for (std::atomic<std::int32_t>& entry : m_selectionCache) entry.store(0, std::memory_order_relaxed);
+        std::atomic<std::int32_t>* cache = m_pSelectionCache.load(std::memory_order_relaxed);
+        for (int i = 0; i < QM_SELECTION_CACHE_SIZE; ++i) cache[i].store(0, std::memory_order_relaxed);
         m_bUseLocalTime.store(useLocalTime, std::memory_order_relaxed);
         // Published after the emptied cache: a thread that reads this
         // generation reads no answer of an earlier master.
@@ -193,7 +202,8 @@ void CQmLogger::DisableTrace(bool mainOnly) {
 bool CQmLogger::SelectionLookup(unsigned int traceComponentId, CQmTraceData* master) {
     // Threads fill entries under the read side only; concurrent fills of one
     // entry store the same answer, since they ask the same master.
-    std::atomic<std::int32_t>& entry = m_selectionCache[traceComponentId >> 16];
+    // A master in force means EnableTrace made the cache.
+    std::atomic<std::int32_t>& entry = m_pSelectionCache.load(std::memory_order_relaxed)[traceComponentId >> 16];
     const std::int32_t known = entry.load(std::memory_order_relaxed);
     if (known != 0) return known == 1;
     const bool selected = master->ComponentSelected(traceComponentId);
@@ -209,7 +219,11 @@ int CQmLogger::CachedSelection(unsigned int traceComponentId, long long generati
     // generation. An answer read here between two reads of the same
     // generation was therefore given by that generation's master; a switch
     // in between sends the caller to the guarded path.
-    const std::int32_t known = m_selectionCache[traceComponentId >> 16].load(std::memory_order_acquire);
+    // Made before any generation was published, and never freed while
+    // threads may ask.
+    const std::atomic<std::int32_t>* cache = m_pSelectionCache.load(std::memory_order_acquire);
+    if (cache == nullptr) return 0;
+    const std::int32_t known = cache[traceComponentId >> 16].load(std::memory_order_acquire);
     if (known == 0 || m_llTraceGeneration.load(std::memory_order_relaxed) != generation) return 0;
     return known;
 }
