@@ -229,16 +229,15 @@ int CQmLogger::CachedSelection(unsigned int traceComponentId, long long generati
 }
 
 bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
-    if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr || !HasTraceOutput()) {
-        return false;
-    }
+    // A generation is published only while a master is in force, and only
+    // an initialised logger has one: tracing off costs this one load.
+    const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
+    if (generation == 0 || !HasTraceOutput()) return false;
     // The cached answer needs neither the guard nor the master.
     if (traceComponentId == 0) return true;
-    const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
-    if (generation != 0) {
-        const int known = CachedSelection(traceComponentId, generation);
-        if (known != 0) return known == 1;
-    }
+    const int known = CachedSelection(traceComponentId, generation);
+    if (known != 0) return known == 1;
+    if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) return false;
     CQmErrLogAutoReader hold(m_traceGuard);
     CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
     if (master == nullptr || !HasTraceOutput()) return false;
@@ -246,16 +245,16 @@ bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
 }
 
 bool CQmLogger::ShouldTrace(unsigned int traceComponentId, CQmTraceData* record) {
-    if (record == nullptr || !Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) {
-        return false;
-    }
+    if (record == nullptr) return false;
+    const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
+    if (generation == 0) return false;
     // A copy taken from the master in force with a cached answer: nothing to
     // refresh, no guard, no master read, errno untouched.
-    const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
-    if (generation != 0 && record->m_llGeneration == generation && HasTraceOutput()) {
+    if (record->m_llGeneration == generation && HasTraceOutput()) {
         const int known = CachedSelection(traceComponentId, generation);
         if (known != 0) return known == 1;
     }
+    if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) return false;
     const qm::platform::CallerErrorState keepCallersErrno;
     CQmErrLogAutoReader hold(m_traceGuard);
     CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
