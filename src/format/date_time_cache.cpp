@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "format/date_time_text.h"
+#include "format/thread_cache.h"
 #include "platform/clock.h"
 
 namespace qm {
@@ -47,7 +48,7 @@ std::size_t CurrentDateTimeText(bool useLocalTime, char* out) {
 std::size_t DateTimeTextAt(long long second, bool useLocalTime, char* out) {
     // One entry per time kind, so a thread writing to both UTC and local
     // loggers does not rebuild on every line.
-    thread_local DateTextCache caches[2] = {};
+    QM_THREAD_CACHE DateTextCache caches[2] = {};
     DateTextCache& cache = caches[useLocalTime ? 1 : 0];
     if (!cache.valid || cache.second != second) {
         char text[kDateTimeAreaSize];

@@ -5,6 +5,7 @@
 #include "format/date_time_cache.h"
 #include "format/decimal_text.h"
 #include "format/process_id.h"
+#include "format/thread_cache.h"
 #include "platform/clock.h"
 #include "platform/process.h"
 
@@ -39,7 +40,7 @@ std::size_t BuildHead(long long second, bool useLocalTime, int processId, unsign
 }  // namespace
 
 std::size_t CurrentPrologHead(bool useLocalTime, char* out) {
-    thread_local PrologHeadCache caches[2] = {};
+    QM_THREAD_CACHE PrologHeadCache caches[2] = {};
     long long second = 0;
     int millisecond = 0;
     platform::ReadRealTime(&second, &millisecond);
