@@ -88,8 +88,6 @@ private:
     void InitKnownInfo();
     void RetireMaster(CQmTraceData* master);
     bool SelectionLookup(unsigned int traceComponentId, CQmTraceData* master);
-    // 1 or -1: the cached answer of the master of generation; 0: none to trust.
-    int CachedSelection(unsigned int traceComponentId, long long generation) const;
     bool HasTraceOutput() const;
 
     unsigned long m_ulThreadKey;

@@ -30,6 +30,32 @@ unsigned int DateTimeTrigger(CQmTraceData& master) {
 
 }  // namespace
 
+namespace {
+
+// The cached answers and the generation change only under the write side of
+// the trace guard, which empties the cache before it publishes a new
+// generation. An answer read here between two reads of the same generation
+// was therefore given by that generation's master; a switch in between sends
+// the caller to the guarded path (0). A free function, so that the questions
+// below inline it: the exported class's own members cannot be.
+inline int CachedAnswer(const std::atomic<std::atomic<std::int32_t>*>& cacheCell,
+                        const std::atomic<long long>& generationCell, unsigned int traceComponentId,
+                        long long generation) {
+    // Made before any generation was published, and never freed while
+    // threads may ask.
+    const std::atomic<std::int32_t>* cache = cacheCell.load(std::memory_order_acquire);
+    if (cache == nullptr) return 0;
+    const std::int32_t known = cache[traceComponentId >> 16].load(std::memory_order_acquire);
+    if (known == 0 || generationCell.load(std::memory_order_relaxed) != generation) return 0;
+    return known;
+}
+
+inline bool AnyOutput(const std::atomic<CQmLogOutput*>& main, const std::atomic<CQmLogOutput*>& second) {
+    return main.load(std::memory_order_relaxed) != nullptr || second.load(std::memory_order_relaxed) != nullptr;
+}
+
+}  // namespace
+
 bool CQmLogger::HasTraceOutput() const {
     return m_pMainTraceOutput.load(std::memory_order_relaxed) != nullptr ||
            m_pSecondTraceOutput.load(std::memory_order_relaxed) != nullptr;
@@ -208,34 +234,19 @@ bool CQmLogger::SelectionLookup(unsigned int traceComponentId, CQmTraceData* mas
     if (known != 0) return known == 1;
     const bool selected = master->ComponentSelected(traceComponentId);
     // Released so that a reader without the guard that sees this answer
-    // also sees the generation it belongs to (CachedSelection).
+    // also sees the generation it belongs to (CachedAnswer).
     entry.store(selected ? 1 : -1, std::memory_order_release);
     return selected;
-}
-
-int CQmLogger::CachedSelection(unsigned int traceComponentId, long long generation) const {
-    // The cached answers and the generation change only under the write side
-    // of the trace guard, which empties the cache before it publishes a new
-    // generation. An answer read here between two reads of the same
-    // generation was therefore given by that generation's master; a switch
-    // in between sends the caller to the guarded path.
-    // Made before any generation was published, and never freed while
-    // threads may ask.
-    const std::atomic<std::int32_t>* cache = m_pSelectionCache.load(std::memory_order_acquire);
-    if (cache == nullptr) return 0;
-    const std::int32_t known = cache[traceComponentId >> 16].load(std::memory_order_acquire);
-    if (known == 0 || m_llTraceGeneration.load(std::memory_order_relaxed) != generation) return 0;
-    return known;
 }
 
 bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
     // A generation is published only while a master is in force, and only
     // an initialised logger has one: tracing off costs this one load.
     const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
-    if (generation == 0 || !HasTraceOutput()) return false;
+    if (generation == 0 || !AnyOutput(m_pMainTraceOutput, m_pSecondTraceOutput)) return false;
     // The cached answer needs neither the guard nor the master.
     if (traceComponentId == 0) return true;
-    const int known = CachedSelection(traceComponentId, generation);
+    const int known = CachedAnswer(m_pSelectionCache, m_llTraceGeneration, traceComponentId, generation);
     if (known != 0) return known == 1;
     if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) return false;
     CQmErrLogAutoReader hold(m_traceGuard);
@@ -250,8 +261,8 @@ bool CQmLogger::ShouldTrace(unsigned int traceComponentId, CQmTraceData* record)
     if (generation == 0) return false;
     // A copy taken from the master in force with a cached answer: nothing to
     // refresh, no guard, no master read, errno untouched.
-    if (record->m_llGeneration == generation && HasTraceOutput()) {
-        const int known = CachedSelection(traceComponentId, generation);
+    if (record->m_llGeneration == generation && AnyOutput(m_pMainTraceOutput, m_pSecondTraceOutput)) {
+        const int known = CachedAnswer(m_pSelectionCache, m_llTraceGeneration, traceComponentId, generation);
         if (known != 0) return known == 1;
     }
     if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) return false;
