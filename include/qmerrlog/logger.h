@@ -113,7 +113,13 @@ private:
     int m_iDataFieldInfoCount;
     // The master in force; the logger holds one count of it (see CQmTraceData).
     std::atomic<CQmTraceData*> m_pMasterTrace;
-    std::atomic<std::int32_t> m_selectionCache[QM_SELECTION_CACHE_SIZE];
+    // QM_SELECTION_CACHE_SIZE answers, made by the first EnableTrace and kept
+    // until the logger is destroyed (threads read it without the guard); a
+    // logger that never traces does not carry them.
+    std::atomic<std::atomic<std::int32_t>*> m_pSelectionCache;
+    // The generation of the master in force, 0 for none; lets an up-to-date
+    // working copy be told without reading the master.
+    std::atomic<long long> m_llTraceGeneration;
 };
 
 // The process-wide default logger, constructed on first use and never

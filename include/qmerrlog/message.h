@@ -7,6 +7,7 @@
 #include <string>
 
 #include "qmerrlog/export.h"
+#include "qmerrlog/message_text.h"
 
 // Trace layout codes; the same codes are a trace configuration's format.
 enum QmTraceLayout {
@@ -113,7 +114,7 @@ private:
     // Trace layout of a message that no BeginTraceFormat has reached yet.
     static constexpr int kNoTraceLayout = -1;
 
-    std::string m_text;
+    QmMessageText m_text;
     int m_iCode;
     int m_iTraceLayout;
     bool m_bUseLocalTime;

@@ -30,6 +30,16 @@ constexpr unsigned int kComponentNumberBits = 0xFF000000u;
 constexpr int kInfoTableGrowth = 50;
 constexpr int kInfoEntriesPerComponent = 10;
 
+// The known libraries are looked up once per process and shared by every
+// logger: a lookup costs a few failed opens per library that is not there,
+// which would make each named logger cost milliseconds. Under g_libraryLock.
+struct SharedComponent {
+    bool lookedUp;
+    CQmErrLogComponent* component;  // null: not there, or offers nothing
+    int holders;                    // loggers whose tables hold it
+};
+SharedComponent g_sharedComponents[kKnownComponentCount];
+
 const char kListSeparator[] = " | ";
 constexpr std::size_t kListSeparatorLength = sizeof kListSeparator - 1;
 
@@ -157,7 +167,18 @@ void LoadComponents(CQmErrLogComponent** table, int count) {
     table[0] = GetComponentPtr();
     std::lock_guard<std::mutex> hold(g_libraryLock);
     for (int slot = 1; slot < count; ++slot) {
-        table[slot] = slot < known ? LoadComponentLibraryLocked(names[slot]) : nullptr;
+        if (slot >= known || slot >= kKnownComponentCount) {
+            table[slot] = nullptr;
+            continue;
+        }
+        SharedComponent& shared = g_sharedComponents[slot];
+        if (!shared.lookedUp) {
+            shared.component = LoadComponentLibraryLocked(names[slot]);
+            shared.lookedUp = true;
+            shared.holders = 0;
+        }
+        if (shared.component != nullptr) ++shared.holders;
+        table[slot] = shared.component;
     }
 }
 
@@ -169,8 +190,21 @@ void UnloadComponents(CQmErrLogComponent** table, int* count) {
     if (*count == 0 || CQmLogger::m_bUnloadedComponents) return;
     CQmLogger::m_bUnloadedComponents = true;
     for (int slot = 0; slot < *count; ++slot) {
-        if (slot != 0) UnloadComponentLibraryLocked(table[slot]);
+        CQmErrLogComponent* component = table[slot];
         table[slot] = nullptr;
+        if (slot == 0 || component == nullptr) continue;
+        // The process holds one reference for all loggers: it goes only when
+        // no other logger's table holds the component; otherwise the library
+        // stays until the process ends, as the later releases never unload.
+        SharedComponent* shared = slot < kKnownComponentCount ? &g_sharedComponents[slot] : nullptr;
+        if (shared == nullptr || shared->component != component) {
+            UnloadComponentLibraryLocked(component);
+            continue;
+        }
+        if (--shared->holders > 0) continue;
+        UnloadComponentLibraryLocked(component);
+        // Looked up again by the next logger.
+        *shared = SharedComponent{};
     }
     *count = 0;
 }

@@ -15,11 +15,14 @@ constexpr int kKnownComponentCount = 25;
 
 // Fills slot 0 with the library's own catalogue and slots 1 to count - 1 with
 // the components of the known libraries that load; other slots become null.
+// Each known library is looked up once per process (a library missing then
+// is not looked for again) and its component is shared by every table.
 void LoadComponents(CQmErrLogComponent** table, int count);
 
 // Unloads the table only when *count is not 0 and no logger of the process
-// has unloaded its components yet; then every slot is null and *count is 0.
-// Otherwise the table is left as it is.
+// has unloaded its components yet; then every slot is null and *count is 0,
+// and the libraries no other logger holds are given back. Otherwise the
+// table is left as it is.
 void UnloadComponents(CQmErrLogComponent** table, int* count);
 
 // One library by bare name: its component with the library handle stored in a

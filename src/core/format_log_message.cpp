@@ -1,11 +1,14 @@
 // The body of a log line: "[TYPE] " and the catalogue text formatted with the
 // caller's arguments, then a line feed.
 #include <cstdarg>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/log_message_body.h"
 #include "format/bounded_format.h"
+#include "format/bounded_length.h"
+#include "format/control_escape.h"
 #include "format/va_list_arguments.h"
 #include "qmerrlog/component.h"
 #include "qmerrlog/logger.h"
@@ -39,18 +42,57 @@ void EndLine(CQmErrLogMessage* message) {
     if (length > 0 && message->GetBuffer()[length - 1] != '\n') message->AppendText("\n", 1);
 }
 
+// Most bytes a body's text may have.
+constexpr std::size_t kBodyLimit = qm::kFormatAreaSize - 1;
+
+// "[TYPE] ", and the line says it is a log line of this id.
+void AppendTypeWord(CQmErrLogMessage* message, unsigned int id) {
+    QmLogLineMarking::Mark(message, id);
+    char word[32];
+    const char* type = MessageTypeWord(id);
+    const std::size_t length = std::strlen(type);
+    word[0] = '[';
+    std::memcpy(word + 1, type, length);
+    word[length + 1] = ']';
+    word[length + 2] = ' ';
+    message->AppendText(word, length + 3);
+}
+
+// Catalogue texts that need no formatter: most messages are a fixed text or
+// one argument shown whole. Each gives exactly what the formatter would.
+enum class SimpleBody { kNone, kLiteral, kText, kTextWidthOne };
+
+SimpleBody SimpleBodyOf(const char* text) {
+    if (std::strchr(text, '%') == nullptr) return SimpleBody::kLiteral;
+    if (std::strcmp(text, "%s") == 0) return SimpleBody::kText;
+    if (std::strcmp(text, "%1s") == 0) return SimpleBody::kTextWidthOne;
+    return SimpleBody::kNone;
+}
+
+// One caller's text as a body: "(null)" for none, a width of one pads an
+// empty text to a space, control characters escaped, at most kBodyLimit bytes.
+void AppendCallerText(CQmErrLogMessage* message, const char* text, bool widthOne) {
+    if (text == nullptr) text = "(null)";
+    if (widthOne && text[0] == '\0') text = " ";
+    const std::size_t length = qm::BoundedLength(text, kBodyLimit);
+    if (!qm::HasControlCharacter(text, length)) {
+        message->AppendText(text, length);
+        return;
+    }
+    std::string escaped;
+    qm::AppendEscaped(&escaped, text, length, kBodyLimit);
+    message->AppendText(escaped.data(), escaped.size());
+}
+
 void AppendBody(CQmErrLogMessage* message, unsigned int id, const std::vector<qm::FormatPiece>& pieces,
                 qm::ConversionArguments* arguments) {
-    QmLogLineMarking::Mark(message, id);
-    message->AppendText("[");
-    message->AppendText(MessageTypeWord(id));
-    message->AppendText("] ");
+    AppendTypeWord(message, id);
     // The catalogue text is the program's own; only what the arguments
     // bring in is a caller's and gets its control characters escaped.
     std::string body;
     qm::FormatConversions(pieces, arguments, qm::EscapeTexts::kCallerTexts, qm::kFormatAreaSize - 1, &body);
     message->AppendText(body.data(), body.size());
-    message->AppendText("\n");
+    message->AppendText("\n", 1);
 }
 
 }  // namespace
@@ -83,6 +125,21 @@ bool CQmErrLogMessage::FormatLogMessage(int messageId, ...) {
     if (text == nullptr) {
         EndLine(this);
         return false;
+    }
+    const SimpleBody simple = SimpleBodyOf(text);
+    if (simple != SimpleBody::kNone) {
+        AppendTypeWord(this, id);
+        if (simple == SimpleBody::kLiteral) {
+            AppendText(text, qm::BoundedLength(text, kBodyLimit));
+        } else {
+            std::va_list args;
+            va_start(args, messageId);
+            const char* argument = va_arg(args, const char*);
+            va_end(args);
+            AppendCallerText(this, argument, simple == SimpleBody::kTextWidthOne);
+        }
+        AppendText("\n", 1);
+        return true;
     }
     // Taken apart once: the pieces say which type each argument has, then
     // which piece shows it.

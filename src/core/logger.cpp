@@ -59,7 +59,9 @@ CQmLogger::CQmLogger()
       m_iComponentInfoCount(0),
       m_pDataFieldInfo(nullptr),
       m_iDataFieldInfoCount(0),
-      m_pMasterTrace(nullptr) {
+      m_pMasterTrace(nullptr),
+      m_pSelectionCache(nullptr),
+      m_llTraceGeneration(0) {
     initializeThreadKey(&m_ulThreadKey);
     qm::InstallProcessHandlers();
     // Listed before its guards are first taken (see live_loggers.h).
@@ -70,6 +72,7 @@ CQmLogger::CQmLogger()
 CQmLogger::~CQmLogger() {
     Release();
     qm::RemoveLiveLogger(this);
+    delete[] m_pSelectionCache.load(std::memory_order_relaxed);
 }
 
 void CQmLogger::Init() {
@@ -82,7 +85,9 @@ void CQmLogger::Init() {
 
     InitKnownInfo();
 
-    for (std::atomic<std::int32_t>& entry : m_selectionCache) entry.store(0, std::memory_order_relaxed);
+    if (std::atomic<std::int32_t>* cache = m_pSelectionCache.load(std::memory_order_relaxed)) {
+        for (int i = 0; i < QM_SELECTION_CACHE_SIZE; ++i) cache[i].store(0, std::memory_order_relaxed);
+    }
 
     // Every logger's slot gives a thread's working copy back when the thread ends.
     unsigned long slot = 0;
@@ -119,6 +124,7 @@ void CQmLogger::Release() {
     m_pDataFieldInfo = nullptr;
     m_iDataFieldInfoCount = 0;
 
+    m_llTraceGeneration.store(0, std::memory_order_relaxed);
     RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
 
     if (m_ulThreadKey != kNoThreadKey) qm::GiveBackTraceThreadSlot(m_ulThreadKey);

@@ -1,6 +1,7 @@
 // Switching tracing on and off, and the questions threads ask before they
 // trace: TraceEnabled, ShouldTrace, ShouldTraceAlloc, FieldTraced.
 #include <memory>
+#include <new>
 
 #include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
@@ -25,6 +26,32 @@ unsigned int DateTimeTrigger(CQmTraceData& master) {
         if (master.FieldTraced(id)) trigger = id;
     }
     return trigger;
+}
+
+}  // namespace
+
+namespace {
+
+// The cached answers and the generation change only under the write side of
+// the trace guard, which empties the cache before it publishes a new
+// generation. An answer read here between two reads of the same generation
+// was therefore given by that generation's master; a switch in between sends
+// the caller to the guarded path (0). A free function, so that the questions
+// below inline it: the exported class's own members cannot be.
+inline int CachedAnswer(const std::atomic<std::atomic<std::int32_t>*>& cacheCell,
+                        const std::atomic<long long>& generationCell, unsigned int traceComponentId,
+                        long long generation) {
+    // Made before any generation was published, and never freed while
+    // threads may ask.
+    const std::atomic<std::int32_t>* cache = cacheCell.load(std::memory_order_acquire);
+    if (cache == nullptr) return 0;
+    const std::int32_t known = cache[traceComponentId >> 16].load(std::memory_order_acquire);
+    if (known == 0 || generationCell.load(std::memory_order_relaxed) != generation) return 0;
+    return known;
+}
+
+inline bool AnyOutput(const std::atomic<CQmLogOutput*>& main, const std::atomic<CQmLogOutput*>& second) {
+    return main.load(std::memory_order_relaxed) != nullptr || second.load(std::memory_order_relaxed) != nullptr;
 }
 
 }  // namespace
@@ -112,6 +139,13 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
         }
     }
     if (!usable || qm::ProcessExiting()) return refuse();
+    // The answers' room is made once; without it nothing is switched.
+    if (m_pSelectionCache.load(std::memory_order_relaxed) == nullptr) {
+        std::atomic<std::int32_t>* cache = new (std::nothrow) std::atomic<std::int32_t>[QM_SELECTION_CACHE_SIZE];
+        if (cache == nullptr) return refuse();
+        for (int i = 0; i < QM_SELECTION_CACHE_SIZE; ++i) cache[i].store(0, std::memory_order_relaxed);
+        m_pSelectionCache.store(cache, std::memory_order_release);
+    }
     // An output may sit in one slot only; handing the main output in as the
     // second (or the reverse) would close an output and then use it.
     if (mainOutput == installedSecond || (secondOutput != nullptr && secondOutput == installedMain)) {
@@ -129,6 +163,7 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     if (mainOnly && secondOutput != nullptr && secondOutput != installedSecond) return refuse();
 
     if (!mainOnly) {
+        m_llTraceGeneration.store(0, std::memory_order_relaxed);
         RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
     }
     // The installed output handed in again stays open where it is.
@@ -151,9 +186,13 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     if (!mainOnly) {
         m_pSecondTraceOutput.store(secondOutput, std::memory_order_relaxed);
         record->m_llGeneration = qm::NextTraceGeneration();
-        for (std::atomic<std::int32_t>& entry : m_selectionCache) entry.store(0, std::memory_order_relaxed);
+        std::atomic<std::int32_t>* cache = m_pSelectionCache.load(std::memory_order_relaxed);
+        for (int i = 0; i < QM_SELECTION_CACHE_SIZE; ++i) cache[i].store(0, std::memory_order_relaxed);
         m_bUseLocalTime.store(useLocalTime, std::memory_order_relaxed);
-        m_pMasterTrace.store(record.release(), std::memory_order_relaxed);
+        // Published after the emptied cache: a thread that reads this
+        // generation reads no answer of an earlier master.
+        m_llTraceGeneration.store(record->m_llGeneration, std::memory_order_release);
+        m_pMasterTrace.store(record.release(), std::memory_order_release);
     }
     CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
     master->m_uDateTimeTrigger = DateTimeTrigger(*master);
@@ -178,7 +217,10 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, int format, const char* se
 void CQmLogger::DisableTrace(bool mainOnly) {
     const qm::platform::CallerErrorState keepCallersErrno;
     CQmErrLogAutoWriter hold(m_traceGuard);
-    if (!mainOnly) RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
+    if (!mainOnly) {
+        m_llTraceGeneration.store(0, std::memory_order_relaxed);
+        RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
+    }
     qm::CloseAndDelete(m_pMainTraceOutput);
     if (!mainOnly) qm::CloseAndDelete(m_pSecondTraceOutput);
 }
@@ -186,18 +228,27 @@ void CQmLogger::DisableTrace(bool mainOnly) {
 bool CQmLogger::SelectionLookup(unsigned int traceComponentId, CQmTraceData* master) {
     // Threads fill entries under the read side only; concurrent fills of one
     // entry store the same answer, since they ask the same master.
-    std::atomic<std::int32_t>& entry = m_selectionCache[traceComponentId >> 16];
+    // A master in force means EnableTrace made the cache.
+    std::atomic<std::int32_t>& entry = m_pSelectionCache.load(std::memory_order_relaxed)[traceComponentId >> 16];
     const std::int32_t known = entry.load(std::memory_order_relaxed);
     if (known != 0) return known == 1;
     const bool selected = master->ComponentSelected(traceComponentId);
-    entry.store(selected ? 1 : -1, std::memory_order_relaxed);
+    // Released so that a reader without the guard that sees this answer
+    // also sees the generation it belongs to (CachedAnswer).
+    entry.store(selected ? 1 : -1, std::memory_order_release);
     return selected;
 }
 
 bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
-    if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr || !HasTraceOutput()) {
-        return false;
-    }
+    // A generation is published only while a master is in force, and only
+    // an initialised logger has one: tracing off costs this one load.
+    const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
+    if (generation == 0 || !AnyOutput(m_pMainTraceOutput, m_pSecondTraceOutput)) return false;
+    // The cached answer needs neither the guard nor the master.
+    if (traceComponentId == 0) return true;
+    const int known = CachedAnswer(m_pSelectionCache, m_llTraceGeneration, traceComponentId, generation);
+    if (known != 0) return known == 1;
+    if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) return false;
     CQmErrLogAutoReader hold(m_traceGuard);
     CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
     if (master == nullptr || !HasTraceOutput()) return false;
@@ -205,10 +256,17 @@ bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
 }
 
 bool CQmLogger::ShouldTrace(unsigned int traceComponentId, CQmTraceData* record) {
-    const qm::platform::CallerErrorState keepCallersErrno;
-    if (record == nullptr || !Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) {
-        return false;
+    if (record == nullptr) return false;
+    const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
+    if (generation == 0) return false;
+    // A copy taken from the master in force with a cached answer: nothing to
+    // refresh, no guard, no master read, errno untouched.
+    if (record->m_llGeneration == generation && AnyOutput(m_pMainTraceOutput, m_pSecondTraceOutput)) {
+        const int known = CachedAnswer(m_pSelectionCache, m_llTraceGeneration, traceComponentId, generation);
+        if (known != 0) return known == 1;
     }
+    if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) return false;
+    const qm::platform::CallerErrorState keepCallersErrno;
     CQmErrLogAutoReader hold(m_traceGuard);
     CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
     if (master == nullptr || !HasTraceOutput()) return false;

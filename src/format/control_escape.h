@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "qmerrlog/message_text.h"
+
 namespace qm {
 
 // Appends text (length bytes) to out with every byte below 0x20 and 0x7F
@@ -14,6 +16,8 @@ namespace qm {
 // (\x1b). Other bytes, backslashes and UTF-8 sequences included, pass
 // unchanged. out never grows past limit bytes, and an escape is never cut.
 void AppendEscaped(std::string* out, const char* text, std::size_t length, std::size_t limit);
+// The same for a message's text.
+void AppendEscaped(QmMessageText* out, const char* text, std::size_t length, std::size_t limit);
 
 // Whether text holds a byte AppendEscaped would escape.
 bool HasControlCharacter(const char* text, std::size_t length);

@@ -49,7 +49,7 @@ const char* SkipDigits(const char* at) {
 
 }  // namespace
 
-void AppendJsonString(std::string* out, const char* text, std::size_t length) {
+void AppendJsonString(QmMessageText* out, const char* text, std::size_t length) {
     static const char kHex[] = "0123456789abcdef";
     out->push_back('"');
     std::size_t run = 0;

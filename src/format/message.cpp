@@ -7,9 +7,10 @@
 #include <ctime>
 
 #include "format/bounded_format.h"
+#include "format/bounded_length.h"
 #include "format/control_escape.h"
-#include "format/date_time_text.h"
-#include "format/process_id.h"
+#include "format/decimal_text.h"
+#include "format/prolog_head.h"
 #include "platform/process.h"
 #include "platform/error_state.h"
 
@@ -56,31 +57,27 @@ bool CQmErrLogMessage::FormatLogProlog(const char* file, int line, int code) {
     m_uMessageId = 0;
     m_pTraceRecord = nullptr;
 
-    // "[pid/tid][Www Mmm dd yyyy hh:mm:ss][" fits the area with room to spare.
-    char area[128];
-    int used = std::snprintf(area, sizeof area, "[%d/%u][", qm::CachedProcessId(),
-                             qm::platform::CurrentThreadId());
-    std::tm now;
-    int millisecond = 0;
-    qm::ReadBrokenDownTime(m_bUseLocalTime, &now, &millisecond);
-    used += static_cast<int>(
-        qm::FormatDateTimeText(now, area + used, sizeof area - static_cast<std::size_t>(used)));
-    area[used++] = ']';
-    area[used++] = '[';
-    m_text.append(area, static_cast<std::size_t>(used));
+    char area[qm::kPrologHeadSize];
+    m_text.append(area, qm::CurrentPrologHead(m_bUseLocalTime, area));
 
     // Callers always name a file; a null one is shown as an empty path. The
     // name is cut so that a path of any length gives a line of bounded size,
     // and escaped like any caller's text (a Java caller passes what it likes).
     if (file != nullptr) {
         const char* part = PathnameFindFilePart(file);
-        std::size_t length = 0;
-        while (length < kMaxPrologFileBytes && part[length] != '\0') ++length;
-        qm::AppendEscaped(&m_text, part, length, m_text.size() + kMaxPrologFileBytes);
+        const std::size_t length = qm::BoundedLength(part, kMaxPrologFileBytes);
+        if (qm::HasControlCharacter(part, length)) {
+            qm::AppendEscaped(&m_text, part, length, m_text.size() + kMaxPrologFileBytes);
+        } else {
+            m_text.append(part, length);
+        }
     }
     if (line > 0) {
-        used = std::snprintf(area, sizeof area, ":%d]", line);
-        m_text.append(area, static_cast<std::size_t>(used));
+        std::size_t used = 0;
+        area[used++] = ':';
+        used += qm::WriteSignedDecimal(line, area + used);
+        area[used++] = ']';
+        m_text.append(area, used);
     } else {
         m_text.push_back(']');
     }
@@ -97,8 +94,10 @@ bool CQmErrLogMessage::FormatAuditMessage(const char* format, ...) {
     m_pTraceRecord = nullptr;
     std::va_list args;
     va_start(args, format);
-    qm::AppendBounded(&m_text, format, args);
+    char area[qm::kFormatAreaSize];
+    const std::size_t length = qm::FormatBounded(area, format, args);
     va_end(args);
+    m_text.append(area, length);
     return true;
 }
 

@@ -69,9 +69,8 @@ const char* CQmErrLogMessage::PathnameFindFilePart(const char* path) {
     if (path == nullptr) {
         return nullptr;
     }
-    const char* part = path;
-    for (const char* c = path; *c != '\0'; ++c) {
-        if (qm::platform::IsSourceNameSeparator(*c)) part = c + 1;
-    }
+    // From the end: the file part is short, the directories may be long.
+    const char* part = path + std::strlen(path);
+    while (part > path && !qm::platform::IsSourceNameSeparator(part[-1])) --part;
     return part;
 }

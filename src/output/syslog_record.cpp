@@ -5,7 +5,7 @@
 
 #include "format/utf8_text.h"
 #include "output/rfc5424_frame.h"
-#include "platform/zoned_clock.h"
+#include "platform/clock.h"
 #include "qmerrlog/component.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/tracedata.h"
@@ -31,11 +31,11 @@ void AppendCurrentTimestamp(std::string* out, bool local) {
     thread_local SecondStamp stamp;
     long long second = 0;
     int millisecond = 0;
-    platform::GetEpochTime(&second, &millisecond);
+    platform::ReadRealTime(&second, &millisecond);
     if (second != stamp.second || local != stamp.local) {
         platform::CalendarTime time{};
         int offsetMinutes = 0;
-        platform::BreakDownSecond(second, local, &time, &offsetMinutes);
+        platform::CalendarTimeAt(second, local, &time, &offsetMinutes);
         stamp.text.clear();
         AppendTimestamp(&stamp.text, time, offsetMinutes, !local);
         stamp.second = second;

@@ -139,6 +139,43 @@ TEST(Catalogue, ArgumentsAreEscapedAndEachConversionReadsItsOwnArgument) {
     EXPECT_EQ(errno, ENOENT);  // nor does formatting change errno
 }
 
+// The texts most catalogues hold, a fixed text or one argument shown whole,
+// give exactly what the general formatter gives: "%1s" pads an empty text to
+// one space, a missing text reads "(null)", control characters are escaped
+// but never cut in half at the 4095-byte bound, the text's own are kept.
+TEST(Catalogue, PlainTextsAndOneTextBodies) {
+    const std::string z4094(4094, 'z');
+    const std::string long5000(5000, 'q');
+    const struct {
+        const char* text;
+        const char* argument;
+        std::string body;
+    } cases[] = {
+        {"%1s", "", " "},
+        {"%s", "", ""},
+        {"%1s", nullptr, "(null)"},
+        {"%s", nullptr, "(null)"},
+        {"%s", "a\nb\x1b", "a\\nb\\x1b"},
+        {"%1s", "caf\xc3\xa9", "caf\xc3\xa9"},
+        {"no conversions\there", "unused", "no conversions\there"},
+        {"", "unused", ""},
+        {long5000.c_str(), "unused", std::string(4095, 'q')}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text).substr(0, 20));
+        FakeComponent component(0x2000000u, c.text);
+        CQmLoggerTestAccess::SetSlot(*theLogger(), 1, &component);
+        CQmErrLogMessage message(false);
+        EXPECT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1)), c.argument));
+        CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
+        EXPECT_EQ(message.GetBuffer(), "[INFO] " + c.body + "\n");
+    }
+    // The last escape that would pass the bound is left out whole.
+    const std::string cut = z4094 + "\n";
+    CQmErrLogMessage message(false);
+    EXPECT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), cut.c_str()));
+    EXPECT_EQ(message.GetBuffer(), "[INFO] " + z4094 + "\n");
+}
+
 // Stray low bits in a component id, more trace components than the id layout
 // can number (255) and than a first estimate holds, and a full 32-byte trace
 // component name without its NUL.

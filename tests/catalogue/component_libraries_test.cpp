@@ -56,10 +56,6 @@ TEST(ComponentLibraries, FoundLibrariesFillTheirSlotsAndTheOthersAreGivenBackAtO
     EXPECT_EQ(g_fifthUnloaded + g_seventhUnloaded, 2);
 }
 
-// Whichever release comes first is the process's one unload and frees its own
-// references alone; every other logger keeps its reference, by design, so
-// the test gives those three back itself. The test starts as if no logger
-// had been released yet.
 // A symbol is found only in the library asked, never in one it depends on.
 TEST(ComponentLibraries, EntriesAreLookedUpInTheLibraryItselfOnly) {
     void* thirteenth = qp::LoadLibraryByName("qmcomponent13");
@@ -70,7 +66,26 @@ TEST(ComponentLibraries, EntriesAreLookedUpInTheLibraryItselfOnly) {
     qp::FreeLibraryHandle(thirteenth);
 }
 
-TEST(ComponentLibraries, LoggersStartingAndStoppingTogetherUnloadOnce) {
+// A lone logger's release is the last holder: the library leaves the process,
+// and the next logger looks it up again.
+TEST(ComponentLibraries, TheLastHolderGivesTheLibraryBackAndTheNextLooksAgain) {
+    CQmLogger::m_bUnloadedComponents = false;
+    CQmLogger* first = Access::Make();
+    void* third = Watch("qmcomponent03", &g_thirdUnloaded);
+    qp::FreeLibraryHandle(third);
+    EXPECT_STREQ(first->FetchMsg(QmMessageId(4, QM_MSG_INFO, 1)), "alpha %s");
+    delete first;
+    EXPECT_EQ(g_thirdUnloaded, 1);
+    std::unique_ptr<CQmLogger> next(Access::Make());
+    EXPECT_STREQ(next->FetchMsg(QmMessageId(4, QM_MSG_INFO, 1)), "alpha %s");
+}
+
+// Loggers share the process's one reference to each library. Whichever
+// release comes first is the process's one unload: it gives the reference
+// back only when no other logger holds the library, so here, with three
+// loggers left, the library stays. The test starts as if no logger had been
+// released yet.
+TEST(ComponentLibraries, LoggersStartingAndStoppingTogetherShareOneReference) {
     CQmLogger::m_bUnloadedComponents = false;
     std::vector<CQmLogger*> loggers(4);
     std::vector<std::thread> threads;
@@ -79,14 +94,17 @@ TEST(ComponentLibraries, LoggersStartingAndStoppingTogetherUnloadOnce) {
     void* third = Watch("qmcomponent03", &g_thirdUnloaded);
     qp::FreeLibraryHandle(third);
     threads.clear();
+    // One component object for all.
+    for (CQmLogger* logger : loggers) {
+        EXPECT_EQ(logger->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2)),
+                  loggers[0]->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2)));
+    }
     for (CQmLogger* logger : loggers) {
         EXPECT_STREQ(logger->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2)), "beta %d of %d");
         threads.emplace_back([logger] { delete logger; });
     }
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(g_thirdUnloaded, 0);
-    for (int kept = 0; kept < 3; ++kept) qp::FreeLibraryHandle(third);
-    EXPECT_EQ(g_thirdUnloaded, 1);
 }
 
 }  // namespace

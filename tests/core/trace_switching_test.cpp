@@ -103,6 +103,29 @@ TEST_F(TraceSwitching, SelectionAnswersAndCache) {
     EXPECT_FALSE(logger->ShouldTrace(kLegacy, &record));
 }
 
+// A record kept across switches gets the answers of the master in force, not
+// the answers cached for the one it was copied from.
+TEST_F(TraceSwitching, KeptRecordFollowsEachNewSelection) {
+    CQmTraceData kept;
+    const struct { const char* config; bool legacy, log; } rounds[] = {
+        {"components: Log/Legacy\ndata: Message\n", true, false},
+        {"components: Log\ndata: Message\n", true, true},  // a component brings its trace components
+        {"components: Log/Legacy\ndata: Message\n", true, false}};
+    for (const auto& r : rounds) {
+        SCOPED_TRACE(r.config);
+        ASSERT_TRUE(Enable(new RecordingOutput(), Config(r.config)));
+        for (int ask = 0; ask < 3; ++ask) {  // the first asks fill the cache, the later ones read it
+            EXPECT_EQ(logger->TraceEnabled(kLegacy), r.legacy);
+            EXPECT_EQ(logger->ShouldTrace(kLegacy, &kept), r.legacy);
+            EXPECT_EQ(logger->ShouldTrace(kLogComponent, &kept), r.log);
+            EXPECT_EQ(logger->TraceEnabled(kLogComponent), r.log);
+        }
+    }
+    logger->DisableTrace(false);
+    EXPECT_FALSE(logger->TraceEnabled(kLegacy));
+    EXPECT_FALSE(logger->ShouldTrace(kLegacy, &kept));
+}
+
 TEST_F(TraceSwitching, MainOnlyKeepsSecondOutputAndMaster) {
     // Without a master in force there is nothing to keep: it switches on fully.
     RecordingOutput* first = new RecordingOutput();
@@ -236,6 +259,8 @@ TEST(TraceSwitchingConcurrency, TracersNeverSeeAHalfOldConfiguration) {
     std::vector<std::thread> tracers;
     for (int t = 0; t < 3; ++t) {
         tracers.emplace_back([&] {
+            // Kept across switches: up to date, it takes the unguarded path.
+            CQmTraceData kept;
             while (!stop) {
                 CQmTraceData* copy = nullptr;
                 if (!logger->ShouldTraceAlloc(kLogComponent, &copy)) continue;
@@ -250,6 +275,13 @@ TEST(TraceSwitchingConcurrency, TracersNeverSeeAHalfOldConfiguration) {
                     own.Format();
                     own.Log();
                     own.LeaveNoBody();
+                }
+                for (int again = 0; again < 2; ++again) {
+                    if (!logger->TraceEnabled(kLogComponent) || !logger->ShouldTrace(kLogComponent, &kept)) break;
+                    kept.SetFieldValue(QM_FIELD_MESSAGE, "n");
+                    kept.Format();
+                    kept.Log();
+                    kept.LeaveNoBody();
                 }
             }
         });

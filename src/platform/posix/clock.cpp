@@ -6,7 +6,6 @@
 // local time is converted under our lock, which the fork handlers hold
 // while the process is copied (so none of our threads is inside it then).
 #include "platform/clock.h"
-#include "platform/zoned_clock.h"
 
 #include <pthread.h>
 #include <time.h>
@@ -90,14 +89,14 @@ void GetCurrentTime(bool localTime, CalendarTime* out) {
     out->millisecond = static_cast<int>(now.tv_nsec / 1000000L);
 }
 
-void GetEpochTime(long long* seconds, int* millisecond) {
+void ReadRealTime(long long* seconds, int* millisecond) {
     timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
     if (seconds != nullptr) *seconds = static_cast<long long>(now.tv_sec);
     if (millisecond != nullptr) *millisecond = static_cast<int>(now.tv_nsec / 1000000L);
 }
 
-void BreakDownSecond(long long seconds, bool localTime, CalendarTime* out, int* offsetMinutes) {
+void CalendarTimeAt(long long seconds, bool localTime, CalendarTime* out, int* offsetMinutes) {
     if (out == nullptr) return;
     long offset = 0;
     if (localTime) {

@@ -2,7 +2,6 @@
 // clock behind GetLocalTime advances in steps of up to 16 ms, which would
 // make the milliseconds of consecutive lines jump; the precise clock does not.
 #include "platform/clock.h"
-#include "platform/zoned_clock.h"
 
 #include "platform/win32/windows_api.h"
 
@@ -67,7 +66,7 @@ void GetCurrentTime(bool localTime, CalendarTime* out) {
     BreakDown(now, localTime, out, nullptr);
 }
 
-void GetEpochTime(long long* seconds, int* millisecond) {
+void ReadRealTime(long long* seconds, int* millisecond) {
     FILETIME now;
     ::GetSystemTimePreciseAsFileTime(&now);
     const unsigned long long since = AsNumber(now) - kEpochOffset;
@@ -75,7 +74,7 @@ void GetEpochTime(long long* seconds, int* millisecond) {
     if (millisecond != nullptr) *millisecond = static_cast<int>((since % kIntervalsPerSecond) / 10000);
 }
 
-void BreakDownSecond(long long seconds, bool localTime, CalendarTime* out, int* offsetMinutes) {
+void CalendarTimeAt(long long seconds, bool localTime, CalendarTime* out, int* offsetMinutes) {
     if (out == nullptr) return;
     const FILETIME utc = AsFileTime(static_cast<unsigned long long>(seconds) * kIntervalsPerSecond + kEpochOffset);
     BreakDown(utc, localTime, out, offsetMinutes);

@@ -1,0 +1,164 @@
+// One formatted log line to a file: the file output in append mode (1) and
+// in size-limited mode (3), next to their floors — one bare write of the same
+// bytes, and a mutex-guarded size check plus write — and next to spdlog
+// writing the same bytes with a flush per line (its basic and rotating file
+// sinks), all in one program and one run. 1, 2 and 4 threads on one output.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+#include "platform/file_system.h"
+#include "qmerrlog/qmerrlog.h"
+
+#if defined(QM_BENCH_WITH_SPDLOG)
+#include <spdlog/sinks/basic_file_sink.h>
+#include <spdlog/sinks/rotating_file_sink.h>
+#include <spdlog/spdlog.h>
+#endif
+
+namespace {
+
+const int kMessage = static_cast<int>(QmMessageId(1, QM_MSG_ERROR, 1));
+// Small enough that every run rolls over many times.
+constexpr int kRolloverMb = 1;
+constexpr int kBackups = 3;
+
+std::filesystem::path Directory() {
+    static const std::filesystem::path directory = [] {
+        const std::filesystem::path made = std::filesystem::temp_directory_path() / "qmerrlog_file_bench";
+        std::filesystem::remove_all(made);
+        std::filesystem::create_directories(made);
+        return made;
+    }();
+    return directory;
+}
+
+// The line every benchmark writes, made once.
+const std::string& Line() {
+    static const std::string line = [] {
+        CQmErrLogMessage message(false);
+        message.FormatLogProlog("src/server/dbconnect.cpp", 42, 0);
+        message.FormatLogMessage(kMessage, "Cannot reach the database");
+        return std::string(message.GetBuffer());
+    }();
+    return line;
+}
+
+CQmLogger* FileLogger(int mode) {
+    static CQmLogger* loggers[5] = {};
+    static std::mutex making;
+    std::lock_guard<std::mutex> hold(making);
+    if (loggers[mode] == nullptr) {
+        const std::string name = "bench-file-" + std::to_string(mode);
+        CQmLogger* logger = getMyLogger(name.c_str());
+        const std::string path = (Directory() / (name + ".log")).string();
+        logger->SetLogOutput(logger->NewLogOutput(QM_OUTPUT_FILE, path.c_str(), mode, kRolloverMb, kBackups));
+        loggers[mode] = logger;
+    }
+    return loggers[mode];
+}
+
+void LogLines(benchmark::State& state, int mode) {
+    CQmLogger* logger = FileLogger(mode);
+    CQmErrLogMessage message(false);
+    message.AppendText(Line().data(), Line().size());
+    for (auto _ : state) benchmark::DoNotOptimize(logger->LogErrMsg(message));
+    state.SetBytesProcessed(static_cast<long long>(state.iterations() * Line().size()));
+}
+
+void BM_FileMode1(benchmark::State& state) { LogLines(state, 1); }
+BENCHMARK(BM_FileMode1)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+
+void BM_FileMode3Rollover(benchmark::State& state) { LogLines(state, 3); }
+BENCHMARK(BM_FileMode3Rollover)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+
+// Formatting included: what one logging call of a program costs.
+void BM_FileMode1Formatted(benchmark::State& state) {
+    CQmLogger* logger = FileLogger(1);
+    for (auto _ : state) {
+        CQmErrLogMessage message(false);
+        message.FormatLogProlog("src/server/dbconnect.cpp", 42, 0);
+        message.FormatLogMessage(kMessage, "Cannot reach the database");
+        benchmark::DoNotOptimize(logger->LogErrMsg(message));
+    }
+}
+BENCHMARK(BM_FileMode1Formatted)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+
+// The floors use the platform's own file calls: each is one system call.
+int FloorDescriptor(const char* name) {
+    static std::mutex making;
+    std::lock_guard<std::mutex> hold(making);
+    static int descriptors[2] = {-1, -1};
+    const int index = name[0] == 'w' ? 0 : 1;
+    if (descriptors[index] < 0) {
+        descriptors[index] = qm::RealFileSystem()->Open((Directory() / name).string().c_str(), qm::kOpenAppend);
+    }
+    return descriptors[index];
+}
+
+void BM_FloorBareWrite(benchmark::State& state) {
+    qm::FileSystem* disk = qm::RealFileSystem();
+    const int descriptor = FloorDescriptor("write.log");
+    const std::string& line = Line();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(disk->Write(descriptor, line.data(), static_cast<unsigned int>(line.size())));
+    }
+}
+BENCHMARK(BM_FloorBareWrite)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+
+void BM_FloorMutexStatWrite(benchmark::State& state) {
+    static std::mutex lock;
+    qm::FileSystem* disk = qm::RealFileSystem();
+    const int descriptor = FloorDescriptor("stat.log");
+    const std::string& line = Line();
+    for (auto _ : state) {
+        std::lock_guard<std::mutex> hold(lock);
+        qm::FileIdentity identity;
+        benchmark::DoNotOptimize(disk->DescribeOpen(descriptor, &identity));
+        benchmark::DoNotOptimize(disk->Write(descriptor, line.data(), static_cast<unsigned int>(line.size())));
+    }
+}
+BENCHMARK(BM_FloorMutexStatWrite)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+
+#if defined(QM_BENCH_WITH_SPDLOG)
+// The line without its line feed: spdlog adds its own.
+std::string Body() { return Line().substr(0, Line().size() - 1); }
+
+void SpdlogLines(benchmark::State& state, std::shared_ptr<spdlog::logger> logger) {
+    const std::string body = Body();
+    for (auto _ : state) logger->error(body);
+}
+
+void BM_SpdlogFileFlushEachLine(benchmark::State& state) {
+    static auto logger = [] {
+        auto made = std::make_shared<spdlog::logger>(
+            "bench-basic",
+            std::make_shared<spdlog::sinks::basic_file_sink_mt>((Directory() / "spdlog.log").string()));
+        made->set_pattern("%v");
+        made->flush_on(spdlog::level::trace);
+        return made;
+    }();
+    SpdlogLines(state, logger);
+}
+BENCHMARK(BM_SpdlogFileFlushEachLine)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+
+void BM_SpdlogRotatingFlushEachLine(benchmark::State& state) {
+    static auto logger = [] {
+        auto made = std::make_shared<spdlog::logger>(
+            "bench-rotating", std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
+                                  (Directory() / "spdlog-rotating.log").string(),
+                                  static_cast<std::size_t>(kRolloverMb) * 1024 * 1024, kBackups));
+        made->set_pattern("%v");
+        made->flush_on(spdlog::level::trace);
+        return made;
+    }();
+    SpdlogLines(state, logger);
+}
+BENCHMARK(BM_SpdlogRotatingFlushEachLine)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+#endif
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,111 @@
+// The pieces that keep a log line's formatting cheap: the decimal writer, the
+// per-thread date text and the message's own text area.
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "format/control_escape.h"
+#include "format/date_time_cache.h"
+#include "format/date_time_text.h"
+#include "format/decimal_text.h"
+#include "qmerrlog/message.h"
+
+namespace {
+
+TEST(DecimalText, SameDigitsAsPrintf) {
+    const long long values[] = {0, 1, 9, 10, 42, 99999, -1, -10, INT_MAX, INT_MIN, LLONG_MAX, LLONG_MIN};
+    for (const long long value : values) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%lld", value);
+        char out[qm::kDecimalTextSize];
+        EXPECT_EQ(std::string(out, qm::WriteSignedDecimal(value, out)), expected);
+    }
+    char out[qm::kDecimalTextSize];
+    EXPECT_EQ(std::string(out, qm::WriteDecimal(ULLONG_MAX, out)), "18446744073709551615");
+    EXPECT_EQ(std::string(out, qm::WriteDecimal(UINT_MAX, out)), "4294967295");
+}
+
+// The cached text is the text of the current second, local and UTC kept
+// apart (the tests run far from UTC), in any thread, and again after the
+// second has moved on.
+TEST(DateTimeCache, GivesTheCurrentSecondsTextForEachKind) {
+    const auto check = [] {
+        for (int round = 0; round < 2; ++round) {
+            for (const bool local : {false, true}) {
+                // The second may turn between the two reads: try again then.
+                for (int attempt = 0; attempt < 3; ++attempt) {
+                    std::tm now;
+                    int millisecond = 0;
+                    qm::ReadBrokenDownTime(local, &now, &millisecond);
+                    char expected[64];
+                    const std::size_t length = qm::FormatDateTimeText(now, expected, sizeof expected);
+                    char cached[qm::kDateTimeAreaSize];
+                    const std::string got(cached, qm::CurrentDateTimeText(local, cached));
+                    if (got == std::string(expected, length) || attempt == 2) {
+                        EXPECT_EQ(got, std::string(expected, length)) << "local " << local;
+                        break;
+                    }
+                }
+            }
+            if (round == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        }
+    };
+    check();
+    std::thread other(check);
+    other.join();
+}
+
+// Texts of every size keep their bytes across the move out of the inline
+// area, and a cleaned message keeps its room.
+TEST(MessageText, LongTextsMoveOnceAndKeepTheirBytes) {
+    CQmErrLogMessage message(false);
+    std::string expected;
+    for (const std::size_t piece : {1u, 200u, 310u, 1u, 4000u, 9000u}) {
+        const std::string text(piece, static_cast<char>('a' + piece % 26));
+        message.AppendText(text.c_str(), text.size());
+        expected += text;
+        ASSERT_EQ(message.GetBufferLen(), static_cast<int>(expected.size()));
+        ASSERT_EQ(message.GetBuffer(), expected);
+    }
+    message.CleanUpMessage();
+    EXPECT_STREQ(message.GetBuffer(), "");
+    EXPECT_EQ(message.GetBufferLen(), 0);
+    message.AppendText("again");
+    message.AppendText(nullptr, 0);
+    EXPECT_STREQ(message.GetBuffer(), "again");
+
+    // A boundary case: exactly filling the inline area, terminator included.
+    CQmErrLogMessage edge(false);
+    const std::string fill(QmMessageText::kInlineSize - 1, 'f');
+    edge.AppendText(fill.c_str(), fill.size());
+    EXPECT_EQ(edge.GetBuffer(), fill);
+    edge.AppendText("g", 1);
+    EXPECT_EQ(edge.GetBuffer(), fill + "g");
+}
+
+}  // namespace
+
+namespace {
+
+// The word-at-a-time check finds every control byte at every place of a text
+// and no other byte, whatever the bytes around it.
+TEST(ControlCheck, FindsEachControlByteAtEachPlace) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool control = byte < 0x20 || byte == 0x7F;
+        for (std::size_t place = 0; place < 19; ++place) {
+            for (const char around : {'a', '\x80', '\xff', '\x21'}) {
+                std::string text(19, around);
+                text[place] = static_cast<char>(byte);
+                ASSERT_EQ(qm::HasControlCharacter(text.data(), text.size()), control)
+                    << "byte " << byte << " at " << place;
+                // The bytes after the length are never looked at.
+                ASSERT_FALSE(qm::HasControlCharacter(text.data(), place));
+            }
+        }
+    }
+}
+
+}  // namespace
