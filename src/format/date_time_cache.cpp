@@ -23,16 +23,7 @@ struct DateTextCache {
 std::size_t BuildDateText(long long second, bool useLocalTime, char* out) {
     platform::CalendarTime calendar{};
     platform::CalendarTimeAt(second, useLocalTime, &calendar);
-    std::tm time{};
-    time.tm_year = calendar.year - 1900;
-    time.tm_mon = calendar.month - 1;
-    time.tm_mday = calendar.day;
-    time.tm_hour = calendar.hour;
-    time.tm_min = calendar.minute;
-    time.tm_sec = calendar.second;
-    time.tm_wday = calendar.dayOfWeek;
-    time.tm_yday = calendar.dayOfYear;
-    time.tm_isdst = -1;
+    const std::tm time = ToBrokenDownTime(calendar);
     return FormatDateTimeText(time, out, kDateTimeAreaSize);
 }
 

@@ -15,19 +15,24 @@ const char* const kMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 
 }  // namespace
 
+std::tm ToBrokenDownTime(const platform::CalendarTime& calendar) {
+    std::tm time{};
+    time.tm_year = calendar.year - 1900;
+    time.tm_mon = calendar.month - 1;
+    time.tm_mday = calendar.day;
+    time.tm_hour = calendar.hour;
+    time.tm_min = calendar.minute;
+    time.tm_sec = calendar.second;
+    time.tm_wday = calendar.dayOfWeek;
+    time.tm_yday = calendar.dayOfYear;
+    time.tm_isdst = -1;
+    return time;
+}
+
 void ReadBrokenDownTime(bool useLocalTime, std::tm* time, int* millisecond) {
     platform::CalendarTime now{};
     platform::GetCurrentTime(useLocalTime, &now);
-    *time = std::tm{};
-    time->tm_year = now.year - 1900;
-    time->tm_mon = now.month - 1;
-    time->tm_mday = now.day;
-    time->tm_hour = now.hour;
-    time->tm_min = now.minute;
-    time->tm_sec = now.second;
-    time->tm_wday = now.dayOfWeek;
-    time->tm_yday = now.dayOfYear;
-    time->tm_isdst = -1;
+    *time = ToBrokenDownTime(now);
     *millisecond = now.millisecond;
 }
 

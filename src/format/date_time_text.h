@@ -5,10 +5,16 @@
 #include <cstddef>
 #include <ctime>
 
+#include "platform/clock.h"
+
 namespace qm {
 
 // The date text of a four-digit year is this long, terminator excluded.
 constexpr std::size_t kDateTimeTextLength = 24;
+
+// A calendar time as a broken-down time (month 0-11, year minus 1900, day of
+// week 0 = Sunday); milliseconds are not part of it.
+std::tm ToBrokenDownTime(const platform::CalendarTime& calendar);
 
 // The current time, local or UTC, as a broken-down time (month 0-11, year
 // minus 1900, day of week 0 = Sunday) and its milliseconds.
