@@ -32,6 +32,7 @@ public:
     void Leave();
 
 private:
+    friend struct QmGuardForkAccess;
     QmCriticalSectionStorage m_cs;
 };
 

@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/critical_section.h"
 #include "qmerrlog/locks.h"
+#include "sync/guard_fork.h"
 
 namespace {
 
 struct LiveLoggers {
-    QmCriticalSectionStorage lock;
+    CQmErrLogCriticalSection lock;
     std::vector<CQmLogger*> loggers;
-    LiveLoggers() { qm::platform::InitCriticalSection(&lock); }
 };
 
 // Never destroyed: loggers live through the end of the process.
@@ -20,43 +19,32 @@ LiveLoggers& TheLiveLoggers() {
     return *live;
 }
 
-class HoldLive {
-public:
-    explicit HoldLive(LiveLoggers& live) : m_live(live) { qm::platform::EnterCriticalSection(&m_live.lock); }
-    ~HoldLive() { qm::platform::LeaveCriticalSection(&m_live.lock); }
-    HoldLive(const HoldLive&) = delete;
-    HoldLive& operator=(const HoldLive&) = delete;
-
-private:
-    LiveLoggers& m_live;
-};
-
 }  // namespace
 
 namespace qm {
 
 void AddLiveLogger(CQmLogger* logger) {
     LiveLoggers& live = TheLiveLoggers();
-    HoldLive hold(live);
+    CQmErrLogPrivAutoCS hold(live.lock);
     live.loggers.push_back(logger);
 }
 
 void RemoveLiveLogger(CQmLogger* logger) {
     LiveLoggers& live = TheLiveLoggers();
-    HoldLive hold(live);
+    CQmErrLogPrivAutoCS hold(live.lock);
     live.loggers.erase(std::remove(live.loggers.begin(), live.loggers.end(), logger), live.loggers.end());
 }
 
 void ForEachLiveLogger(void (*visit)(CQmLogger& logger)) {
     LiveLoggers& live = TheLiveLoggers();
-    HoldLive hold(live);
+    CQmErrLogPrivAutoCS hold(live.lock);
     for (CQmLogger* logger : live.loggers) visit(*logger);
 }
 
-void LockLiveLoggersForFork() { platform::EnterCriticalSection(&TheLiveLoggers().lock); }
+void LockLiveLoggersForFork() { TheLiveLoggers().lock.Enter(); }
 
-void UnlockLiveLoggersInParent() { platform::LeaveCriticalSection(&TheLiveLoggers().lock); }
+void UnlockLiveLoggersInParent() { TheLiveLoggers().lock.Leave(); }
 
-void ResetLiveLoggersInChild() { platform::ResetCriticalSectionInChild(&TheLiveLoggers().lock); }
+void ResetLiveLoggersInChild() { ResetCriticalSectionInChild(TheLiveLoggers().lock); }
 
 }  // namespace qm

@@ -2,16 +2,15 @@
 
 #include <unordered_set>
 
-#include "platform/critical_section.h"
 #include "qmerrlog/locks.h"
+#include "sync/guard_fork.h"
 
 namespace {
 
 // Lock order: taken last, under any logger's guard; nothing is called under it.
 struct Claims {
-    QmCriticalSectionStorage lock;
+    CQmErrLogCriticalSection lock;
     std::unordered_set<const CQmLogOutput*> installed;
-    Claims() { qm::platform::InitCriticalSection(&lock); }
 };
 
 // Never destroyed: outputs are closed at exit, after static destruction began.
@@ -20,19 +19,6 @@ Claims& TheClaims() {
     return *claims;
 }
 
-class HoldClaims {
-public:
-    explicit HoldClaims(Claims& claims) : m_claims(claims) {
-        qm::platform::EnterCriticalSection(&m_claims.lock);
-    }
-    ~HoldClaims() { qm::platform::LeaveCriticalSection(&m_claims.lock); }
-    HoldClaims(const HoldClaims&) = delete;
-    HoldClaims& operator=(const HoldClaims&) = delete;
-
-private:
-    Claims& m_claims;
-};
-
 }  // namespace
 
 namespace qm {
@@ -40,28 +26,28 @@ namespace qm {
 bool ClaimOutput(CQmLogOutput* output) {
     if (output == nullptr) return false;
     Claims& claims = TheClaims();
-    HoldClaims hold(claims);
+    CQmErrLogPrivAutoCS hold(claims.lock);
     return claims.installed.insert(output).second;
 }
 
 void UnclaimOutput(CQmLogOutput* output) {
     if (output == nullptr) return;
     Claims& claims = TheClaims();
-    HoldClaims hold(claims);
+    CQmErrLogPrivAutoCS hold(claims.lock);
     claims.installed.erase(output);
 }
 
 bool OutputClaimed(CQmLogOutput* output) {
     if (output == nullptr) return false;
     Claims& claims = TheClaims();
-    HoldClaims hold(claims);
+    CQmErrLogPrivAutoCS hold(claims.lock);
     return claims.installed.count(output) != 0;
 }
 
-void LockOutputClaimsForFork() { platform::EnterCriticalSection(&TheClaims().lock); }
+void LockOutputClaimsForFork() { TheClaims().lock.Enter(); }
 
-void UnlockOutputClaimsInParent() { platform::LeaveCriticalSection(&TheClaims().lock); }
+void UnlockOutputClaimsInParent() { TheClaims().lock.Leave(); }
 
-void ResetOutputClaimsInChild() { platform::ResetCriticalSectionInChild(&TheClaims().lock); }
+void ResetOutputClaimsInChild() { ResetCriticalSectionInChild(TheClaims().lock); }
 
 }  // namespace qm

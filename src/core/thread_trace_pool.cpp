@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "platform/critical_section.h"
+#include "platform/error_state.h"
 #include "platform/thread_slot.h"
 #include "qmerrlog/locks.h"
 #include "qmerrlog/registry.h"
 #include "qmerrlog/tracedata.h"
-#include "platform/error_state.h"
+#include "sync/guard_fork.h"
 
 namespace {
 
@@ -16,12 +16,11 @@ constexpr int kGrowth = 30;
 // Lock order: taken after any logger's guards, never before them. Records
 // are built under it; their construction asks nothing of any logger.
 struct Pool {
-    QmCriticalSectionStorage lock;
+    CQmErrLogCriticalSection lock;
     std::vector<ThreadTraceData*> entries;
     std::vector<unsigned long> spareSlots;
     std::vector<unsigned long> allSlots;  // every slot allocated, spare or in use
     bool slotsFreed = false;
-    Pool() { qm::platform::InitCriticalSection(&lock); }
 };
 
 // Never destroyed: threads end, and give their entries back, until the very
@@ -30,17 +29,6 @@ Pool& ThePool() {
     static Pool* pool = new Pool();
     return *pool;
 }
-
-class HoldPool {
-public:
-    explicit HoldPool(Pool& pool) : m_pool(pool) { qm::platform::EnterCriticalSection(&m_pool.lock); }
-    ~HoldPool() { qm::platform::LeaveCriticalSection(&m_pool.lock); }
-    HoldPool(const HoldPool&) = delete;
-    HoldPool& operator=(const HoldPool&) = delete;
-
-private:
-    Pool& m_pool;
-};
 
 // Entries under construction; frees them unless they were handed to the pool.
 struct NewEntries {
@@ -60,7 +48,7 @@ namespace qm {
 
 void ReturnThreadTraceData(void* entry) {
     if (entry == nullptr) return;
-    HoldPool hold(ThePool());
+    CQmErrLogPrivAutoCS hold(ThePool().lock);
     static_cast<ThreadTraceData*>(entry)->isFree = true;
 }
 
@@ -68,7 +56,7 @@ bool TakeTraceThreadSlot(unsigned long* slot) {
     if (slot == nullptr) return false;
     Pool& pool = ThePool();
     {
-        HoldPool hold(pool);
+        CQmErrLogPrivAutoCS hold(pool.lock);
         if (pool.slotsFreed) return false;
         if (!pool.spareSlots.empty()) {
             *slot = pool.spareSlots.back();
@@ -79,14 +67,14 @@ bool TakeTraceThreadSlot(unsigned long* slot) {
     // Not under the pool's lock: on Win32 the exit hooks run under the slot
     // table's lock and take the pool's, so the reverse order must not occur.
     if (!platform::AllocThreadSlot(slot, &ReturnThreadTraceData)) return false;
-    HoldPool hold(pool);
+    CQmErrLogPrivAutoCS hold(pool.lock);
     pool.allSlots.push_back(*slot);
     return true;
 }
 
 void GiveBackTraceThreadSlot(unsigned long slot) {
     Pool& pool = ThePool();
-    HoldPool hold(pool);
+    CQmErrLogPrivAutoCS hold(pool.lock);
     if (!pool.slotsFreed) pool.spareSlots.push_back(slot);
 }
 
@@ -94,7 +82,7 @@ void FreeTraceThreadSlotsAtExit() {
     Pool& pool = ThePool();
     std::vector<unsigned long> slots;
     {
-        HoldPool hold(pool);
+        CQmErrLogPrivAutoCS hold(pool.lock);
         pool.slotsFreed = true;
         slots.swap(pool.allSlots);
         pool.spareSlots.clear();
@@ -104,30 +92,30 @@ void FreeTraceThreadSlotsAtExit() {
 
 int ThreadTracePoolSize() {
     Pool& pool = ThePool();
-    HoldPool hold(pool);
+    CQmErrLogPrivAutoCS hold(pool.lock);
     return static_cast<int>(pool.entries.size());
 }
 
 int ThreadTraceEntriesInUse() {
     Pool& pool = ThePool();
-    HoldPool hold(pool);
+    CQmErrLogPrivAutoCS hold(pool.lock);
     int inUse = 0;
     for (const ThreadTraceData* entry : pool.entries) inUse += entry->isFree ? 0 : 1;
     return inUse;
 }
 
-void LockThreadTracePoolForFork() { platform::EnterCriticalSection(&ThePool().lock); }
+void LockThreadTracePoolForFork() { ThePool().lock.Enter(); }
 
-void UnlockThreadTracePoolInParent() { platform::LeaveCriticalSection(&ThePool().lock); }
+void UnlockThreadTracePoolInParent() { ThePool().lock.Leave(); }
 
-void ResetThreadTracePoolInChild() { platform::ResetCriticalSectionInChild(&ThePool().lock); }
+void ResetThreadTracePoolInChild() { ResetCriticalSectionInChild(ThePool().lock); }
 
 }  // namespace qm
 
 ThreadTraceData* GetThreadTraceData() {
     const qm::platform::CallerErrorState keepCallersErrno;
     Pool& pool = ThePool();
-    HoldPool hold(pool);
+    CQmErrLogPrivAutoCS hold(pool.lock);
     for (ThreadTraceData* entry : pool.entries) {
         if (entry->isFree) {
             entry->isFree = false;

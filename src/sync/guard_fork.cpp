@@ -7,6 +7,7 @@
 
 struct QmGuardForkAccess {
     static QmGuardState* StateOf(CQmErrLogGuard& guard) { return guard.m_pState; }
+    static QmCriticalSectionStorage* StorageOf(CQmErrLogCriticalSection& section) { return &section.m_cs; }
 };
 
 namespace qm {
@@ -26,6 +27,10 @@ void ResetGuardInChild(CQmErrLogGuard& guard) {
     platform::ResetCriticalSectionInChild(&state->cs);
     platform::ResetSemaphoreInChild(state->readersSemaphore);
     platform::ResetSemaphoreInChild(state->writersSemaphore);
+}
+
+void ResetCriticalSectionInChild(CQmErrLogCriticalSection& section) {
+    platform::ResetCriticalSectionInChild(QmGuardForkAccess::StorageOf(section));
 }
 
 }  // namespace qm

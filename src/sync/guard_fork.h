@@ -1,9 +1,10 @@
-// The library's own guards across fork(): the forking thread holds the write
-// side of each while the process is copied, so no thread is inside what the
-// guard protects at that moment.
+// The library's own guards and critical sections across fork(): the forking
+// thread holds each while the process is copied, so no thread is inside what
+// it protects at that moment.
 #pragma once
 
 class CQmErrLogGuard;
+class CQmErrLogCriticalSection;
 
 namespace qm {
 
@@ -14,5 +15,9 @@ void UnlockGuardInParent(CQmErrLogGuard& guard);
 // In the child: free, nobody waiting. Threads queued in the parent do not
 // exist here, so an unlock could hand the guard to a thread that never runs.
 void ResetGuardInChild(CQmErrLogGuard& guard);
+
+// A critical section is taken with Enter and given back in the parent with
+// Leave; in the child it is made free, whoever held it.
+void ResetCriticalSectionInChild(CQmErrLogCriticalSection& section);
 
 }  // namespace qm
