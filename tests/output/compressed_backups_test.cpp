@@ -2,11 +2,8 @@
 // written, no line is lost or doubled while many threads roll over, a
 // failing compression leaves the plain backup and nothing else behind, and
 // pruning counts plain and compressed backups as one history.
-#include <zlib.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -36,19 +33,7 @@ struct CompressedBackups : CQmFileOutputTestAccess {
         qm::WaitForBackupCompression();
         return logged;
     }
-    // A gzip file unpacked with zlib, or "<bad>" when it is no complete gzip stream.
-    std::string Unpacked(const std::string& name) const {
-        gzFile file = gzopen(m_dir.Path(name).c_str(), "rb");
-        if (file == nullptr) return "<bad>";
-        std::string text;
-        char block[8192];
-        int count;
-        while ((count = gzread(file, block, sizeof block)) > 0) text.append(block, static_cast<std::size_t>(count));
-        int error = Z_OK;
-        gzerror(file, &error);
-        gzclose(file);
-        return count < 0 || error != Z_OK ? "<bad>" : text;
-    }
+    std::string Unpacked(const std::string& name) const { return qmtest::Unpacked(m_dir.Path(name)); }
     // Text that compresses like a log: repeated prolog, varying numbers.
     static std::string LogText(int lines, int seed) {
         std::string text;
