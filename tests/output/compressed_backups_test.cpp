@@ -37,10 +37,9 @@ struct CompressedBackups : CQmFileOutputTestAccess {
     // Text that compresses like a log: repeated prolog, varying numbers.
     static std::string LogText(int lines, int seed) {
         std::string text;
-        for (int i = 0; i < lines; ++i) {
+        for (int i = 0; i < lines; ++i)
             text += "2009-03-15 10:00:00 pid 4242 tid " + std::to_string(seed + i % 7) +
                     " ERROR dbconnect.cpp:42 Cannot reach the database (attempt " + std::to_string(i) + ")\n";
-        }
         return text;
     }
 };
@@ -206,9 +205,8 @@ TEST_F(CompressedBackups, CompressedBackupNames) {
         {"x_20090315_143005.gz", "x.gz", false},  // the plain backup of x.gz
         {"x_20090315_143005.gz.gz", "x.gz", true},
     };
-    for (const auto& [entry, base, compressed] : cases) {
+    for (const auto& [entry, base, compressed] : cases)
         EXPECT_EQ(IsCompressedBackup(entry, base), compressed) << entry << " of " << base;
-    }
     // A partial file is never a plain backup either, whatever the base name's extension.
     EXPECT_FALSE(IsBackedUpFile(".a_20090315_143005.part.gz.part", "a.part"));
 }
