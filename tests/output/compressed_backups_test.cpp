@@ -2,11 +2,8 @@
 // written, no line is lost or doubled while many threads roll over, a
 // failing compression leaves the plain backup and nothing else behind, and
 // pruning counts plain and compressed backups as one history.
-#include <zlib.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -36,26 +33,13 @@ struct CompressedBackups : CQmFileOutputTestAccess {
         qm::WaitForBackupCompression();
         return logged;
     }
-    // A gzip file unpacked with zlib, or "<bad>" when it is no complete gzip stream.
-    std::string Unpacked(const std::string& name) const {
-        gzFile file = gzopen(m_dir.Path(name).c_str(), "rb");
-        if (file == nullptr) return "<bad>";
-        std::string text;
-        char block[8192];
-        int count;
-        while ((count = gzread(file, block, sizeof block)) > 0) text.append(block, static_cast<std::size_t>(count));
-        int error = Z_OK;
-        gzerror(file, &error);
-        gzclose(file);
-        return count < 0 || error != Z_OK ? "<bad>" : text;
-    }
+    std::string Unpacked(const std::string& name) const { return qmtest::Unpacked(m_dir.Path(name)); }
     // Text that compresses like a log: repeated prolog, varying numbers.
     static std::string LogText(int lines, int seed) {
         std::string text;
-        for (int i = 0; i < lines; ++i) {
+        for (int i = 0; i < lines; ++i)
             text += "2009-03-15 10:00:00 pid 4242 tid " + std::to_string(seed + i % 7) +
                     " ERROR dbconnect.cpp:42 Cannot reach the database (attempt " + std::to_string(i) + ")\n";
-        }
         return text;
     }
 };
@@ -221,9 +205,8 @@ TEST_F(CompressedBackups, CompressedBackupNames) {
         {"x_20090315_143005.gz", "x.gz", false},  // the plain backup of x.gz
         {"x_20090315_143005.gz.gz", "x.gz", true},
     };
-    for (const auto& [entry, base, compressed] : cases) {
+    for (const auto& [entry, base, compressed] : cases)
         EXPECT_EQ(IsCompressedBackup(entry, base), compressed) << entry << " of " << base;
-    }
     // A partial file is never a plain backup either, whatever the base name's extension.
     EXPECT_FALSE(IsBackedUpFile(".a_20090315_143005.part.gz.part", "a.part"));
 }

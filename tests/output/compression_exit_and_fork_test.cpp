@@ -8,7 +8,6 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <cstdlib>
 #include <string>
@@ -33,17 +32,6 @@ constexpr bool kUnderThreadSanitizer = false;
 using CompressionLifetime = CQmFileOutputTestAccess;
 
 const std::string kBig(3 << 20, 'q');  // tens of deflate blocks: exit meets a file part-way
-
-std::string Unpacked(const std::string& path) {
-    gzFile file = gzopen(path.c_str(), "rb");
-    if (file == nullptr) return "<none>";
-    std::string text;
-    char block[65536];
-    int count;
-    while ((count = gzread(file, block, sizeof block)) > 0) text.append(block, static_cast<std::size_t>(count));
-    gzclose(file);
-    return count < 0 ? "<bad>" : text;
-}
 
 // Runs body in a child that ends with exit (atexit handlers run) or _exit;
 // the child's exit status, or -1 when it did not end normally.
@@ -83,7 +71,7 @@ TEST_F(CompressionLifetime, ExitStopsTheWorkerAndForkedChildrenNeverHang) {
     for (int i = 1; i <= 4; ++i) {
         const std::string backup = "e_20090315_09000" + std::to_string(i) + ".log";
         const bool plain = In(backup) == kBig;
-        const bool compressed = Unpacked(m_dir.Path(backup + ".gz")) == kBig;
+        const bool compressed = qmtest::Unpacked(m_dir.Path(backup + ".gz")) == kBig;
         EXPECT_TRUE(plain != compressed) << backup;
         EXPECT_EQ(In("." + backup + ".gz.part"), "<none>");
     }

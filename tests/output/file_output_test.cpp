@@ -1,10 +1,7 @@
 // File output: what each mode does with an existing file, when a rollover
 // happens, how backups are named and pruned, how disk failures surface, and
 // that no line is lost when many threads share one output.
-#include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -16,8 +13,6 @@
 #include "support/file_output_fixture.h"
 
 namespace fs = std::filesystem;
-using Names = std::set<std::string>;
-
 using FileOutputTest = FileOutputInEachPathStyle;
 
 TEST_P(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {

@@ -38,17 +38,13 @@ bool LogText(CQmLogOutput& output, const std::string& text) {
 std::atomic<int> g_pipeSignals{0};
 void CountPipeSignal(int) { ++g_pipeSignals; }
 
-bool PipeSignalPending() {
-    sigset_t pending;
-    sigemptyset(&pending);
-    sigpending(&pending);
-    return sigismember(&pending, SIGPIPE) == 1;
-}
-
-bool PipeSignalBlocked() {
-    sigset_t mask;
-    pthread_sigmask(SIG_SETMASK, nullptr, &mask);
-    return sigismember(&mask, SIGPIPE) == 1;
+// SIGPIPE in the process's pending set, or in this thread's blocked mask.
+bool PipeSignalIn(bool pending) {
+    sigset_t set;
+    sigemptyset(&set);
+    if (pending) sigpending(&set);
+    else pthread_sigmask(SIG_SETMASK, nullptr, &set);
+    return sigismember(&set, SIGPIPE) == 1;
 }
 
 // What one write to a reader that has gone did to the process, for each way
@@ -83,8 +79,8 @@ BrokenPipeOutcome WriteToGoneReader(const std::function<bool()>& logOnce) {
     pthread_sigmask(SIG_BLOCK, &pipeOnly, nullptr);
     raise(SIGPIPE);
     outcome.loggedWhileBlocked = logOnce();
-    outcome.ownSignalStillPending = PipeSignalPending();
-    outcome.stillBlocked = PipeSignalBlocked();
+    outcome.ownSignalStillPending = PipeSignalIn(true);
+    outcome.stillBlocked = PipeSignalIn(false);
     const timespec noWait = {0, 0};
     while (sigtimedwait(&pipeOnly, nullptr, &noWait) == SIGPIPE) {
     }
@@ -100,7 +96,7 @@ void ExpectOnlyAFailedWrite(const BrokenPipeOutcome& outcome) {
     EXPECT_FALSE(outcome.loggedWhileBlocked);
     EXPECT_TRUE(outcome.ownSignalStillPending);
     EXPECT_TRUE(outcome.stillBlocked);
-    EXPECT_FALSE(PipeSignalBlocked());
+    EXPECT_FALSE(PipeSignalIn(false));
 }
 
 // Standard output replaced by one end of a pipe or socket pair for the
@@ -109,30 +105,28 @@ class RedirectedStdout {
 public:
     explicit RedirectedStdout(bool socket) {
         int ends[2] = {-1, -1};
-        m_ok = (socket ? socketpair(AF_UNIX, SOCK_STREAM, 0, ends) : pipe(ends)) == 0;
-        if (!m_ok) return;
+        if ((socket ? socketpair(AF_UNIX, SOCK_STREAM, 0, ends) : pipe(ends)) != 0) return;
         std::fflush(stdout);
         m_saved = dup(STDOUT_FILENO);
         dup2(ends[1], STDOUT_FILENO);
         close(ends[1]);
         m_reader = ends[0];
     }
-    ~RedirectedStdout() { Restore(); CloseReader(); }
-    void Restore() {
-        if (m_saved < 0) return;
-        dup2(m_saved, STDOUT_FILENO);
-        close(m_saved);
-        m_saved = -1;
+    ~RedirectedStdout() {
+        if (m_saved >= 0) {
+            dup2(m_saved, STDOUT_FILENO);
+            close(m_saved);
+        }
+        CloseReader();
     }
     void CloseReader() {
         if (m_reader >= 0) close(m_reader);
         m_reader = -1;
     }
-    bool ok() const { return m_ok; }
+    bool ok() const { return m_saved >= 0; }
     int Reader() const { return m_reader; }
 
 private:
-    bool m_ok = false;
     int m_saved = -1;
     int m_reader = -1;
 };
@@ -315,14 +309,15 @@ TEST_F(PipesAndLinks, RemovedOrMovedLiveFileIsReplacedAtThePath) {
         EXPECT_TRUE(Log("same second\n"));
         ++m_disk.offsetSeconds;
         EXPECT_TRUE(Log("next second\n"));
-        EXPECT_EQ(In(name), mode >= 3 ? "same second\nnext second\n" : "next second\n");
+        const std::string replaced = mode >= 3 ? "same second\nnext second\n" : "next second\n";
+        EXPECT_EQ(In(name), replaced);
 
         fs::rename(m_dir.Path(name), m_dir.Path(name + ".1"));
         m_dir.Write(name, "");
         EXPECT_TRUE(Log("moved\n"));
         ++m_disk.offsetSeconds;
         EXPECT_TRUE(Log("joined\n"));
-        EXPECT_EQ(In(name + ".1"), In(name + ".1").substr(0, In(name + ".1").size() - 6) + "moved\n");
+        EXPECT_EQ(In(name + ".1"), replaced + "moved\n");
         EXPECT_EQ(In(name), "joined\n");
     }
 

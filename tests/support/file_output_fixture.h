@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "output/compression_worker.h"
 #include "platform/file_system.h"
@@ -133,11 +134,7 @@ inline std::vector<PathStyle> PathStylesOfThisPlatform() {
 }
 
 inline const char* NameOf(PathStyle style) {
-    switch (style) {
-        case PathStyle::kSlashes: return "Slashes";
-        case PathStyle::kMixed: return "Mixed";
-        default: return "AsGiven";
-    }
+    return style == PathStyle::kSlashes ? "Slashes" : style == PathStyle::kMixed ? "Mixed" : "AsGiven";
 }
 inline std::string PathStyleName(const testing::TestParamInfo<PathStyle>& info) { return NameOf(info.param); }
 inline void PrintTo(PathStyle style, std::ostream* out) { *out << NameOf(style); }
@@ -154,6 +151,20 @@ inline std::string InStyle(std::string path, PathStyle style) {
         slash = !slash;
     }
     return path;
+}
+
+// A gzip file unpacked with zlib, or "<bad>" when it is no complete gzip stream.
+inline std::string Unpacked(const std::string& path) {
+    gzFile file = gzopen(path.c_str(), "rb");
+    if (file == nullptr) return "<bad>";
+    std::string text;
+    char block[65536];
+    int count;
+    while ((count = gzread(file, block, sizeof block)) > 0) text.append(block, static_cast<std::size_t>(count));
+    int error = Z_OK;
+    gzerror(file, &error);
+    gzclose(file);
+    return count < 0 || error != Z_OK ? "<bad>" : text;
 }
 
 }  // namespace qmtest
