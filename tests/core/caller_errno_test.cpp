@@ -32,41 +32,28 @@ TEST(CallerErrno, NoApiCallChangesTheCallersErrno) {
     CQmErrLogMessage message(false);
     CQmTraceData* record = nullptr;
     CQmError chain;
+    // Installs an output; a refused one is deleted again.
+    const auto InstallLog = [&](const std::string& path, int rollover) {
+        CQmLogOutput* out = logger->NewLogOutput(QM_OUTPUT_FILE, path.c_str(), rollover, 0, 2);
+        if (!logger->SetLogOutput(out)) logger->DeleteLogOutput(out);
+    };
+    const auto InstallTrace = [&](const std::string& traceConfig) {
+        CQmLogOutput* out = logger->NewLogOutput(QM_OUTPUT_FILE, dir.Path("t.log").c_str(), 2, 0, 0);
+        if (!logger->EnableTrace(out, 0, "|", traceConfig.c_str(), false, true, false)) logger->DeleteLogOutput(out);
+    };
 
     const Call calls[] = {
         {"theLogger", [] { theLogger(); }},
         {"getMyLogger of a new name", [] { getMyLogger("errno-keeper-2"); }},
         {"removeMyLogger of an unknown name", [] { removeMyLogger("never-made"); }},
         {"GetThreadTraceData", [] { GetThreadTraceData(); }},
-        {"refused file output",
-         [&] {
-             CQmLogOutput* out = logger->NewLogOutput(QM_OUTPUT_FILE, missing.c_str(), 0, 0, 0);
-             if (!logger->SetLogOutput(out)) logger->DeleteLogOutput(out);
-         }},
-        {"rolling file output installed",
-         [&] {
-             CQmLogOutput* out = logger->NewLogOutput(QM_OUTPUT_FILE, dir.Path("a.log").c_str(), 3, 0, 2);
-             if (!logger->SetLogOutput(out)) logger->DeleteLogOutput(out);
-         }},
+        {"refused file output", [&] { InstallLog(missing, 0); }},
+        {"rolling file output installed", [&] { InstallLog(dir.Path("a.log"), 3); }},
         {"FormatLogProlog", [&] { message.FormatLogProlog(__FILE__, __LINE__, 0); }},
         {"FormatLogMessage", [&] { message.FormatLogMessage(QmMessageId(1, QM_MSG_ERROR, 1), "x"); }},
-        {"LogErrMsg with rollovers", [&] {
-             for (int i = 0; i < 3; ++i) logger->LogErrMsg(message);
-         }},
-        {"refused trace configuration",
-         [&] {
-             CQmLogOutput* out = logger->NewLogOutput(QM_OUTPUT_FILE, dir.Path("t.log").c_str(), 2, 0, 0);
-             if (!logger->EnableTrace(out, 0, "|", missing.c_str(), false, true, false)) {
-                 logger->DeleteLogOutput(out);
-             }
-         }},
-        {"EnableTrace",
-         [&] {
-             CQmLogOutput* out = logger->NewLogOutput(QM_OUTPUT_FILE, dir.Path("t.log").c_str(), 2, 0, 0);
-             if (!logger->EnableTrace(out, 0, "|", config.c_str(), false, true, false)) {
-                 logger->DeleteLogOutput(out);
-             }
-         }},
+        {"LogErrMsg with rollovers", [&] { for (int i = 0; i < 3; ++i) logger->LogErrMsg(message); }},
+        {"refused trace configuration", [&] { InstallTrace(missing); }},
+        {"EnableTrace", [&] { InstallTrace(config); }},
         {"ShouldTraceAlloc, fields, Log",
          [&] {
              if (logger->ShouldTraceAlloc(0x01010000u, &record) && record != nullptr) {
@@ -82,11 +69,7 @@ TEST(CallerErrno, NoApiCallChangesTheCallersErrno) {
              chain.LogMessages();
              chain.Clear();
          }},
-        {"DisableTrace and DisableLog",
-         [&] {
-             logger->DisableTrace(false);
-             logger->DisableLog();
-         }},
+        {"DisableTrace and DisableLog", [&] { logger->DisableTrace(false); logger->DisableLog(); }},
     };
     for (const Call& call : calls) {
         errno = kCallersErrno;

@@ -108,26 +108,18 @@ TEST(OutputOwnership, DeleteLogOutputDoesNotDeleteAnInstalledOutput) {
     logger->DisableLog();  // would be a second delete (ASan) if the first happened
 }
 
-// A refused EnableTrace leaves no output handed in with the logger: the main
-// output that was installed comes out of its slot, closed and not deleted,
-// and the caller may delete both.
+// A refused EnableTrace hands every output back: the installed main output
+// comes out closed, not deleted, and the caller may delete both.
 TEST(OutputOwnership, RefusedEnableTraceHandsEveryOutputBack) {
     qmtest::TempDir dir;
     const std::string good = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
     const std::string missing = dir.Path("missing.cfg");
-    const struct {
-        const char* name;
-        bool secondOpens;
-        const std::string* config;
-    } cases[] = {
-        {"second output fails to open", false, &good},
-        {"configuration refused", true, &missing},
-    };
+    const struct { const char* name; bool secondOpens; const std::string* config; } cases[] = {
+        {"second output fails to open", false, &good}, {"configuration refused", true, &missing}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-        OutputEvents mainEvents;
-        OutputEvents secondEvents;
+        OutputEvents mainEvents, secondEvents;
         RecordingOutput* main = new RecordingOutput(&mainEvents);
         ASSERT_TRUE(logger->EnableTrace(main, 0, nullptr, good.c_str(), false, false, false));
         RecordingOutput* second = new RecordingOutput(&secondEvents, c.secondOpens);

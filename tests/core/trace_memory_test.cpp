@@ -38,17 +38,20 @@ void TraceOnce(CQmLogger* logger) {
     record->LeaveNoBody();
 }
 
+bool TraceToRecorder(CQmLogger* logger, const std::string& config) {
+    return logger->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false);
+}
+
 }  // namespace
 
-// Reloads while threads trace: at the end only the master in force and the
-// ones still borrowed by the threads' copies remain, whatever the count of
-// reloads.
+// Reloads while threads trace keep only the master in force and those still
+// borrowed by the threads' copies, whatever the count of reloads.
 TEST(TraceMemory, ReloadsUnderTracingThreadsKeepOnlyBorrowedMasters) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message,Tid\nfilter: Message!=x\n");
     CQmLogger* named = getMyLogger("memory-reloads");
     constexpr int kThreads = 2;
-    ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    ASSERT_TRUE(TraceToRecorder(named, config));
     const long recordsBefore = qm::LiveTraceRecords() - qm::ThreadTracePoolSize();
 
     std::atomic<bool> stop{false};
@@ -62,9 +65,7 @@ TEST(TraceMemory, ReloadsUnderTracingThreadsKeepOnlyBorrowedMasters) {
             }
         });
     }
-    for (int i = 0; i < kReloads; ++i) {
-        ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
-    }
+    for (int i = 0; i < kReloads; ++i) ASSERT_TRUE(TraceToRecorder(named, config));
     stop = true;
     for (std::thread& thread : threads) thread.join();
 
@@ -81,8 +82,8 @@ TEST(TraceMemory, ShortLivedThreadsGiveEveryLoggersEntryBack) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
     CQmLogger* named = getMyLogger("memory-threads");
-    ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
-    ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    ASSERT_TRUE(TraceToRecorder(named, config));
+    ASSERT_TRUE(TraceToRecorder(theLogger(), config));
     const int inUseBefore = qm::ThreadTraceEntriesInUse();
     for (int i = 0; i < kShortThreads; i += 4) {
         std::vector<std::thread> threads;
@@ -109,13 +110,13 @@ TEST(TraceMemory, EntriesOfARemovedLoggerComeBackWhenTheirThreadsEnd) {
     std::atomic<int> step{0};
     std::thread holder([&] {
         CQmLogger* named = getMyLogger("memory-removed");
-        ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+        ASSERT_TRUE(TraceToRecorder(named, config));
         TraceOnce(named);
         step = 1;
         while (step.load() != 2) std::this_thread::yield();
         // The next logger finds this thread's entry in the reused slot.
         CQmLogger* next = getMyLogger("memory-next");
-        ASSERT_TRUE(next->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+        ASSERT_TRUE(TraceToRecorder(next, config));
         TraceOnce(next);
     });
     while (step.load() != 1) std::this_thread::yield();
@@ -133,12 +134,11 @@ TEST(ThreadTracePool, UsableBeforeAnyLoggerAndWhileTheLastOneIsReleased) {
     ASSERT_NE(nullptr, entry);
     EXPECT_NE(nullptr, entry->traceData);
     entry->isFree = true;
-
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
     for (int round = 0; round < 20; ++round) {
         CQmLogger* logger = getMyLogger("pool-last");
-        ASSERT_TRUE(logger->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+        ASSERT_TRUE(TraceToRecorder(logger, config));
         std::vector<std::thread> threads;
         std::atomic<int> traced{0};
         for (int i = 0; i < 4; ++i) {

@@ -194,16 +194,14 @@ TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
 
     // A thread tracing through both loggers holds two entries; both come
     // back when it ends, and the next threads take them again.
-    CQmTraceData* viaDefault = nullptr;
-    CQmTraceData* viaNamed = nullptr;
+    CQmTraceData *viaDefault = nullptr, *viaNamed = nullptr;
     std::thread([&] {
         ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &viaDefault));
         ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &viaNamed));
     }).join();
     EXPECT_NE(viaDefault, viaNamed);
     EXPECT_EQ(0, qm::ThreadTraceEntriesInUse());
-    CQmTraceData* nextDefault = nullptr;
-    CQmTraceData* nextNamed = nullptr;
+    CQmTraceData *nextDefault = nullptr, *nextNamed = nullptr;
     std::thread([&] {
         ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &nextDefault));
         ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &nextNamed));
@@ -269,19 +267,17 @@ TEST(TraceSwitchingConcurrency, TracersNeverSeeAHalfOldConfiguration) {
                 copy->Format();
                 if (copy->Log()) ++written;
                 copy->LeaveNoBody();
+                const auto traceN = [](CQmTraceData& r) {
+                    r.SetFieldValue(QM_FIELD_MESSAGE, "n");
+                    r.Format();
+                    r.Log();
+                    r.LeaveNoBody();
+                };
                 CQmTraceData own;
-                if (logger->ShouldTrace(kLogComponent, &own)) {
-                    own.SetFieldValue(QM_FIELD_MESSAGE, "n");
-                    own.Format();
-                    own.Log();
-                    own.LeaveNoBody();
-                }
+                if (logger->ShouldTrace(kLogComponent, &own)) traceN(own);
                 for (int again = 0; again < 2; ++again) {
                     if (!logger->TraceEnabled(kLogComponent) || !logger->ShouldTrace(kLogComponent, &kept)) break;
-                    kept.SetFieldValue(QM_FIELD_MESSAGE, "n");
-                    kept.Format();
-                    kept.Log();
-                    kept.LeaveNoBody();
+                    traceN(kept);
                 }
             }
         });

@@ -28,9 +28,8 @@ TEST(DecimalText, SameDigitsAsPrintf) {
     EXPECT_EQ(std::string(out, qm::WriteDecimal(UINT_MAX, out)), "4294967295");
 }
 
-// The cached text is the text of the current second, local and UTC kept
-// apart (the tests run far from UTC), in any thread, and again after the
-// second has moved on.
+// The cached text is the current second's, local and UTC apart (the tests run
+// far from UTC), in any thread, and again after the second has moved on.
 TEST(DateTimeCache, GivesTheCurrentSecondsTextForEachKind) {
     const auto check = [] {
         for (int round = 0; round < 2; ++round) {
@@ -58,8 +57,7 @@ TEST(DateTimeCache, GivesTheCurrentSecondsTextForEachKind) {
     other.join();
 }
 
-// Texts of every size keep their bytes across the move out of the inline
-// area, and a cleaned message keeps its room.
+// Texts of every size keep their bytes across the move out of the inline area.
 TEST(MessageText, LongTextsMoveOnceAndKeepTheirBytes) {
     CQmErrLogMessage message(false);
     std::string expected;
@@ -86,12 +84,7 @@ TEST(MessageText, LongTextsMoveOnceAndKeepTheirBytes) {
     EXPECT_EQ(edge.GetBuffer(), fill + "g");
 }
 
-}  // namespace
-
-namespace {
-
-// The word-at-a-time check finds every control byte at every place of a text
-// and no other byte, whatever the bytes around it.
+// The word-at-a-time check finds every control byte at every place, whatever surrounds it.
 TEST(ControlCheck, FindsEachControlByteAtEachPlace) {
     for (int byte = 0; byte < 256; ++byte) {
         const bool control = byte < 0x20 || byte == 0x7F;

@@ -19,8 +19,7 @@ namespace {
 
 constexpr unsigned int kChildTimeoutMs = 10000;
 
-// A program built for the thread sanitizer takes about a second to start
-// and end: fewer runs there, the full count everywhere else.
+// A thread-sanitizer program takes about a second to start and end.
 #if defined(__SANITIZE_THREAD__)
 constexpr int kExitRunsPerCase = 15;
 #else
@@ -34,19 +33,22 @@ std::string ReadAll(const std::string& path) {
     return text.str();
 }
 
+bool LogTagged(CQmLogger* logger, int code) {
+    CQmErrLogMessage message(false);
+    message.FormatLogProlog("fork", code, code);
+    message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), "child line");
+    return logger->LogErrMsg(message);
+}
+
 }  // namespace
 
-// Detached threads log through the default logger, a named logger or both
-// while main returns: every run ends normally (no crash, no sanitizer report,
-// which would end it with a failure code).
+// Detached threads log through the default logger, a named one or both while
+// main returns: every run ends with 0 (a crash or sanitizer report would not).
 TEST(ProcessExit, ThreadsStillLoggingWhileMainReturnsNeverCrashTheProcess) {
     qmtest::TempDir dir;
-    const struct {
-        const char* loggers;
-        int runs;
-    } cases[] = {{"default", kExitRunsPerCase}, {"named", kExitRunsPerCase}, {"both", kExitRunsPerCase / 5}};
+    const struct { const char* loggers; int runs; } cases[] = {
+        {"default", kExitRunsPerCase}, {"named", kExitRunsPerCase}, {"both", kExitRunsPerCase / 5}};
     for (const auto& c : cases) {
-        int failures = 0;
         for (int run = 0; run < c.runs; ++run) {
             const std::string where = dir.Path("exit");
             const char* const arguments[] = {c.loggers, where.c_str(), nullptr};
@@ -54,16 +56,12 @@ TEST(ProcessExit, ThreadsStillLoggingWhileMainReturnsNeverCrashTheProcess) {
             ASSERT_GT(child, 0);
             const int outcome = qm::platform::WaitChildProcess(child, kChildTimeoutMs);
 #if defined(_WIN32)
-            // Under Wine a process whose threads were ended mid-write now and
-            // then never finishes its teardown (it cannot even be attached to
-            // then): a time-out there says nothing about the library. Any
-            // other end than 0 still fails.
+            // Under Wine a process whose threads were ended mid-write now and then
+            // never finishes its teardown: a time-out there says nothing about us.
             if (outcome == qm::platform::kChildTimedOut) continue;
 #endif
-            if (outcome != 0) ++failures;
             EXPECT_EQ(0, outcome) << c.loggers << " run " << run;
         }
-        EXPECT_EQ(0, failures) << c.loggers;
     }
 }
 
@@ -93,22 +91,9 @@ TEST(ProcessExit, AfterTheExitHandlerLinesAndInstallsAreRefused) {
     EXPECT_EQ(0, qm::platform::WaitChildProcess(child, kChildTimeoutMs));
 }
 
-namespace {
-
-// One error line through logger, tagged with code so it can be found.
-bool LogTagged(CQmLogger* logger, int code) {
-    CQmErrLogMessage message(false);
-    message.FormatLogProlog("fork", code, code);
-    message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), "child line");
-    return logger->LogErrMsg(message);
-}
-
-}  // namespace
-
-// Threads log hard through the default and a named logger (file outputs,
-// a size-limited one (never reaching its limit) among them so the file lock is busy, tracing through
-// the pool, outputs being swapped) while the process forks 40 times. Every
-// child can log at once, with its own process and thread ids, and ends.
+// Threads log hard through the default and a named logger (a size-limited file
+// keeps the file lock busy, tracing uses the pool, outputs are swapped) while
+// the process forks 40 times: every child logs at once, with its own ids.
 TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");

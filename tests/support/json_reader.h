@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,13 @@ inline bool HavePython() {
            std::system("python3 -c 'import json' >/dev/null 2>&1") == 0;
 }
 
+inline std::vector<std::string> ReadLines(const std::string& file) {
+    std::vector<std::string> lines;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
 // One canonical line per input line (json.dumps with ASCII escapes); false
 // when the file is not UTF-8 or any line is not exactly one JSON value.
 inline bool ParseJsonLines(const std::string& file, std::vector<std::string>* canonical) {
@@ -28,9 +34,7 @@ inline bool ParseJsonLines(const std::string& file, std::vector<std::string>* ca
         "    assert line.endswith(\"\\n\")\n"
         "    print(json.dumps(json.loads(line)))' '" + file + "' > '" + out + "' 2>/dev/null";
     if (std::system(command.c_str()) != 0) return false;
-    std::ifstream in(out);
-    canonical->clear();
-    for (std::string line; std::getline(in, line);) canonical->push_back(line);
+    *canonical = ReadLines(out);
     return true;
 }
 

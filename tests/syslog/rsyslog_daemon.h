@@ -1,8 +1,6 @@
-// A real rsyslog daemon for the syslog output tests, run by the test itself in
-// the foreground on 127.0.0.1 ports and a socket in a temporary directory.
-// Every message it receives goes, parsed, to one JSON line of a file:
-// severity, facility, app name, msgid, the structured data as rsyslog's own
-// JSON (parameter names lower-cased) and the message text.
+// A real rsyslog daemon run by the test in the foreground on 127.0.0.1 ports
+// and a socket in a temporary directory; every message it receives goes,
+// parsed, to one JSON line of a file.
 #pragma once
 
 #include <chrono>
@@ -35,8 +33,7 @@ public:
     RsyslogDaemon(const RsyslogDaemon&) = delete;
     RsyslogDaemon& operator=(const RsyslogDaemon&) = delete;
 
-    // Chooses a port free for both UDP and TCP, writes the configuration and
-    // starts the daemon; true once its socket and TCP port are up.
+    // Picks a port free for UDP and TCP; true once socket and TCP port are up.
     bool Start() {
         if (m_port.empty() && !ChooseFreePort()) return false;
         std::ofstream(ConfigPath()) << Configuration();
@@ -46,7 +43,7 @@ public:
         return WaitFor([this] { return Running() && std::filesystem::exists(SocketPath()) && TcpAccepts(); });
     }
 
-    // Stops the daemon (it writes out what it holds first) and waits until it is gone.
+    // The daemon writes out what it holds before it goes.
     void Stop() {
         if (!Running()) return;
         const std::string pid = ReadPid();
@@ -81,9 +78,8 @@ public:
                "}\n" + m_extra;
     }
 
-    // The received messages whose app name is app, each as
-    // [severity, facility, msgid, {sd-id: {param: value}}, msg] in canonical
-    // JSON (sorted keys, UTF-8 text as it is); empty when python3 cannot read them.
+    // The messages of app, each [severity, facility, msgid, {sd-id: {param:
+    // value}}, msg] in canonical JSON (sorted keys, UTF-8 as it is).
     std::vector<std::string> Received(const std::string& app) const {
         const std::string out = m_dir.Path("received.txt");
         const std::string command =
@@ -99,11 +95,8 @@ public:
             "    sd = json.loads(o[\"sd\"]) if o[\"sd\"] else {}\n"
             "    print(json.dumps([o[\"severity\"], o[\"facility\"], o[\"msgid\"], sd, o[\"msg\"]], sort_keys=True, ensure_ascii=False), file=out)"
             "' '" + OutputPath() + "' '" + app + "' '" + out + "'";
-        std::vector<std::string> lines;
-        if (std::system(command.c_str()) != 0) return lines;
-        std::ifstream in(out);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
+        if (std::system(command.c_str()) != 0) return {};
+        return ReadLines(out);
     }
 
     // Waits (at most ten seconds) until count messages of app have arrived.
