@@ -7,10 +7,19 @@
 
 #include "qmerrlog/export.h"
 
-// Message id and trace component id layout (unsigned 32-bit).
-constexpr unsigned int QM_COMPONENT_SHIFT = 24;        // bits 24-31: component number (1-based)
-constexpr unsigned int QM_TRACE_COMPONENT_SHIFT = 16;  // bits 16-23: trace component number
-constexpr unsigned int QM_MESSAGE_TYPE_SHIFT = 14;     // bits 14-15: message type
+// Message id and trace component id layout (unsigned 32-bit):
+//   bits 24-31 component number (1-based), bits 16-23 trace component number,
+//   bits 14-15 message type, bits 0-13 message number.
+// Every reading of an id goes through the helpers below, so the layout is
+// written here and nowhere else.
+constexpr unsigned int QM_COMPONENT_SHIFT = 24;
+constexpr unsigned int QM_TRACE_COMPONENT_SHIFT = 16;
+constexpr unsigned int QM_MESSAGE_TYPE_SHIFT = 14;
+constexpr unsigned int QM_COMPONENT_MASK = 0xFF000000u;
+constexpr unsigned int QM_TRACE_COMPONENT_MASK = 0x00FF0000u;
+// Component and trace component together: the id of a trace component.
+constexpr unsigned int QM_TRACE_COMPONENT_ID_MASK = QM_COMPONENT_MASK | QM_TRACE_COMPONENT_MASK;
+constexpr unsigned int QM_MESSAGE_TYPE_MASK = 0x0000C000u;
 constexpr unsigned int QM_MESSAGE_NUMBER_MASK = 0x3FFFu;
 
 enum QmMessageType {
@@ -22,14 +31,37 @@ enum QmMessageType {
 
 // Builds a message id from its parts.
 constexpr unsigned int QmMessageId(unsigned int component, unsigned int type, unsigned int number) {
-    return (component << QM_COMPONENT_SHIFT) | ((type & 3u) << QM_MESSAGE_TYPE_SHIFT) |
+    return (component << QM_COMPONENT_SHIFT) | ((type << QM_MESSAGE_TYPE_SHIFT) & QM_MESSAGE_TYPE_MASK) |
            (number & QM_MESSAGE_NUMBER_MASK);
 }
 
 // Builds a trace component id; traceComponent 0 names the whole component.
 constexpr unsigned int QmTraceComponentId(unsigned int component, unsigned int traceComponent) {
-    return (component << QM_COMPONENT_SHIFT) | ((traceComponent & 0xFFu) << QM_TRACE_COMPONENT_SHIFT);
+    return (component << QM_COMPONENT_SHIFT) |
+           ((traceComponent << QM_TRACE_COMPONENT_SHIFT) & QM_TRACE_COMPONENT_MASK);
 }
+
+// The component number (1-based; 0 in no valid id) of a message or trace component id.
+constexpr unsigned int QmComponentNumber(unsigned int id) { return id >> QM_COMPONENT_SHIFT; }
+
+// The trace component number within its component (0 for the component as a whole).
+constexpr unsigned int QmTraceComponentNumber(unsigned int id) {
+    return (id & QM_TRACE_COMPONENT_MASK) >> QM_TRACE_COMPONENT_SHIFT;
+}
+
+// The message type bits of a message id (a QmMessageType value).
+constexpr unsigned int QmMessageTypeOf(unsigned int id) {
+    return (id & QM_MESSAGE_TYPE_MASK) >> QM_MESSAGE_TYPE_SHIFT;
+}
+
+// The number of a message within its component and type.
+constexpr unsigned int QmMessageNumber(unsigned int id) { return id & QM_MESSAGE_NUMBER_MASK; }
+
+// Component and trace component number as one 16-bit index (0..65535).
+constexpr unsigned int QmTraceComponentIndex(unsigned int id) { return id >> QM_TRACE_COMPONENT_SHIFT; }
+
+// The trace component id a message or trace id belongs to (its low 16 bits cleared).
+constexpr unsigned int QmTraceComponentIdOf(unsigned int id) { return id & QM_TRACE_COMPONENT_ID_MASK; }
 
 // One trace component as a component declares it.
 struct QmTraceComponentDesc {

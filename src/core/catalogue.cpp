@@ -24,7 +24,6 @@ std::mutex g_libraryLock;
 // A trace component number has 8 bits; past that an id would spill into the
 // component number, so later trace components are not offered at all.
 constexpr int kMaxTraceComponents = 255;
-constexpr unsigned int kComponentNumberBits = 0xFF000000u;
 
 // Growth of the component info table once the first estimate is used up.
 constexpr int kInfoTableGrowth = 50;
@@ -122,7 +121,7 @@ std::string TraceComponentName(const QmTraceComponentDesc& trace) {
 // Trace component entries carry a trace component number and own their name;
 // component entries borrow the display name.
 bool IsTraceComponentEntry(const QmTraceComponentInfo& entry) {
-    return ((entry.id >> QM_TRACE_COMPONENT_SHIFT) & 0xFFu) != 0;
+    return QmTraceComponentNumber(entry.id) != 0;
 }
 
 void AppendComponent(CQmErrLogComponent* component, std::string* listText,
@@ -132,7 +131,7 @@ void AppendComponent(CQmErrLogComponent* component, std::string* listText,
     listText->append(displayName).append(" ; ").append(description);
     // Only the component number of the id is the component's to choose; stray
     // lower bits would make its entry look like a trace component's.
-    const unsigned int componentId = component->GetComponentId() & kComponentNumberBits;
+    const unsigned int componentId = component->GetComponentId() & QM_COMPONENT_MASK;
     AppendInfo(info, infoCount, capacity, componentId, displayName);
 
     int traceCount = 0;
@@ -148,7 +147,7 @@ void AppendComponent(CQmErrLogComponent* component, std::string* listText,
         if (j + 1 < traceCount) listText->append("&");
         char* name = NewTraceComponentName(displayName, traceName);
         if (name == nullptr) continue;
-        const unsigned int id = (static_cast<unsigned int>(j + 1) << QM_TRACE_COMPONENT_SHIFT) | componentId;
+        const unsigned int id = QmTraceComponentId(QmComponentNumber(componentId), static_cast<unsigned int>(j + 1));
         if (!AppendInfo(info, infoCount, capacity, id, name)) delete[] name;
     }
     listText->append(kListSeparator);

@@ -27,7 +27,7 @@ struct QmLogLineMarking {
 namespace {
 
 const char* MessageTypeWord(unsigned int messageId) {
-    switch ((messageId >> QM_MESSAGE_TYPE_SHIFT) & 3u) {
+    switch (QmMessageTypeOf(messageId)) {
         case QM_MSG_INFO: return "INFO";
         case QM_MSG_WARNING: return "WARNING";
         case QM_MSG_ERROR: return "ERROR";

@@ -40,7 +40,7 @@ void CQmLogComponent::GetTraceComponents(int* count, QmTraceComponentDesc** list
 
 const char* CQmLogComponent::GetMessage(unsigned int messageId) {
     // Only the message number counts: the type and component bits are the caller's.
-    const unsigned int number = messageId & QM_MESSAGE_NUMBER_MASK;
+    const unsigned int number = QmMessageNumber(messageId);
     return number >= kFirstOwnMessage && number <= kLastOwnMessage ? kOwnMessageText : nullptr;
 }
 

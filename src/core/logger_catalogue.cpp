@@ -9,7 +9,7 @@ bool CQmLogger::m_bUnloadedComponents = false;
 // No guard: the component table changes only in Init and Release.
 const char* CQmLogger::FetchMsg(unsigned int messageId) const {
     if (!m_bInitialised.load(std::memory_order_acquire)) return nullptr;
-    const unsigned int number = messageId >> QM_COMPONENT_SHIFT;
+    const unsigned int number = QmComponentNumber(messageId);
     if (number == 0 || number > static_cast<unsigned int>(m_iComponentCount) || m_ppComponents == nullptr) {
         return nullptr;
     }

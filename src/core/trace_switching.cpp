@@ -7,6 +7,7 @@
 #include "core/output_slot.h"
 #include "core/trace_generation.h"
 #include "platform/thread_slot.h"
+#include "qmerrlog/component.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/registry.h"
@@ -45,7 +46,7 @@ inline int CachedAnswer(const std::atomic<std::atomic<std::int32_t>*>& cacheCell
     // threads may ask.
     const std::atomic<std::int32_t>* cache = cacheCell.load(std::memory_order_acquire);
     if (cache == nullptr) return 0;
-    const std::int32_t known = cache[traceComponentId >> 16].load(std::memory_order_acquire);
+    const std::int32_t known = cache[QmTraceComponentIndex(traceComponentId)].load(std::memory_order_acquire);
     if (known == 0 || generationCell.load(std::memory_order_relaxed) != generation) return 0;
     return known;
 }
@@ -229,7 +230,7 @@ bool CQmLogger::SelectionLookup(unsigned int traceComponentId, CQmTraceData* mas
     // Threads fill entries under the read side only; concurrent fills of one
     // entry store the same answer, since they ask the same master.
     // A master in force means EnableTrace made the cache.
-    std::atomic<std::int32_t>& entry = m_pSelectionCache.load(std::memory_order_relaxed)[traceComponentId >> 16];
+    std::atomic<std::int32_t>& entry = m_pSelectionCache.load(std::memory_order_relaxed)[QmTraceComponentIndex(traceComponentId)];
     const std::int32_t known = entry.load(std::memory_order_relaxed);
     if (known != 0) return known == 1;
     const bool selected = master->ComponentSelected(traceComponentId);

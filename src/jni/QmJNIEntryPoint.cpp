@@ -20,6 +20,7 @@
 #include "format/control_escape.h"
 #include "jni/java_string_arguments.h"
 #include "jni/jni_strings.h"
+#include "qmerrlog/component.h"
 #include "qmerrlog/datafields.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
@@ -359,7 +360,7 @@ Java_com_corvane_qmerrlog_QmLogger_LogMsg__Ljava_lang_String_2Ljava_lang_String_
         jsize count = env->GetArrayLength(array);
         if (count > qm::JniArgumentStrings::kMaxArguments) {
             // Traced under the message's component, the part a trace component id keeps.
-            QmJNIEntryPoint::TraceTooManyArguments(static_cast<unsigned int>(messageId) & 0xFFFF0000u,
+            QmJNIEntryPoint::TraceTooManyArguments(QmTraceComponentIdOf(static_cast<unsigned int>(messageId)),
                                                    __LINE__, kTooManyLogArguments, messageId);
             return kMessageDone;
         }

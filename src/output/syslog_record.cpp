@@ -51,7 +51,7 @@ void AppendCurrentTimestamp(std::string* out, bool local) {
 }
 
 int SeverityOfMessageId(unsigned int messageId) {
-    switch ((messageId >> QM_MESSAGE_TYPE_SHIFT) & 3u) {
+    switch (QmMessageTypeOf(messageId)) {
         case QM_MSG_ERROR: return kSeverityError;
         case QM_MSG_WARNING: return kSeverityWarning;
         case QM_MSG_INFO: return kSeverityInfo;

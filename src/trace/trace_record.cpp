@@ -2,16 +2,14 @@
 // component selection, lookups and emptying the values.
 #include <cstring>
 
+#include "qmerrlog/component.h"
 #include "qmerrlog/tracedata.h"
 #include "trace/record_count.h"
 
 namespace {
 
-// A component id has its component number in the top byte and nothing below.
-constexpr unsigned int kComponentMask = 0xff000000u;
-
 bool IsTraceComponentId(unsigned int id) {
-    return (id & kComponentMask) != 0 && (id & 0x00ff0000u) != 0;
+    return QmComponentNumber(id) != 0 && QmTraceComponentNumber(id) != 0;
 }
 
 }  // namespace
@@ -153,7 +151,7 @@ bool CQmTraceData::MarkComponentTraced(unsigned int id) {
         if (entry.id == id) {
             entry.selected = true;
             if (IsTraceComponentId(id)) break;
-        } else if (id == (entry.id & kComponentMask)) {
+        } else if (id == (entry.id & QM_COMPONENT_MASK)) {
             entry.selected = true;
         }
     }

@@ -12,9 +12,9 @@ namespace tool {
 
 namespace {
 
-unsigned int ComponentNumber(unsigned int id) { return id >> QM_COMPONENT_SHIFT; }
+unsigned int ComponentNumber(unsigned int id) { return QmComponentNumber(id); }
 
-bool IsTraceComponentId(unsigned int id) { return ((id >> QM_TRACE_COMPONENT_SHIFT) & 0xFFu) != 0; }
+bool IsTraceComponentId(unsigned int id) { return QmTraceComponentNumber(id) != 0; }
 
 // Selected ids after switching the probe on with "components <names>".
 bool SelectByNames(ProbeLogger* probe, const std::string& names, const std::set<unsigned int>& numbers,
