@@ -6,16 +6,17 @@
 # build fails. include/ (the API) is seen by every room; the calls that go
 # through it are checked by Rooms.CallsFollowArrows instead.
 #
-#   room       uses directly                           why
+# QM_ROOMS runs from the bottom up; QM_ROOM_USES_<room> lists the rooms it
+# uses directly, and why where it is not plain.
 set(QM_ROOMS platform sync format trace output core registry error jni)
-set(QM_ROOM_USES_platform "")                        # the only door to the OS
-set(QM_ROOM_USES_sync     platform)                  # locks on OS primitives
-set(QM_ROOM_USES_format   platform)                  # clock, ids, caller's errno
-set(QM_ROOM_USES_trace    format platform)           # a record lays itself out
-set(QM_ROOM_USES_output   trace format sync platform) # syslog carries traced fields
+set(QM_ROOM_USES_platform "")                               # the only door to the OS
+set(QM_ROOM_USES_sync     platform)
+set(QM_ROOM_USES_format   platform)
+set(QM_ROOM_USES_trace    format platform)                  # a record lays itself out
+set(QM_ROOM_USES_output   trace format sync platform)       # syslog carries traced fields
 set(QM_ROOM_USES_core     output trace format sync platform)
 set(QM_ROOM_USES_registry core sync platform)
-set(QM_ROOM_USES_error    core format platform)
+set(QM_ROOM_USES_error    core format platform)             # a chain logs through the logger
 set(QM_ROOM_USES_jni      registry core trace format)
 
 # Calls against the arrows that stay on purpose (caller room -> called room:
