@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "format/date_time_cache.h"
+#include "format/date_time_text.h"
 #include "format/decimal_text.h"
 #include "format/process_id.h"
 #include "format/thread_cache.h"

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "format/control_escape.h"
-#include "format/date_time_cache.h"
 #include "format/date_time_text.h"
 #include "format/decimal_text.h"
 #include "qmerrlog/message.h"
