@@ -1,8 +1,8 @@
-// Every date and time text the library writes, by name: the date text of a
-// log line's prolog and of the static helpers, the three trace field forms,
-// and the time stamp of a syslog frame. The texts of the current second are
-// kept per thread by one rule (date_time_cache.cpp): a text is rebuilt only
-// when the second or the time kind changes.
+// Every date and time text the library writes, by name: the head of a log
+// line's prolog and its date text (also the static helpers'), the three trace
+// field forms, and the time stamp of a syslog frame. The texts of the current
+// second are kept per thread by one rule (date_time_cache.cpp): a text is
+// rebuilt only when the second, the time kind or what else it shows changes.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +16,8 @@ namespace qm {
 constexpr std::size_t kDateTimeTextLength = 24;
 // At least this many bytes for the out of the per-second texts below.
 constexpr std::size_t kDateTimeAreaSize = 32;
+// At least this many bytes for CurrentPrologHead's out.
+constexpr std::size_t kPrologHeadSize = 80;
 
 // A calendar time as a broken-down time (month 0-11, year minus 1900, day of
 // week 0 = Sunday); milliseconds are not part of it.
@@ -57,6 +59,10 @@ std::size_t FormatRfc3339Stamp(const platform::CalendarTime& time, int offsetMin
 std::size_t CurrentDateTimeText(bool useLocalTime, char* out);
 // The same for a second already read from the clock (seconds since 1970).
 std::size_t DateTimeTextAt(long long second, bool useLocalTime, char* out);
+// The head of a log line's prolog, "[pid/tid][Www Mmm dd yyyy hh:mm:ss][", for
+// the calling process and thread: within one second every line of a thread
+// starts with the same bytes.
+std::size_t CurrentPrologHead(bool useLocalTime, char* out);
 // The RFC 3339 stamp of now with its milliseconds, in the local zone with its
 // offset or in UTC with "Z".
 std::size_t CurrentRfc3339Stamp(bool useLocalTime, char* out);
