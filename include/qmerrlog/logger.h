@@ -91,7 +91,6 @@ private:
     void InitKnownInfo();
     void RetireMaster(CQmTraceData* master);
     bool SelectionLookup(unsigned int traceComponentId, CQmTraceData* master);
-    bool HasTraceOutput() const;
 
     unsigned long m_ulThreadKey;
     std::atomic<bool> m_bInitialised;

@@ -10,7 +10,8 @@ struct QmTraceComponentInfo;
 
 namespace qm {
 
-// Rows of the known component library table; the row index is the table slot.
+// Rows of the known component library table; the row index is the slot of
+// a logger's component table, so this is also that table's size.
 constexpr int kKnownComponentCount = 25;
 
 // Fills slot 0 with the library's own catalogue and slots 1 to count - 1 with

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kComponentSlots = 25;
-
 // Init and Release hold all three guards, always in this order.
 class AllGuards {
 public:
@@ -79,8 +77,9 @@ void CQmLogger::Init() {
     AllGuards hold(m_logGuard, m_traceGuard, m_auditGuard);
     if (m_bInitialised.load(std::memory_order_relaxed)) return;
 
-    m_iComponentCount = kComponentSlots;
-    m_ppComponents = new CQmErrLogComponent*[kComponentSlots]();
+    // One slot per row of the known library table.
+    m_iComponentCount = qm::kKnownComponentCount;
+    m_ppComponents = new CQmErrLogComponent*[qm::kKnownComponentCount]();
     qm::LoadComponents(m_ppComponents, m_iComponentCount);
 
     InitKnownInfo();

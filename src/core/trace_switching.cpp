@@ -13,23 +13,8 @@
 #include "qmerrlog/registry.h"
 #include "qmerrlog/tracedata.h"
 #include "thread_key.h"
+#include "trace/trace_line_kind.h"
 #include "platform/error_state.h"
-
-namespace {
-
-enum HeadingKind { kFieldNames = 1, kRule = 3 };
-
-// The date/time field whose setting fills Date, Time and PreciseTime at once:
-// the highest of them that the record traces.
-unsigned int DateTimeTrigger(CQmTraceData& master) {
-    unsigned int trigger = 0;
-    for (unsigned int id : {QM_FIELD_DATE, QM_FIELD_TIME, QM_FIELD_PRECISETIME}) {
-        if (master.FieldTraced(id)) trigger = id;
-    }
-    return trigger;
-}
-
-}  // namespace
 
 namespace {
 
@@ -51,16 +36,28 @@ inline int CachedAnswer(const std::atomic<std::atomic<std::int32_t>*>& cacheCell
     return known;
 }
 
+// Tracing is on while a master is in force and an output takes its records.
+// Read relaxed and without the guard this is only a first look, which sends
+// most callers home before any guard is taken; read under the read side of
+// the trace guard it is the answer.
 inline bool AnyOutput(const std::atomic<CQmLogOutput*>& main, const std::atomic<CQmLogOutput*>& second) {
     return main.load(std::memory_order_relaxed) != nullptr || second.load(std::memory_order_relaxed) != nullptr;
 }
 
-}  // namespace
-
-bool CQmLogger::HasTraceOutput() const {
-    return m_pMainTraceOutput.load(std::memory_order_relaxed) != nullptr ||
-           m_pSecondTraceOutput.load(std::memory_order_relaxed) != nullptr;
+// The first look. A generation is published only while a master is in force.
+inline bool TracingLooksOn(long long generation, const std::atomic<CQmLogOutput*>& main,
+                           const std::atomic<CQmLogOutput*>& second) {
+    return generation != 0 && AnyOutput(main, second);
 }
+
+// The answer, under the read side: the master in force, or null.
+inline CQmTraceData* MasterInForce(const std::atomic<CQmTraceData*>& master, const std::atomic<CQmLogOutput*>& main,
+                                   const std::atomic<CQmLogOutput*>& second) {
+    CQmTraceData* inForce = master.load(std::memory_order_relaxed);
+    return inForce != nullptr && AnyOutput(main, second) ? inForce : nullptr;
+}
+
+}  // namespace
 
 void CQmLogger::RetireMaster(CQmTraceData* master) {
     // Working copies on other threads may still borrow this master's
@@ -127,7 +124,8 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     }
     if (usable) {
         record->SetLogger(this);
-        heading = record->AssembleTraceMessage(&names, kFieldNames) && record->AssembleTraceMessage(&rule, kRule);
+        heading = record->AssembleTraceMessage(&names, qm::kTraceFieldNames) &&
+                  record->AssembleTraceMessage(&rule, qm::kTraceEqualsRule);
     }
 
     CQmErrLogAutoWriter hold(m_traceGuard);
@@ -195,9 +193,6 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
         m_llTraceGeneration.store(record->m_llGeneration, std::memory_order_release);
         m_pMasterTrace.store(record.release(), std::memory_order_release);
     }
-    CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
-    master->m_uDateTimeTrigger = DateTimeTrigger(*master);
-
     if (heading) {
         mainOutput->Log(names);
         mainOutput->Log(rule);
@@ -241,52 +236,50 @@ bool CQmLogger::SelectionLookup(unsigned int traceComponentId, CQmTraceData* mas
 }
 
 bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
-    // A generation is published only while a master is in force, and only
-    // an initialised logger has one: tracing off costs this one load.
+    // Tracing off costs this one load and the output look.
     const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
-    if (generation == 0 || !AnyOutput(m_pMainTraceOutput, m_pSecondTraceOutput)) return false;
+    if (!TracingLooksOn(generation, m_pMainTraceOutput, m_pSecondTraceOutput)) return false;
     // The cached answer needs neither the guard nor the master.
     if (traceComponentId == 0) return true;
     const int known = CachedAnswer(m_pSelectionCache, m_llTraceGeneration, traceComponentId, generation);
     if (known != 0) return known == 1;
-    if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) return false;
+    if (!Inited()) return false;
     CQmErrLogAutoReader hold(m_traceGuard);
-    CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
-    if (master == nullptr || !HasTraceOutput()) return false;
-    return traceComponentId == 0 || SelectionLookup(traceComponentId, master);
+    CQmTraceData* master = MasterInForce(m_pMasterTrace, m_pMainTraceOutput, m_pSecondTraceOutput);
+    return master != nullptr && SelectionLookup(traceComponentId, master);
 }
 
 bool CQmLogger::ShouldTrace(unsigned int traceComponentId, CQmTraceData* record) {
     if (record == nullptr) return false;
     const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
-    if (generation == 0) return false;
+    if (!TracingLooksOn(generation, m_pMainTraceOutput, m_pSecondTraceOutput)) return false;
     // A copy taken from the master in force with a cached answer: nothing to
     // refresh, no guard, no master read, errno untouched.
-    if (record->m_llGeneration == generation && AnyOutput(m_pMainTraceOutput, m_pSecondTraceOutput)) {
+    if (record->m_llGeneration == generation) {
         const int known = CachedAnswer(m_pSelectionCache, m_llTraceGeneration, traceComponentId, generation);
         if (known != 0) return known == 1;
     }
-    if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) return false;
+    if (!Inited()) return false;
     const qm::platform::CallerErrorState keepCallersErrno;
     CQmErrLogAutoReader hold(m_traceGuard);
-    CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
-    if (master == nullptr || !HasTraceOutput()) return false;
-    if (!SelectionLookup(traceComponentId, master)) return false;
+    CQmTraceData* master = MasterInForce(m_pMasterTrace, m_pMainTraceOutput, m_pSecondTraceOutput);
+    if (master == nullptr || !SelectionLookup(traceComponentId, master)) return false;
     if (record->m_llGeneration != master->m_llGeneration) *record = *master;
     return true;
 }
 
 bool CQmLogger::ShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** record) {
     const qm::platform::CallerErrorState keepCallersErrno;
-    if (record == nullptr || !Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr) {
+    if (record == nullptr || !Inited() ||
+        !TracingLooksOn(m_llTraceGeneration.load(std::memory_order_relaxed), m_pMainTraceOutput,
+                        m_pSecondTraceOutput)) {
         return false;
     }
     long long generation = 0;
     {
         CQmErrLogAutoReader hold(m_traceGuard);
-        CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
-        if (master == nullptr || !HasTraceOutput()) return false;
-        if (!SelectionLookup(traceComponentId, master)) return false;
+        CQmTraceData* master = MasterInForce(m_pMasterTrace, m_pMainTraceOutput, m_pSecondTraceOutput);
+        if (master == nullptr || !SelectionLookup(traceComponentId, master)) return false;
         generation = master->m_llGeneration;
     }
     if (*record != nullptr || m_ulThreadKey == kNoThreadKey) return false;
@@ -310,12 +303,14 @@ bool CQmLogger::ShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** r
 }
 
 bool CQmLogger::FieldTraced(unsigned int fieldId) {
-    if (!Inited() || m_pMasterTrace.load(std::memory_order_relaxed) == nullptr ||
-        m_pMainTraceOutput.load(std::memory_order_relaxed) == nullptr) {
+    // The fields are those of the main output's records: a second output
+    // left alone after the main one was switched off traces none.
+    if (fieldId >= QM_DATA_FIELD_COUNT || !Inited() ||
+        !TracingLooksOn(m_llTraceGeneration.load(std::memory_order_relaxed), m_pMainTraceOutput,
+                        m_pMainTraceOutput)) {
         return false;
     }
     CQmErrLogAutoReader hold(m_traceGuard);
-    CQmTraceData* master = m_pMasterTrace.load(std::memory_order_relaxed);
-    if (master == nullptr || m_pMainTraceOutput.load(std::memory_order_relaxed) == nullptr) return false;
-    return fieldId < QM_DATA_FIELD_COUNT && master->FieldTraced(fieldId);
+    CQmTraceData* master = MasterInForce(m_pMasterTrace, m_pMainTraceOutput, m_pMainTraceOutput);
+    return master != nullptr && master->FieldTraced(fieldId);
 }

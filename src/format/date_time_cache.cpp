@@ -1,11 +1,14 @@
-#include "format/date_time_cache.h"
-
+// The texts of the current second, kept per thread: they change once a
+// second, and building one (a local time conversion under a lock, a calendar
+// calculation, the names) costs more than the rest of a line around it.
 #include <cstring>
-#include <ctime>
 
 #include "format/date_time_text.h"
+#include "format/decimal_text.h"
+#include "format/process_id.h"
 #include "format/thread_cache.h"
 #include "platform/clock.h"
+#include "platform/process.h"
 
 namespace qm {
 
@@ -13,18 +16,66 @@ namespace {
 
 // Plain data only: nothing to run when a thread ends, so no exit hook of
 // an unloaded library can be left behind.
-struct DateTextCache {
+template <std::size_t Size>
+struct SecondText {
     long long second;
+    unsigned long long key;  // what else the text depends on (0 for none)
     bool valid;
     unsigned char length;
-    char text[kDateTimeAreaSize];
+    char text[Size];
 };
+
+// The one rule of every per-second text: build(area) runs only when the
+// second, the time kind or the key differs from the thread's last one. A
+// text that does not fit (length 0) is not kept, and the next line tries
+// again. One entry per time kind, so a thread writing to both UTC and local
+// loggers does not rebuild on every line.
+template <std::size_t Size, typename Build>
+std::size_t TextOfSecond(SecondText<Size> (&caches)[2], long long second, bool useLocalTime, unsigned long long key,
+                         Build build, char* out) {
+    static_assert(Size <= 255, "the length is kept in a byte");
+    SecondText<Size>& cache = caches[useLocalTime ? 1 : 0];
+    if (!cache.valid || cache.second != second || cache.key != key) {
+        char text[Size];
+        const std::size_t length = build(text);
+        if (length == 0 || length >= Size) return 0;
+        std::memcpy(cache.text, text, length);
+        cache.length = static_cast<unsigned char>(length);
+        cache.second = second;
+        cache.key = key;
+        cache.valid = true;
+    }
+    std::memcpy(out, cache.text, cache.length);
+    return cache.length;
+}
 
 std::size_t BuildDateText(long long second, bool useLocalTime, char* out) {
     platform::CalendarTime calendar{};
     platform::CalendarTimeAt(second, useLocalTime, &calendar);
-    const std::tm time = ToBrokenDownTime(calendar);
-    return FormatDateTimeText(time, out, kDateTimeAreaSize);
+    return FormatDateTimeText(ToBrokenDownTime(calendar), out, kDateTimeAreaSize);
+}
+
+// Millisecond 0; the caller writes the real ones over the three digits.
+std::size_t BuildRfc3339Stamp(long long second, bool useLocalTime, char* out) {
+    platform::CalendarTime calendar{};
+    int offsetMinutes = 0;
+    platform::CalendarTimeAt(second, useLocalTime, &calendar, &offsetMinutes);
+    calendar.millisecond = 0;
+    return FormatRfc3339Stamp(calendar, offsetMinutes, !useLocalTime, out, kDateTimeAreaSize);
+}
+
+std::size_t BuildPrologHead(long long second, bool useLocalTime, int processId, unsigned int threadId, char* out) {
+    std::size_t used = 0;
+    out[used++] = '[';
+    used += WriteSignedDecimal(processId, out + used);
+    out[used++] = '/';
+    used += WriteDecimal(threadId, out + used);
+    out[used++] = ']';
+    out[used++] = '[';
+    used += DateTimeTextAt(second, useLocalTime, out + used);
+    out[used++] = ']';
+    out[used++] = '[';
+    return used;
 }
 
 }  // namespace
@@ -37,23 +88,42 @@ std::size_t CurrentDateTimeText(bool useLocalTime, char* out) {
 }
 
 std::size_t DateTimeTextAt(long long second, bool useLocalTime, char* out) {
-    // One entry per time kind, so a thread writing to both UTC and local
-    // loggers does not rebuild on every line.
-    QM_THREAD_CACHE DateTextCache caches[2] = {};
-    DateTextCache& cache = caches[useLocalTime ? 1 : 0];
-    if (!cache.valid || cache.second != second) {
-        char text[kDateTimeAreaSize];
-        const std::size_t length = BuildDateText(second, useLocalTime, text);
-        // A year of more digits than the area holds gives no text; that is
-        // not kept, and the next line tries again.
-        if (length == 0 || length >= kDateTimeAreaSize) return 0;
-        std::memcpy(cache.text, text, length);
-        cache.length = static_cast<unsigned char>(length);
-        cache.second = second;
-        cache.valid = true;
-    }
-    std::memcpy(out, cache.text, cache.length);
-    return cache.length;
+    QM_THREAD_CACHE SecondText<kDateTimeAreaSize> caches[2] = {};
+    return TextOfSecond(caches, second, useLocalTime, 0,
+                        [&](char* text) { return BuildDateText(second, useLocalTime, text); }, out);
+}
+
+std::size_t CurrentRfc3339Stamp(bool useLocalTime, char* out) {
+    QM_THREAD_CACHE SecondText<kDateTimeAreaSize> caches[2] = {};
+    long long second = 0;
+    int millisecond = 0;
+    platform::ReadRealTime(&second, &millisecond);
+    const std::size_t length = TextOfSecond(
+        caches, second, useLocalTime, 0, [&](char* text) { return BuildRfc3339Stamp(second, useLocalTime, text); },
+        out);
+    // The milliseconds follow "YYYY-MM-DDTHH:MM:SS." whatever the zone.
+    char* dot = static_cast<char*>(std::memchr(out, '.', length));
+    if (dot == nullptr || static_cast<std::size_t>(dot - out) + 4 > length) return length;
+    dot[1] = static_cast<char>('0' + millisecond / 100);
+    dot[2] = static_cast<char>('0' + millisecond / 10 % 10);
+    dot[3] = static_cast<char>('0' + millisecond % 10);
+    return length;
+}
+
+std::size_t CurrentPrologHead(bool useLocalTime, char* out) {
+    QM_THREAD_CACHE SecondText<kPrologHeadSize> caches[2] = {};
+    long long second = 0;
+    int millisecond = 0;
+    platform::ReadRealTime(&second, &millisecond);
+    const int processId = CachedProcessId();
+    const unsigned int threadId = platform::CurrentThreadId();
+    // A forked child has another process id, so it never shows its parent's.
+    const unsigned long long ids =
+        (static_cast<unsigned long long>(static_cast<unsigned int>(processId)) << 32) | threadId;
+    // 2 ids of at most 11 digits, the date text and 6 brackets fit.
+    return TextOfSecond(
+        caches, second, useLocalTime, ids,
+        [&](char* text) { return BuildPrologHead(second, useLocalTime, processId, threadId, text); }, out);
 }
 
 }  // namespace qm

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/clock.h"
 #include "qmerrlog/message.h"
 
 namespace qm {
@@ -12,6 +11,15 @@ namespace {
 const char* const kWeekdayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// What snprintf wrote, or 0 (and an empty out) when it did not fit.
+std::size_t Fitted(int written, char* out, std::size_t size) {
+    if (written <= 0 || static_cast<std::size_t>(written) >= size) {
+        if (size > 0) out[0] = '\0';
+        return 0;
+    }
+    return static_cast<std::size_t>(written);
+}
 
 }  // namespace
 
@@ -46,8 +54,7 @@ std::size_t FormatDateTimeText(const std::tm& time, char* out, std::size_t size)
         return 0;
     }
     std::snprintf(out, size, "%s %s ", kWeekdayNames[time.tm_wday], kMonthNames[time.tm_mon]);
-    const std::size_t rest =
-        std::strftime(out + kNamesLength, size - kNamesLength, "%d %Y %H:%M:%S", &time);
+    const std::size_t rest = std::strftime(out + kNamesLength, size - kNamesLength, "%d %Y %H:%M:%S", &time);
     if (rest == 0) {
         out[0] = '\0';
         return 0;
@@ -55,29 +62,52 @@ std::size_t FormatDateTimeText(const std::tm& time, char* out, std::size_t size)
     return kNamesLength + rest;
 }
 
-std::size_t FormatTimeOfKind(int kind, const std::tm& time, int millisecond, char* out,
-                             std::size_t size) {
+std::size_t FormatShortDate(const std::tm& time, char* out, std::size_t size) {
+    return Fitted(std::snprintf(out, size, "%02d/%02d/%04d", time.tm_mon + 1, time.tm_mday, time.tm_year + 1900),
+                  out, size);
+}
+
+std::size_t FormatClockTime(const std::tm& time, char* out, std::size_t size) {
+    return Fitted(std::snprintf(out, size, "%02d:%02d:%02d", time.tm_hour, time.tm_min, time.tm_sec), out, size);
+}
+
+std::size_t FormatPreciseTime(const std::tm& time, int millisecond, char* out, std::size_t size) {
+    return Fitted(std::snprintf(out, size, "%02d:%02d:%02d.%03d", time.tm_hour, time.tm_min, time.tm_sec,
+                                millisecond),
+                  out, size);
+}
+
+std::size_t FormatPreciseTimeUnpadded(const std::tm& time, int millisecond, char* out, std::size_t size) {
+    return Fitted(std::snprintf(out, size, "%02d:%02d:%02d.%i", time.tm_hour, time.tm_min, time.tm_sec,
+                                millisecond),
+                  out, size);
+}
+
+std::size_t FormatTimeOfKind(int kind, const std::tm& time, int millisecond, char* out, std::size_t size) {
     switch (kind) {
         case QM_TIME_DATE:
-            return std::strftime(out, size, "%m/%d/%Y", &time);
+            return FormatShortDate(time, out, size);
         case QM_TIME_TIME:
-            return std::strftime(out, size, "%H:%M:%S", &time);
-        case QM_TIME_PRECISE: {
-            // Milliseconds without leading zeros: 5 ms reads ".5", not ".005".
-            char clock[64];
-            if (std::strftime(clock, sizeof clock, "%H:%M:%S", &time) == 0) {
-                return 0;
-            }
-            const int written = std::snprintf(out, size, "%s.%i", clock, millisecond);
-            if (written <= 0 || static_cast<std::size_t>(written) >= size) {
-                out[0] = '\0';
-                return 0;
-            }
-            return static_cast<std::size_t>(written);
-        }
+            return FormatClockTime(time, out, size);
+        case QM_TIME_PRECISE:
+            return FormatPreciseTimeUnpadded(time, millisecond, out, size);
         default:
             return FormatDateTimeText(time, out, size);
     }
+}
+
+std::size_t FormatRfc3339Stamp(const platform::CalendarTime& time, int offsetMinutes, bool utc, char* out,
+                               std::size_t size) {
+    char zone[32] = "Z";
+    if (!utc || offsetMinutes != 0) {
+        const int magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+        std::snprintf(zone, sizeof zone, "%c%02d:%02d", offsetMinutes < 0 ? '-' : '+', magnitude / 60,
+                      magnitude % 60);
+    }
+    return Fitted(std::snprintf(out, size, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%s", time.year, time.month, time.day,
+                                time.hour, time.minute, time.second > 59 ? 59 : time.second, time.millisecond,
+                                zone),
+                  out, size);
 }
 
 }  // namespace qm

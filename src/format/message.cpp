@@ -9,8 +9,8 @@
 #include "format/bounded_format.h"
 #include "format/bounded_length.h"
 #include "format/control_escape.h"
+#include "format/date_time_text.h"
 #include "format/decimal_text.h"
-#include "format/prolog_head.h"
 #include "platform/process.h"
 #include "platform/error_state.h"
 

@@ -128,7 +128,7 @@ struct QmJNIEntryPoint {
 
     // The record goes out whatever the assembly says: what it holds is its text.
     static void AssembleAndLog(CQmTraceData& record) {
-        record.AssembleTraceMessage(&record.m_message, 0);
+        record.Format();
         record.Log();
     }
 

@@ -44,33 +44,6 @@ void AppendHeaderField(std::string* out, const char* text, std::size_t maxLength
     }
 }
 
-void AppendTimestamp(std::string* out, const platform::CalendarTime& time, int offsetMinutes,
-                     bool utc) {
-    AppendNumber(out, time.year, 4);
-    out->push_back('-');
-    AppendNumber(out, time.month, 2);
-    out->push_back('-');
-    AppendNumber(out, time.day, 2);
-    out->push_back('T');
-    AppendNumber(out, time.hour, 2);
-    out->push_back(':');
-    AppendNumber(out, time.minute, 2);
-    out->push_back(':');
-    // A leap second's 60 is no valid RFC 5424 second.
-    AppendNumber(out, time.second > 59 ? 59 : time.second, 2);
-    out->push_back('.');
-    AppendNumber(out, time.millisecond, 3);
-    if (utc && offsetMinutes == 0) {
-        out->push_back('Z');
-        return;
-    }
-    const int magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
-    out->push_back(offsetMinutes < 0 ? '-' : '+');
-    AppendNumber(out, magnitude / 60, 2);
-    out->push_back(':');
-    AppendNumber(out, magnitude % 60, 2);
-}
-
 void AppendPriorityAndVersion(std::string* out, int facility, int severity) {
     out->push_back('<');
     AppendNumber(out, facility * 8 + severity, 1);

@@ -7,8 +7,6 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/clock.h"
-
 namespace qm {
 
 // The longest header fields may be (RFC 5424, section 6).
@@ -21,9 +19,6 @@ constexpr std::size_t kSdNameMax = 32;
 // Appends a header field: bytes outside '!'..'~' become '_', the text is cut
 // to maxLength, and an empty or null text is the NILVALUE "-".
 void AppendHeaderField(std::string* out, const char* text, std::size_t maxLength);
-
-// "2026-12-05T23:42:45.123+01:00", or "...Z" for offset 0 when utc is true.
-void AppendTimestamp(std::string* out, const platform::CalendarTime& time, int offsetMinutes, bool utc);
 
 // "<PRI>1 " with PRI = facility * 8 + severity.
 void AppendPriorityAndVersion(std::string* out, int facility, int severity);

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "format/date_time_text.h"
 #include "format/utf8_text.h"
 #include "output/rfc5424_frame.h"
-#include "platform/clock.h"
 #include "qmerrlog/component.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/tracedata.h"
@@ -17,37 +17,16 @@ namespace {
 // cover any length a std::string can hold on 32-bit targets.
 constexpr std::size_t kCountRoom = 11;
 
-// The time stamp of the current second, made once a second on each thread:
-// breaking a second down into calendar fields costs more than the rest of a
-// frame. Only the milliseconds change within it.
-struct SecondStamp {
-    long long second = -1;
-    bool local = false;
-    std::string text;  // "2026-12-05T23:42:45.000+01:00"
-};
-constexpr std::size_t kMillisecondAt = 20;  // after "YYYY-MM-DDTHH:MM:SS."
-
+// A clock beyond what the stamp can show leaves the frame without one
+// (NILVALUE) rather than with a broken one.
 void AppendCurrentTimestamp(std::string* out, bool local) {
-    thread_local SecondStamp stamp;
-    long long second = 0;
-    int millisecond = 0;
-    platform::ReadRealTime(&second, &millisecond);
-    if (second != stamp.second || local != stamp.local) {
-        platform::CalendarTime time{};
-        int offsetMinutes = 0;
-        platform::CalendarTimeAt(second, local, &time, &offsetMinutes);
-        stamp.text.clear();
-        AppendTimestamp(&stamp.text, time, offsetMinutes, !local);
-        stamp.second = second;
-        stamp.local = local;
+    char stamp[kDateTimeAreaSize];
+    const std::size_t length = CurrentRfc3339Stamp(local, stamp);
+    if (length == 0) {
+        out->push_back('-');
+    } else {
+        out->append(stamp, length);
     }
-    const std::size_t start = out->size();
-    out->append(stamp.text);
-    if (stamp.text.size() < kMillisecondAt + 3) return;
-    char* digits = &(*out)[start + kMillisecondAt];
-    digits[0] = static_cast<char>('0' + millisecond / 100);
-    digits[1] = static_cast<char>('0' + millisecond / 10 % 10);
-    digits[2] = static_cast<char>('0' + millisecond % 10);
 }
 
 int SeverityOfMessageId(unsigned int messageId) {

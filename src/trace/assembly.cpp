@@ -1,19 +1,17 @@
 // Turning a filled record into text: the record line (and the heading and
-// rule lines), the date and time fields, and printf-style field texts.
+// rule lines) and printf-style field texts.
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
 
-#include "platform/clock.h"
 #include "qmerrlog/tracedata.h"
+#include "trace/trace_line_kind.h"
 
 namespace {
 
 constexpr const char* kTaggedRoot = "TraceMessage";
 constexpr std::size_t kAreaSize = static_cast<std::size_t>(QM_TRACE_VALUE_INLINE);
-
-enum LineKind { kValues = 0, kNames = 1, kDashRule = 2 };
 
 }  // namespace
 
@@ -29,12 +27,12 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
             break;
         case QM_TRACE_TAGGED:
             // A tagged trace has no heading: each element names its field.
-            if (kind != kValues) return false;
+            if (kind != qm::kTraceValues) return false;
             message->BeginTraceFormat(QM_TRACE_TAGGED, m_bUseLocalTime, kTaggedRoot);
             break;
         case QM_TRACE_JSON_LINES:
             // Each object names its keys: no heading lines.
-            if (kind != kValues) return false;
+            if (kind != qm::kTraceValues) return false;
             message->BeginTraceFormat(QM_TRACE_JSON_LINES, m_bUseLocalTime, nullptr);
             break;
         default:
@@ -52,22 +50,22 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
         const char* name = field.name != nullptr ? field.name : "";
 
         const char* text;
-        if (kind == kValues) {
+        if (kind == qm::kTraceValues) {
             text = field.value != nullptr ? field.value : "";
-        } else if (kind == kNames) {
+        } else if (kind == qm::kTraceFieldNames) {
             text = name;
         } else {
             const int length = m_iTraceFormat == QM_TRACE_COLUMN
                                    ? field.width
                                    : static_cast<int>(std::strlen(name));
             rule.assign(length > 0 ? static_cast<std::size_t>(length) : 0,
-                        kind == kDashRule ? '-' : '=');
+                        kind == qm::kTraceDashRule ? '-' : '=');
             text = rule.c_str();
         }
 
         if (m_iTraceFormat == QM_TRACE_COLUMN) {
             message->FormatTraceField(text, field.width);
-        } else if (kind == kValues) {
+        } else if (kind == qm::kTraceValues) {
             message->FormatTraceField(text, name, m_valueKinds[entry - 1]);
         } else {
             message->FormatTraceField(text, name);
@@ -76,32 +74,12 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
     message->EndTraceFormat();
     // Outputs that carry fields apart from the text (syslog's structured
     // data) read them from the record; heading lines have none.
-    if (kind == kValues) message->m_pTraceRecord = this;
+    if (kind == qm::kTraceValues) message->m_pTraceRecord = this;
     return true;
 }
 
 bool CQmTraceData::Format() {
-    return AssembleTraceMessage(&m_message, kValues);
-}
-
-bool CQmTraceData::PopulateDateandTime() {
-    qm::platform::CalendarTime now;
-    qm::platform::GetCurrentTime(m_bUseLocalTime, &now);
-
-    std::snprintf(CurrentValueArea(&m_fields[QM_FIELD_DATE]), kAreaSize, "%02d/%02d/%04d",
-                  now.month, now.day, now.year);
-    std::snprintf(CurrentValueArea(&m_fields[QM_FIELD_TIME]), kAreaSize, "%02d:%02d:%02d",
-                  now.hour, now.minute, now.second);
-    std::snprintf(CurrentValueArea(&m_fields[QM_FIELD_PRECISETIME]), kAreaSize,
-                  "%02d:%02d:%02d.%03d", now.hour, now.minute, now.second, now.millisecond);
-    for (unsigned int id = QM_FIELD_DATE; id <= QM_FIELD_PRECISETIME; ++id) {
-        m_valueKinds[id] = QM_VALUE_TEXT;
-    }
-
-    for (unsigned int id = QM_FIELD_DATE; id <= QM_FIELD_PRECISETIME; ++id) {
-        if (m_fields[id].filtered && !TestDataFilter(id)) return false;
-    }
-    return true;
+    return AssembleTraceMessage(&m_message, qm::kTraceValues);
 }
 
 const char* CQmTraceData::FormatTraceMessage(const char* format, ...) {

@@ -1,9 +1,12 @@
 // Field values of a trace record: texts of every type, kept in each field's
-// inline area unless they need 1024 bytes or more, and the field filters.
+// inline area unless they need 1024 bytes or more, the date and time fields,
+// and the field filters.
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <new>
 
+#include "format/date_time_text.h"
 #include "format/process_id.h"
 #include "platform/process.h"
 #include "qmerrlog/tracedata.h"
@@ -11,6 +14,17 @@
 namespace {
 
 constexpr std::size_t kInlineSize = static_cast<std::size_t>(QM_TRACE_VALUE_INLINE);
+
+// Date, Time and PreciseTime are filled together, from one reading of the
+// clock, when the highest of them that the record traces is set, so the
+// three never tell different times.
+unsigned int DateTimeTrigger(const QmTraceDataFieldInfo* fields) {
+    unsigned int trigger = 0;
+    for (unsigned int id : {QM_FIELD_DATE, QM_FIELD_TIME, QM_FIELD_PRECISETIME}) {
+        if (fields[id].traced) trigger = id;
+    }
+    return trigger;
+}
 
 }  // namespace
 
@@ -88,6 +102,9 @@ bool CQmTraceData::SetFieldValue(unsigned int id, long value) {
         case QM_FIELD_DATE:
         case QM_FIELD_TIME:
         case QM_FIELD_PRECISETIME:
+            // Chosen once per configuration: a copy takes its master's 0 and
+            // chooses on its first date or time field.
+            if (m_uDateTimeTrigger == 0) m_uDateTimeTrigger = DateTimeTrigger(m_fields);
             return m_uDateTimeTrigger == id ? PopulateDateandTime() : true;
         default:
             break;
@@ -102,6 +119,22 @@ bool CQmTraceData::SetFieldValue(unsigned int id, long value) {
     }
     m_valueKinds[id] = QM_VALUE_NUMBER;
     return PassesFilter(id);
+}
+
+bool CQmTraceData::PopulateDateandTime() {
+    std::tm now{};
+    int millisecond = 0;
+    qm::ReadBrokenDownTime(m_bUseLocalTime, &now, &millisecond);
+    qm::FormatShortDate(now, CurrentValueArea(&m_fields[QM_FIELD_DATE]), kInlineSize);
+    qm::FormatClockTime(now, CurrentValueArea(&m_fields[QM_FIELD_TIME]), kInlineSize);
+    qm::FormatPreciseTime(now, millisecond, CurrentValueArea(&m_fields[QM_FIELD_PRECISETIME]), kInlineSize);
+    for (unsigned int id = QM_FIELD_DATE; id <= QM_FIELD_PRECISETIME; ++id) {
+        m_valueKinds[id] = QM_VALUE_TEXT;
+    }
+    for (unsigned int id = QM_FIELD_DATE; id <= QM_FIELD_PRECISETIME; ++id) {
+        if (!PassesFilter(id)) return false;
+    }
+    return true;
 }
 
 bool CQmTraceData::SetFieldValue(unsigned int id, unsigned int value) {

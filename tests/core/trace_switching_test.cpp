@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <regex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -77,38 +78,13 @@ TEST_F(TraceSwitching, HeadingLinesAndDateTrigger) {
     EXPECT_TRUE(tagged->Lines().empty());
 }
 
-TEST_F(TraceSwitching, SelectionAnswersAndCache) {
-    EXPECT_FALSE(logger->TraceEnabled(0));
-    RecordingOutput* main = new RecordingOutput();
-    ASSERT_TRUE(Enable(main, Config("components: Log/Legacy\ndata: Message\n")));
-    EXPECT_TRUE(logger->TraceEnabled(0));
-    EXPECT_TRUE(logger->TraceEnabled(kLegacy));
-    EXPECT_FALSE(logger->TraceEnabled(kLogComponent));  // naming a trace component selects it alone
-    EXPECT_FALSE(logger->TraceEnabled(kUnknown));
-    EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));
-    EXPECT_FALSE(logger->FieldTraced(9));  // User: not on the data line
-    EXPECT_FALSE(logger->FieldTraced(64));
-
-    CQmTraceData record;
-    EXPECT_TRUE(logger->ShouldTrace(kLegacy, &record));
-    EXPECT_FALSE(logger->ShouldTrace(kUnknown, &record));
-    EXPECT_FALSE(logger->ShouldTrace(kLegacy, nullptr));
-
-    CQmTraceData* held = &record;
-    EXPECT_FALSE(logger->ShouldTraceAlloc(kLegacy, &held));  // the caller's pointer must be null
-    EXPECT_EQ(&record, held);
-
-    logger->DisableTrace(false);
-    EXPECT_FALSE(logger->TraceEnabled(0));
-    EXPECT_FALSE(logger->ShouldTrace(kLegacy, &record));
-}
-
 // A record kept across switches gets the answers of the master in force, not
 // the answers cached for the one it was copied from.
-TEST_F(TraceSwitching, KeptRecordFollowsEachNewSelection) {
+TEST_F(TraceSwitching, SelectionAnswersFollowEachNewMaster) {
     CQmTraceData kept;
+    EXPECT_FALSE(logger->TraceEnabled(0));
     const struct { const char* config; bool legacy, log; } rounds[] = {
-        {"components: Log/Legacy\ndata: Message\n", true, false},
+        {"components: Log/Legacy\ndata: Message\n", true, false},  // naming a trace component selects it alone
         {"components: Log\ndata: Message\n", true, true},  // a component brings its trace components
         {"components: Log/Legacy\ndata: Message\n", true, false}};
     for (const auto& r : rounds) {
@@ -119,11 +95,20 @@ TEST_F(TraceSwitching, KeptRecordFollowsEachNewSelection) {
             EXPECT_EQ(logger->ShouldTrace(kLegacy, &kept), r.legacy);
             EXPECT_EQ(logger->ShouldTrace(kLogComponent, &kept), r.log);
             EXPECT_EQ(logger->TraceEnabled(kLogComponent), r.log);
+            EXPECT_TRUE(logger->TraceEnabled(0));
+            EXPECT_FALSE(logger->TraceEnabled(kUnknown) || logger->ShouldTrace(kUnknown, &kept));
         }
     }
+    EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));
+    EXPECT_FALSE(logger->FieldTraced(9));  // User: not on the data line
+    EXPECT_FALSE(logger->FieldTraced(64));
+    EXPECT_FALSE(logger->ShouldTrace(kLegacy, nullptr));
+    CQmTraceData* held = &kept;
+    EXPECT_FALSE(logger->ShouldTraceAlloc(kLegacy, &held));  // the caller's pointer must be null
+    EXPECT_EQ(&kept, held);
+
     logger->DisableTrace(false);
-    EXPECT_FALSE(logger->TraceEnabled(kLegacy));
-    EXPECT_FALSE(logger->ShouldTrace(kLegacy, &kept));
+    EXPECT_FALSE(logger->TraceEnabled(0) || logger->TraceEnabled(kLegacy) || logger->ShouldTrace(kLegacy, &kept));
 }
 
 TEST_F(TraceSwitching, MainOnlyKeepsSecondOutputAndMaster) {
@@ -187,10 +172,11 @@ TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
 
     CQmTraceData* first = nullptr;
     std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &first)); }).join();
+    // Whatever earlier tests in this process left, this thread's entries included.
+    const int poolSize = qm::ThreadTracePoolSize(), inUse = qm::ThreadTraceEntriesInUse();
     CQmTraceData* second = nullptr;
     std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &second)); }).join();
     EXPECT_EQ(first, second);  // given back at thread end, taken again first-fit
-    EXPECT_EQ(30, qm::ThreadTracePoolSize());
 
     // A thread tracing through both loggers holds two entries; both come
     // back when it ends, and the next threads take them again.
@@ -200,7 +186,7 @@ TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
         ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &viaNamed));
     }).join();
     EXPECT_NE(viaDefault, viaNamed);
-    EXPECT_EQ(0, qm::ThreadTraceEntriesInUse());
+    EXPECT_EQ(inUse, qm::ThreadTraceEntriesInUse());
     CQmTraceData *nextDefault = nullptr, *nextNamed = nullptr;
     std::thread([&] {
         ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &nextDefault));
@@ -212,7 +198,7 @@ TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
 
     // Removing the named logger frees no entry another logger may hold.
     EXPECT_TRUE(removeMyLogger("pool-named"));
-    EXPECT_EQ(30, qm::ThreadTracePoolSize());
+    EXPECT_EQ(poolSize, qm::ThreadTracePoolSize());
     theLogger()->DisableTrace(false);
 }
 
@@ -220,14 +206,16 @@ TEST(ThreadTracePool, GrowsByThirtyFirstFit) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
     ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    // Every free entry and one more: the pool grows by one block of thirty.
+    const int before = qm::ThreadTracePoolSize();
+    const int wanted = before - qm::ThreadTraceEntriesInUse() + 1;
     std::vector<ThreadTraceData*> taken;
-    for (int i = 0; i < 31; ++i) taken.push_back(GetThreadTraceData());
-    EXPECT_EQ(60, qm::ThreadTracePoolSize());
-    for (int i = 0; i < 31; ++i) {
-        for (int j = 0; j < i; ++j) ASSERT_NE(taken[i], taken[j]);
-    }
-    taken[3]->isFree = true;
-    EXPECT_EQ(taken[3], GetThreadTraceData());
+    for (int i = 0; i < wanted; ++i) taken.push_back(GetThreadTraceData());
+    EXPECT_EQ(before + 30, qm::ThreadTracePoolSize());
+    EXPECT_EQ(std::set<ThreadTraceData*>(taken.begin(), taken.end()).size(), taken.size());
+    qm::ReturnThreadTraceData(taken[wanted / 2]);
+    EXPECT_EQ(taken[wanted / 2], GetThreadTraceData());
+    for (ThreadTraceData* entry : taken) qm::ReturnThreadTraceData(entry);  // back for the tests after this one
     theLogger()->DisableTrace(false);
 }
 

@@ -1,5 +1,5 @@
 // The pieces that keep a log line's formatting cheap: the decimal writer, the
-// per-thread date text and the message's own text area.
+// per-thread date texts and the message's own text area.
 #include <climits>
 #include <cstdio>
 #include <string>
@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "format/control_escape.h"
-#include "format/date_time_cache.h"
 #include "format/date_time_text.h"
 #include "format/decimal_text.h"
+#include "platform/clock.h"
 #include "qmerrlog/message.h"
 
 namespace {
@@ -28,23 +28,38 @@ TEST(DecimalText, SameDigitsAsPrintf) {
     EXPECT_EQ(std::string(out, qm::WriteDecimal(UINT_MAX, out)), "4294967295");
 }
 
-// The cached text is the current second's, local and UTC apart (the tests run
-// far from UTC), in any thread, and again after the second has moved on.
-TEST(DateTimeCache, GivesTheCurrentSecondsTextForEachKind) {
-    const auto check = [] {
+// The cached texts are the current second's, local and UTC apart (the tests
+// run far from UTC), in any thread, and again after the second has moved on;
+// the syslog stamp's milliseconds are the clock's, not the cached ones.
+TEST(DateTimeCache, GivesTheCurrentSecondsTextsForEachKind) {
+    const auto texts = [](bool local, bool cached) {
+        long long second = 0;
+        int millisecond = 0;
+        qm::platform::ReadRealTime(&second, &millisecond);
+        char date[64], stamp[64];
+        std::size_t dateLength = 0, stampLength = 0;
+        if (cached) {
+            dateLength = qm::CurrentDateTimeText(local, date);
+            stampLength = qm::CurrentRfc3339Stamp(local, stamp);
+        } else {
+            qm::platform::CalendarTime time{};
+            int offset = 0;
+            qm::platform::CalendarTimeAt(second, local, &time, &offset);
+            time.millisecond = millisecond;
+            dateLength = qm::FormatDateTimeText(qm::ToBrokenDownTime(time), date, sizeof date);
+            stampLength = qm::FormatRfc3339Stamp(time, offset, !local, stamp, sizeof stamp);
+        }
+        // Milliseconds to tenths, which two reads a moment apart share.
+        return std::string(date, dateLength) + " " + std::string(stamp, stampLength).erase(21, 2);
+    };
+    const auto check = [&] {
         for (int round = 0; round < 2; ++round) {
             for (const bool local : {false, true}) {
-                // The second may turn between the two reads: try again then.
-                for (int attempt = 0; attempt < 3; ++attempt) {
-                    std::tm now;
-                    int millisecond = 0;
-                    qm::ReadBrokenDownTime(local, &now, &millisecond);
-                    char expected[64];
-                    const std::size_t length = qm::FormatDateTimeText(now, expected, sizeof expected);
-                    char cached[qm::kDateTimeAreaSize];
-                    const std::string got(cached, qm::CurrentDateTimeText(local, cached));
-                    if (got == std::string(expected, length) || attempt == 2) {
-                        EXPECT_EQ(got, std::string(expected, length)) << "local " << local;
+                // The clock may move on between the two reads: try again then.
+                for (int attempt = 0; attempt < 5; ++attempt) {
+                    const std::string expected = texts(local, false), got = texts(local, true);
+                    if (got == expected || attempt == 4) {
+                        EXPECT_EQ(got, expected) << "local " << local;
                         break;
                     }
                 }

@@ -1,5 +1,7 @@
 // The message's static helpers: ids, date and time texts, bounded formatting.
+#include <cstring>
 #include <ctime>
+#include <functional>
 #include <regex>
 #include <string>
 
@@ -30,16 +32,34 @@ TEST(MessageUtilities, HelpersRefuseSmallOrNullBuffersWithoutWriting) {
     EXPECT_EQ(buffer, std::to_string(qm::platform::CurrentThreadId()));
 }
 
-TEST(MessageUtilities, TimeKindsHaveTheirFormsWithEnglishNamesWhateverTheLocale) {
-    const struct { int kind, millisecond; const char* text; } cases[] = {
-        {QM_TIME_DATE, 0, "01/05/2009"}, {QM_TIME_TIME, 0, "13:45:07"}, {QM_TIME_PRECISE, 5, "13:45:07.5"},
-        {QM_TIME_PRECISE, 120, "13:45:07.120"}, {QM_TIME_DATE_TIME, 0, "Mon Jan 05 2009 13:45:07"},
-        {-1, 0, "Mon Jan 05 2009 13:45:07"}};
-    char text[64];
+// Every date and time form, and a form that does not fit its area is empty.
+TEST(MessageUtilities, DateAndTimeFormsWithEnglishNamesWhateverTheLocale) {
+    using Form = std::function<std::size_t(char*, std::size_t)>;
+    const auto ofKind = [](int kind, int millisecond) {
+        return [=](char* out, std::size_t size) { return qm::FormatTimeOfKind(kind, kMonday, millisecond, out, size); };
+    };
+    const auto stamp = [](int second, int offset, bool utc) {
+        return [=](char* out, std::size_t size) {
+            const qm::platform::CalendarTime time{2009, 1, 5, 13, 45, second, 7, 1, 4};
+            return qm::FormatRfc3339Stamp(time, offset, utc, out, size);
+        };
+    };
+    const struct { Form form; std::size_t size; const char* text; } cases[] = {
+        {ofKind(QM_TIME_DATE, 0), 64, "01/05/2009"}, {ofKind(QM_TIME_TIME, 0), 64, "13:45:07"},
+        {ofKind(QM_TIME_PRECISE, 5), 64, "13:45:07.5"}, {ofKind(QM_TIME_PRECISE, 120), 64, "13:45:07.120"},
+        {ofKind(QM_TIME_DATE_TIME, 0), 64, "Mon Jan 05 2009 13:45:07"}, {ofKind(-1, 0), 64, "Mon Jan 05 2009 13:45:07"},
+        {ofKind(QM_TIME_DATE, 0), 10, ""},
+        // The trace field shows three millisecond digits.
+        {[](char* out, std::size_t size) { return qm::FormatPreciseTime(kMonday, 5, out, size); }, 64, "13:45:07.005"},
+        {stamp(7, 0, true), 64, "2009-01-05T13:45:07.007Z"}, {stamp(7, 0, false), 64, "2009-01-05T13:45:07.007+00:00"},
+        {stamp(60, -570, false), 64, "2009-01-05T13:45:59.007-09:30"},  // a leap second reads 59
+        {stamp(7, 630, true), 64, "2009-01-05T13:45:07.007+10:30"}, {stamp(7, 0, true), 24, ""}};
     for (const auto& c : cases) {
-        EXPECT_GT(qm::FormatTimeOfKind(c.kind, kMonday, c.millisecond, text, sizeof text), 0u);
-        EXPECT_STREQ(text, c.text) << "kind " << c.kind;
+        char text[64] = "untouched";
+        EXPECT_EQ(c.form(text, c.size), std::strlen(c.text));
+        EXPECT_STREQ(text, c.text);
     }
+    char text[64];
     std::tm t = kMonday;
     t.tm_wday = 6, t.tm_mon = 11, t.tm_mday = 31, t.tm_hour = 0;
     ASSERT_TRUE(CQmErrLogMessage::GetDateTime(&t, text, 25));

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/network_socket.h"
 #include "platform/path_separators.h"
 #include "support/json_reader.h"
 #include "support/temp_dir.h"
@@ -83,17 +84,12 @@ public:
     std::vector<std::string> Received(const std::string& app) const {
         const std::string out = m_dir.Path("received.txt");
         const std::string command =
-            "python3 -c 'import json,sys\n"
-            "try:\n"
-            "    lines = open(sys.argv[1], encoding=\"utf-8\").readlines()\n"
-            "except FileNotFoundError:\n"
-            "    lines = []\n"
-            "out = open(sys.argv[3], \"w\", encoding=\"utf-8\")\n"
-            "for line in lines:\n"
-            "    o = json.loads(line)\n"
-            "    if o[\"app\"] != sys.argv[2]: continue\n"
-            "    sd = json.loads(o[\"sd\"]) if o[\"sd\"] else {}\n"
-            "    print(json.dumps([o[\"severity\"], o[\"facility\"], o[\"msgid\"], sd, o[\"msg\"]], sort_keys=True, ensure_ascii=False), file=out)"
+            "python3 -c 'import json,os,sys\n"
+            "lines = open(sys.argv[1], encoding=\"utf-8\").readlines() if os.path.exists(sys.argv[1]) else []\n"
+            "with open(sys.argv[3], \"w\", encoding=\"utf-8\") as out:\n"
+            "  for o in (json.loads(line) for line in lines):\n"
+            "    if o[\"app\"] == sys.argv[2]: print(json.dumps([o[\"severity\"], o[\"facility\"], o[\"msgid\"],"
+            " json.loads(o[\"sd\"] or \"{}\"), o[\"msg\"]], sort_keys=True, ensure_ascii=False), file=out)"
             "' '" + OutputPath() + "' '" + app + "' '" + out + "'";
         if (std::system(command.c_str()) != 0) return {};
         return ReadLines(out);
@@ -129,8 +125,10 @@ private:
         return !pid.empty() && std::filesystem::exists("/proc/" + pid);
     }
     bool TcpAccepts() const {
-        return std::system(("python3 -c 'import socket; socket.create_connection((\"127.0.0.1\", " + m_port +
-                            "), 1).close()' 2>/dev/null").c_str()) == 0;
+        const auto socket = qm::platform::ConnectSocket(qm::platform::SocketTransport::kTcp, "127.0.0.1",
+                                                        m_port.c_str(), 1000);
+        qm::platform::CloseSocket(socket);
+        return socket != qm::platform::kNoSocket;
     }
     bool ChooseFreePort() {
         const std::string out = m_dir.Path("port.txt");

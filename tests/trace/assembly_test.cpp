@@ -21,13 +21,15 @@ TEST_F(Assembly, RecordHeadingAndRuleLinesOfEachLayout) {
          "<TraceMessage>\n\t<Date>01/05/2009</Date>\n\t<Message>a<b></Message>\n</TraceMessage>\n", "", ""},
         {"", QM_TRACE_BRACKETED, nullptr, {}, "\n", "\n", "\n"},
         {"", QM_TRACE_TAGGED, nullptr, {}, "<TraceMessage>\n</TraceMessage>\n", "", ""},
+        // Nor has a JSON object, whose keys name its fields.
+        {"Tid Message", QM_TRACE_JSON_LINES, nullptr, {"7", "x"}, "{\"Tid\":\"7\",\"Message\":\"x\"}\n", "", ""},
         {"Message", 7, nullptr, {"x"}, "", "", ""}};  // not a layout: nothing
     for (const Case& c : cases) {
         SCOPED_TRACE(c.record);
         auto master = Master(std::string("components: Log\ndata: ") + c.data + "\n", c.format, c.separator);
         CQmErrLogMessage heading(false), rule(false);
-        EXPECT_EQ(Assemble(*master, &heading, 1), !c.heading.empty());
-        EXPECT_EQ(Assemble(*master, &rule, 2), !c.rule.empty());
+        EXPECT_EQ(Assemble(*master, &heading, qm::kTraceFieldNames), !c.heading.empty());
+        EXPECT_EQ(Assemble(*master, &rule, qm::kTraceDashRule), !c.rule.empty());
         EXPECT_EQ(heading.GetBuffer(), c.heading);
         EXPECT_EQ(rule.GetBuffer(), c.rule);
         auto copy = CopyOf(*master);

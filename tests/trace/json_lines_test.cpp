@@ -79,11 +79,8 @@ TEST_F(JsonLines, EveryValueKindAndHostileTextsParseBack) {
     for (std::size_t i = 0; i < parsed.size(); ++i) EXPECT_EQ(parsed[i], cases[i].parsed) << i;
 }
 
-TEST_F(JsonLines, NoHeadingAndTheMessageNamesItsRecord) {
+TEST_F(JsonLines, TheMessageNamesItsRecord) {
     auto master = Master("components: Log\ndata: Tid Message\n", QM_TRACE_JSON_LINES);
-    CQmErrLogMessage heading(false);
-    EXPECT_FALSE(Assemble(*master, &heading, 1));
-    EXPECT_FALSE(Assemble(*master, &heading, 2));
     auto copy = CopyOf(*master);
     copy->SetFieldValue(QM_FIELD_TID, 0);
     ASSERT_TRUE(copy->Format());

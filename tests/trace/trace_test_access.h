@@ -12,6 +12,7 @@
 #include "core/known_data_fields.h"
 #include "qmerrlog/tracedata.h"
 #include "support/temp_dir.h"
+#include "trace/trace_line_kind.h"
 
 struct CQmTraceDataTestAccess : testing::Test {
     using Ids = std::vector<unsigned int>;
@@ -46,7 +47,6 @@ struct CQmTraceDataTestAccess : testing::Test {
         return record.AssembleTraceMessage(message, kind);
     }
     static QmTraceDataFieldInfo& Field(CQmTraceData& record, unsigned int id) { return record.m_fields[id]; }
-    static void SetTrigger(CQmTraceData& record, unsigned int trigger) { record.m_uDateTimeTrigger = trigger; }
     // The field ids of the record's field order.
     static Ids Order(const CQmTraceData& record) {
         Ids ids;
