@@ -8,6 +8,7 @@
 #include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
 #include "core/thread_trace_pool.h"
+#include "platform/no_destructor.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/tracedata.h"
@@ -138,8 +139,8 @@ CQmLogger* theLogger() {
     // Constructed once even when threads race; an exception leaves it
     // unconstructed for the next call. Never destroyed: threads may log while
     // the process exits (see process_exit.cpp).
-    static CQmLogger* const logger = new CQmLogger();
-    return logger;
+    static qm::NoDestructor<CQmLogger> logger(qm::ConstructedBy{}, [](void* at) { new (at) CQmLogger(); });
+    return logger.get();
 }
 
 bool CQmLogger::Inited() const {
