@@ -14,18 +14,7 @@ bool CQmLogger::EnableAuditLogRollover(CQmLogOutput* output) {
     const qm::platform::CallerErrorState keepCallersErrno;
     if (output == nullptr) return false;
     CQmErrLogAutoWriter hold(m_auditGuard);
-    // The installed audit output handed in again stays installed and open:
-    // closing and deleting it first would leave the caller a dead object.
-    if (output == m_pAuditOutput) return true;
-    // In a slot anywhere else, it stays there; nothing here changes.
-    if (qm::ProcessExiting() || !qm::ClaimOutput(output)) return false;
-    qm::CloseAndDelete(m_pAuditOutput);
-    if (!output->Open()) {
-        qm::UnclaimOutput(output);
-        return false;
-    }
-    m_pAuditOutput = output;
-    return true;
+    return qm::InstallOutput(m_pAuditOutput, output);
 }
 
 void CQmLogger::DisableAuditLog() {

@@ -163,19 +163,7 @@ bool CQmLogger::SetLogOutput(CQmLogOutput* output) {
 }
 
 bool CQmLogger::SetLogOutput_Unlocked(CQmLogOutput* output) {
-    if (output == nullptr) return false;
-    // The installed output handed in again stays installed and open: closing
-    // and deleting it first would leave the caller holding a dead object.
-    if (output == m_pLogOutput) return true;
-    // In a slot anywhere else, it stays there; nothing here changes.
-    if (qm::ProcessExiting() || !qm::ClaimOutput(output)) return false;
-    CloseAndDelete(m_pLogOutput);
-    if (!output->Open()) {
-        qm::UnclaimOutput(output);
-        return false;
-    }
-    m_pLogOutput = output;
-    return true;
+    return qm::InstallOutput(m_pLogOutput, output);
 }
 
 bool CQmLogger::LogErrMsg(CQmErrLogMessage& message) {
