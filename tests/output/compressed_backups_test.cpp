@@ -206,9 +206,9 @@ TEST_F(CompressedBackups, CompressedBackupNames) {
         {"x_20090315_143005.gz.gz", "x.gz", true},
     };
     for (const auto& [entry, base, compressed] : cases)
-        EXPECT_EQ(IsCompressedBackup(entry, base), compressed) << entry << " of " << base;
+        EXPECT_EQ(qm::IsCompressedBackupName(entry, base), compressed) << entry << " of " << base;
     // A partial file is never a plain backup either, whatever the base name's extension.
-    EXPECT_FALSE(IsBackedUpFile(".a_20090315_143005.part.gz.part", "a.part"));
+    EXPECT_FALSE(qm::IsBackupName(".a_20090315_143005.part.gz.part", "a.part"));
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST_P(FileOutputTest, RecognisesOnlyItsOwnBackups) {
         {"trace", true, {"trace_20090315_143005_02"}}, {"trace", false, {"trace_20090315_143005.txt"}},
         {"x.y.log", true, {"x.y_20090315_143005.log"}}};
     for (const auto& c : cases)
-        for (const char* entry : c.entries) EXPECT_EQ(IsBackedUpFile(entry, c.base), c.backup) << entry;
+        for (const char* entry : c.entries) EXPECT_EQ(qm::IsBackupName(entry, c.base), c.backup) << entry;
 }
 
 // A refused rename keeps the lines in the held file; the next try comes only

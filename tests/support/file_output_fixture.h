@@ -18,6 +18,8 @@
 #include <zlib.h>
 
 #include "output/compression_worker.h"
+#include "output/file_backups.h"
+#include "output/file_output_disk.h"
 #include "platform/file_system.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
@@ -184,7 +186,7 @@ struct CQmFileOutputTestAccess : testing::Test {
     // Opens the output on the path exactly as given.
     bool OpenAt(const std::string& path, int mode, int maxSizeMb, int maxBackups) {
         EXPECT_TRUE(m_output.SetParams(path.c_str(), mode, maxSizeMb, maxBackups));
-        m_output.m_pFileSystem = &m_disk;
+        EXPECT_TRUE(QmFileOutputDisk::Use(m_output, &m_disk));
         return m_output.Open();
     }
     bool Log(const std::string& text) {
@@ -203,8 +205,6 @@ struct CQmFileOutputTestAccess : testing::Test {
             names.insert(entry.path().filename().string());
         return names;
     }
-    bool IsBackedUpFile(const char* entry, const char* base) { return m_output.IsBackedUpFile(entry, base); }
-    bool IsCompressedBackup(const char* entry, const char* base) { return m_output.IsCompressedBackup(entry, base); }
 
     qmtest::TempDir m_dir;
     qmtest::FakeDisk m_disk;

@@ -11,14 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/file_system.h"
+#include "output/file_output_disk.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
 #include "support/temp_dir.h"
-
-struct CQmFileOutputTestAccess {
-    static void UseFileSystem(CQmFileOutput& output, qm::FileSystem* disk) { output.m_pFileSystem = disk; }
-};
 
 namespace {
 
@@ -67,7 +63,7 @@ TEST(Win32HeldFiles, FilesHeldByAReaderPutTheRolloverOffUntilTheyAreFree) {
     HANDLE reader = Hold(dir.Write("a_20090101_000000.log", "oldest\n"));
     dir.Write("a_20090102_000000.log", "older\n");
     ASSERT_TRUE(output.SetParams(dir.Path("a.log").c_str(), 4, 1, 2));
-    CQmFileOutputTestAccess::UseFileSystem(output, &disk);
+    QmFileOutputDisk::Use(output, &disk);
     // Rolling aside would prune the held backup: it is skipped, and the rollover goes on.
     ASSERT_TRUE(output.Open());
     EXPECT_EQ(In(dir.Path("a_20090101_000000.log")), "oldest\n");
