@@ -2,7 +2,6 @@
 // obtain them from CQmLogger::NewLogOutput and may derive outputs of their own.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 
 #include "qmerrlog/export.h"

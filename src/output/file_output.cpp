@@ -430,8 +430,8 @@ std::vector<qm::Backup> LogFile::ListBackups(const qm::LogPathParts& parts, bool
 }
 
 qm::RenameResult LogFile::RenameAside(const std::string& live, const qm::LogPathParts& parts,
-                                                   const std::vector<qm::Backup>& backups, bool compress,
-                                                   std::string* made) {
+                                      const std::vector<qm::Backup>& backups, bool compress,
+                                      std::string* made) {
     qm::platform::CalendarTime now{};
     disk->LocalTime(&now);
     const std::string stamp = qm::BackupStamp(now);
@@ -446,8 +446,7 @@ qm::RenameResult LogFile::RenameAside(const std::string& live, const qm::LogPath
     return qm::RenameResult::kFailed;
 }
 
-qm::RenameResult LogFile::RenameUnlessTaken(const std::string& from, const std::string& to,
-                                                         bool compress) {
+qm::RenameResult LogFile::RenameUnlessTaken(const std::string& from, const std::string& to, bool compress) {
     // A compressed backup under the name counts as taking it: its plain twin
     // would later be compressed over it.
     if (compress && disk->Exists(qm::CompressedBackupPath(to).c_str())) return qm::RenameResult::kAlreadyExists;
@@ -458,8 +457,7 @@ qm::RenameResult LogFile::RenameUnlessTaken(const std::string& from, const std::
     return result;
 }
 
-void LogFile::QueueCompression(const std::vector<qm::Backup>& backups, std::size_t pruned,
-                                            const std::string& made) {
+void LogFile::QueueCompression(const std::vector<qm::Backup>& backups, std::size_t pruned, const std::string& made) {
     // The new backup, after the plain backups kept that an earlier rollover
     // could not hand over, oldest first.
     for (std::size_t i = pruned; i < backups.size(); ++i) {
