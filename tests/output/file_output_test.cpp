@@ -1,14 +1,10 @@
 // File output: what each mode does with an existing file, when a rollover
-// happens, how backups are named, counted and pruned, where the log path is
-// split into directory and file name, and that no line is lost when many
-// threads share one output.
+// happens, how backups are named, counted and pruned, and where the log path
+// is split into directory and file name.
 #include <filesystem>
-#include <set>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <tuple>
-#include <vector>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -171,29 +167,6 @@ TEST_F(LogPathSplit, BackslashSeparatesOnlyOnWindows) {
     EXPECT_EQ(Entries(), (Names{"x", "x\\a.log", "x\\a_20090315_100000.log"}));
     EXPECT_TRUE(fs::is_empty(m_dir.Path("x")));
 #endif
-}
-
-// Many threads write at once into 1 MB files within one second, so the
-// counters are exercised too; a torn or mixed line would not match any line
-// written, as each thread has its own filler.
-TEST_P(FileOutputTest, ManyThreadsLoseNoLineAcrossManyRollovers) {
-    const auto line = [](int t, int n) { return std::to_string(n) + std::string(9990, char('a' + t)) + "\n"; };
-    ASSERT_TRUE(Open("busy.log", nullptr, 3, 1, 0));
-    std::multiset<std::string> expected, written;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 6; ++t) {
-        for (int n = 0; n < 300; ++n) expected.insert(line(t, n));
-        threads.emplace_back([&, t] {
-            for (int n = 0; n < 300; ++n) EXPECT_TRUE(Log(line(t, n)));
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    for (const std::string& name : Entries()) {
-        std::istringstream in(In(name));
-        EXPECT_LT(in.str().size(), 1048576u) << name;
-        for (std::string text; std::getline(in, text);) written.insert(text + "\n");
-    }
-    EXPECT_TRUE(written == expected) << written.size() << " lines read back of " << expected.size();
 }
 
 INSTANTIATE_TEST_SUITE_P(PathStyles, FileOutputTest, testing::ValuesIn(qmtest::PathStylesOfThisPlatform()),
