@@ -1,5 +1,4 @@
 // Switching the error-log output off and the audit output on and off.
-#include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
 #include "qmerrlog/logger.h"
 #include "platform/error_state.h"
