@@ -2,7 +2,6 @@
 // obtain them from CQmLogger::NewLogOutput and may derive outputs of their own.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 
 #include "qmerrlog/export.h"
@@ -119,10 +118,6 @@ private:
     void* m_pUser;
 };
 
-namespace qm {
-class FileSystem;  // test seam for the file output's disk and clock operations
-}
-
 // Appends lines to a file; modes 3 and 4 roll it over by size to time-stamped
 // backups ("stem_YYYYMMDD_HHMMSS.ext", "_NN" for more in one second), which
 // SetCompressBackups(true) has compressed to "<backup>.gz" in the background.
@@ -152,52 +147,11 @@ public:
     bool IsCompressingBackups() const;
 
 private:
-    friend struct CQmFileOutputTestAccess;
-
-    bool OpenFile(int kind);
-    bool CloseFile();
-    bool FileExists(const char* path) const;
-    bool Rollover();
-    bool StartNewFile();
-    bool IsBackedUpFile(const char* entryName, const char* baseName);
-    bool IsCompressedBackup(const char* entryName, const char* baseName);
-    bool RetryDue();
-    bool LogSizeLimited(const char* text, unsigned int length);
-    bool LogToSpecialFile(const char* text, unsigned int length);
-    bool WriteText(const char* text, unsigned int length);
-    void CheckPathWhenDue();
-    void CheckPath(long long now);
-    bool ReopenAtPath();
-    void ResumeCompression();
-
-    // Lock order: taken after the logger's guard, never before it.
-    CQmErrLogCS m_fileLock;
-    char* m_pszFilePath;
-    // Atomic because modes 0-2 write without m_fileLock: a writer that sees
-    // no retry pending may use the descriptor lock-free, since only a
-    // pending retry (handled under m_fileLock) replaces it while logging; a
-    // reopen at the path keeps the number and swaps the file behind it.
-    std::atomic<int> m_iFileDescriptor;
-    int m_iMaxBackups;
-    long long m_llMaxFileSize;
-    int m_iOpenMode;
-    std::atomic<bool> m_bRolloverRetryPending;
-    long long m_llRolloverFailTime;
-    qm::FileSystem* m_pFileSystem;  // borrowed; the real disk unless a test injects one
-    // Decided at Open from what the path named: only a regular file is
-    // rolled over, size-checked and watched; anything else (a pipe, a device)
-    // is written whole records at a time under m_fileLock.
-    bool m_bRegularFile;
-    bool m_bReaderCanGo;  // a pipe or socket: a closed reader must not raise SIGPIPE
-    // A write stopped part-way through a line; the next line starts with a
-    // line feed so that it is never glued onto the fragment.
-    std::atomic<bool> m_bLineCutShort;
-    // When the path is next compared with the open file (seconds), and the
-    // open file's identity; the identity changes only under m_fileLock.
-    std::atomic<long long> m_llNextPathCheck;
-    unsigned long long m_ullFileDevice;
-    unsigned long long m_ullFileInode;
-    std::atomic<bool> m_bCompressBackups;
+    // The open file, its lock and the rollover's settings, kept out of this
+    // header; QmFileOutputDisk chooses the disk and clock they work on.
+    struct State;
+    friend struct QmFileOutputDisk;
+    State* m_pState;
 };
 
 // Writes to the process's console (standard output), shared by every console

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/no_destructor.h"
 #include "qmerrlog/locks.h"
 #include "sync/guard_fork.h"
 
@@ -15,7 +16,7 @@ struct LiveLoggers {
 
 // Never destroyed: loggers live through the end of the process.
 LiveLoggers& TheLiveLoggers() {
-    static LiveLoggers* live = new LiveLoggers();
+    static qm::NoDestructor<LiveLoggers> live;
     return *live;
 }
 

@@ -1,8 +1,7 @@
 // The library's own catalogue component and the table of known component
 // libraries.
-#include <new>
-
 #include "core/catalogue.h"
+#include "platform/no_destructor.h"
 #include "qmerrlog/component.h"
 
 namespace {
@@ -48,9 +47,8 @@ extern "C" CQmErrLogComponent* GetComponentPtr() {
     // Built on the first call, race-free, and never destroyed: loggers borrow
     // it for slot 0, and threads may still look texts up while the process
     // exits.
-    alignas(CQmLogComponent) static unsigned char storage[sizeof(CQmLogComponent)];
-    static CQmLogComponent* const own = new (storage) CQmLogComponent();
-    return own;
+    static qm::NoDestructor<CQmLogComponent> own;
+    return own.get();
 }
 
 bool GetKnownComponentLibs(int* count, const char* const** names) {

@@ -8,6 +8,7 @@
 #include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
 #include "core/thread_trace_pool.h"
+#include "platform/no_destructor.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/tracedata.h"
@@ -137,8 +138,8 @@ CQmLogger* theLogger() {
     // Constructed once even when threads race; an exception leaves it
     // unconstructed for the next call. Never destroyed: threads may log while
     // the process exits (see process_exit.cpp).
-    static CQmLogger* const logger = new CQmLogger();
-    return logger;
+    static qm::NoDestructor<CQmLogger> logger(qm::ConstructedBy{}, [](void* at) { new (at) CQmLogger(); });
+    return logger.get();
 }
 
 bool CQmLogger::Inited() const {
@@ -161,19 +162,7 @@ bool CQmLogger::SetLogOutput(CQmLogOutput* output) {
 }
 
 bool CQmLogger::SetLogOutput_Unlocked(CQmLogOutput* output) {
-    if (output == nullptr) return false;
-    // The installed output handed in again stays installed and open: closing
-    // and deleting it first would leave the caller holding a dead object.
-    if (output == m_pLogOutput) return true;
-    // In a slot anywhere else, it stays there; nothing here changes.
-    if (qm::ProcessExiting() || !qm::ClaimOutput(output)) return false;
-    CloseAndDelete(m_pLogOutput);
-    if (!output->Open()) {
-        qm::UnclaimOutput(output);
-        return false;
-    }
-    m_pLogOutput = output;
-    return true;
+    return qm::InstallOutput(m_pLogOutput, output);
 }
 
 bool CQmLogger::LogErrMsg(CQmErrLogMessage& message) {

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "platform/no_destructor.h"
 #include "qmerrlog/locks.h"
 #include "sync/guard_fork.h"
 
@@ -15,7 +16,7 @@ struct Claims {
 
 // Never destroyed: outputs are closed at exit, after static destruction began.
 Claims& TheClaims() {
-    static Claims* claims = new Claims();
+    static qm::NoDestructor<Claims> claims;
     return *claims;
 }
 

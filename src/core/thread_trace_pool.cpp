@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/error_state.h"
+#include "platform/no_destructor.h"
 #include "platform/thread_slot.h"
 #include "qmerrlog/locks.h"
 #include "qmerrlog/registry.h"
@@ -26,7 +27,7 @@ struct Pool {
 // Never destroyed: threads end, and give their entries back, until the very
 // end of the process.
 Pool& ThePool() {
-    static Pool* pool = new Pool();
+    static qm::NoDestructor<Pool> pool;
     return *pool;
 }
 

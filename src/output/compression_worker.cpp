@@ -13,6 +13,7 @@
 
 #include "output/backup_compression.h"
 #include "platform/background_thread.h"
+#include "platform/no_destructor.h"
 #include "platform/process.h"
 
 namespace qm {
@@ -29,7 +30,7 @@ struct Job {
 
 class CompressionWorker {
 public:
-    CompressionWorker() { new (&m_thread) std::thread(); }
+    CompressionWorker() = default;
     CompressionWorker(const CompressionWorker&) = delete;
     CompressionWorker& operator=(const CompressionWorker&) = delete;
 
@@ -78,7 +79,7 @@ public:
         m_stopping = true;
         hold.unlock();
         m_wake.notify_all();
-        if (Thread().joinable()) Thread().join();
+        if (m_thread.joinable()) m_thread.join();
     }
 
     void PrepareFork() { m_lock.lock(); }
@@ -104,8 +105,6 @@ public:
     }
 
 private:
-    std::thread& Thread() { return *std::launder(reinterpret_cast<std::thread*>(&m_thread)); }
-
     bool InForkedChild() const {
         const int startedBy = m_startedBy.load(std::memory_order_acquire);
         return startedBy != 0 && startedBy != platform::CurrentProcessId();
@@ -122,7 +121,7 @@ private:
 
     // Under m_lock.
     bool Start() {
-        Thread() = std::thread([this] { Run(); });
+        m_thread = std::thread([this] { Run(); });
         m_started = true;
         m_startedBy.store(platform::CurrentProcessId(), std::memory_order_release);
         static bool stopRegistered = false;
@@ -175,13 +174,13 @@ private:
     bool m_stopping = false;
     std::atomic<bool> m_stop{false};  // read by the compression between blocks
     std::atomic<int> m_startedBy{0};  // the process that started the thread
-    // Raw storage: a forked child overwrites the handle without destroying it.
-    alignas(std::thread) unsigned char m_thread[sizeof(std::thread)];
+    // Never destroyed with the worker, so a handle still joinable at exit (or
+    // a forked child's copy of the parent's) never ends the process.
+    std::thread m_thread;
 };
 
 CompressionWorker& Worker() {
-    alignas(CompressionWorker) static unsigned char storage[sizeof(CompressionWorker)];
-    static CompressionWorker* const worker = new (storage) CompressionWorker();
+    static NoDestructor<CompressionWorker> worker;
     return *worker;
 }
 

@@ -3,12 +3,12 @@
 #include <new>
 
 #include "platform/console.h"
+#include "platform/no_destructor.h"
 
 namespace qm {
 
 CQmConsoleManager& CQmConsoleManager::Instance() {
-    alignas(CQmConsoleManager) static unsigned char storage[sizeof(CQmConsoleManager)];
-    static CQmConsoleManager* const instance = new (storage) CQmConsoleManager();
+    static NoDestructor<CQmConsoleManager> instance(ConstructedBy{}, [](void* at) { new (at) CQmConsoleManager(); });
     return *instance;
 }
 

@@ -6,6 +6,7 @@
 #include "qmerrlog/logger.h"
 #include "qmerrlog/registry.h"
 #include "platform/error_state.h"
+#include "platform/no_destructor.h"
 
 bool QmLoggerNameLess::operator()(const char* a, const char* b) const {
     // strcmp compares bytes as unsigned char, the shorter name first on a prefix.
@@ -85,10 +86,10 @@ CQmLoggerList* theLoggerList() {
     // Never destroyed, nor its loggers: threads may log through a named logger
     // while the process exits. Its guard is the first lock taken across fork.
     static CQmLoggerList* const list = [] {
-        CQmLoggerList* made = new CQmLoggerList();
+        static qm::NoDestructor<CQmLoggerList> made;
         qm::SetOuterForkGuard(made->m_pGuard);
         qm::InstallProcessHandlers();
-        return made;
+        return made.get();
     }();
     return list;
 }

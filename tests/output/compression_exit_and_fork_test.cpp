@@ -29,7 +29,7 @@ constexpr bool kUnderThreadSanitizer = false;
 constexpr bool kUnderThreadSanitizer = false;
 #endif
 
-using CompressionLifetime = CQmFileOutputTestAccess;
+using CompressionLifetime = FileOutputFixture;
 
 const std::string kBig(3 << 20, 'q');  // tens of deflate blocks: exit meets a file part-way
 

@@ -1,9 +1,11 @@
-// File output under the faults production log directories see: backups that
-// cannot be deleted, many rollovers in one second, file systems without hard
-// links, full disks and files past 4 GiB. The fake disk makes the faults a
-// test cannot make for real; everything else is the real disk.
+// File output under the faults production log directories see: a file held
+// by another process, file systems without hard links, full disks, a
+// directory at the log path, and the cost of watching the path. The fake
+// disk makes the faults a test cannot make for real; everything else is the
+// real disk.
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -15,45 +17,26 @@ namespace {
 
 using FileOutputFaults = FileOutputInEachPathStyle;
 
-std::string Backup(const char* stem, int counter) {
-    char suffix[16] = "";
-    if (counter > 0) std::snprintf(suffix, sizeof suffix, "_%02d", counter);
-    return std::string(stem) + "_20090315_100000" + suffix + ".log";
-}
-
-// A limit of 0 rolls over before every line: 150 rollovers in one second.
-// The counter after _99 is _100, then _101; and pruning keeps the newest.
-TEST_P(FileOutputFaults, RolloversPastOneHundredInASecondCountOnAsNumbers) {
-    ASSERT_TRUE(Open("a.log", nullptr, 3, 0, 0));
-    int accepted = 0;
-    for (int line = 0; line < 150; ++line) accepted += Log(std::to_string(line) + "\n");
-    EXPECT_EQ(accepted, 150);
-    EXPECT_EQ(In(Backup("a", 99)), "98\n");
-    EXPECT_EQ(In(Backup("a", 100)), "99\n");
-    EXPECT_EQ(In(Backup("a", 149)), "148\n");
-    EXPECT_EQ(In("a.log"), "149\n");
-
-    ASSERT_TRUE(Open("b.log", nullptr, 3, 0, 5));
-    for (int line = 0; line < 120; ++line) ASSERT_TRUE(Log(std::to_string(line) + "\n"));
-    Names kept;
-    for (const std::string& name : Entries())
-        if (name[0] == 'b') kept.insert(name);
-    EXPECT_EQ(kept, (Names{"b.log", Backup("b", 115), Backup("b", 116), Backup("b", 117), Backup("b", 118),
-                           Backup("b", 119)}));
-    EXPECT_EQ(In(Backup("b", 119)), "118\n");
-}
-
-// Something under a backup's name that cannot be deleted (here a directory)
-// is skipped by pruning and never stops a rollover; the other backups still
-// keep to the limit.
-TEST_P(FileOutputFaults, UndeletableBackupIsSkippedAndTheRolloverGoesOn) {
-    fs::create_directory(m_dir.Path("a_20090315_090000.log"));
-    m_dir.Write("a_20090315_090001.log", "older\n");
-    ASSERT_TRUE(Open("a.log", "live\n", 4, 0, 2));
-    for (const char* line : {"1\n", "2\n", "3\n"}) EXPECT_TRUE(Log(line));
-    EXPECT_TRUE(fs::is_directory(m_dir.Path("a_20090315_090000.log")));
-    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_090000.log", Backup("a", 2), Backup("a", 3)}));
-    EXPECT_EQ(In("a.log"), "3\n");
+// A refused rename keeps the lines in the held file; the next try comes only
+// more than 300 s after the refusal. In mode 2 the refusal at Open is retried
+// by the first line, and refused again.
+TEST_P(FileOutputFaults, RefusedRenameKeepsAppendingUntilMoreThan300Seconds) {
+    for (int mode : {2, 3}) {
+        SCOPED_TRACE(mode);
+        const std::string name = "m" + std::to_string(mode);
+        m_disk.refuseRenames = true;
+        m_disk.offsetSeconds = 0;
+        ASSERT_TRUE(Open(name + ".log", "held\n", mode, 0, 0));
+        m_disk.offsetSeconds = 602;
+        EXPECT_TRUE(Log("1\n"));
+        m_disk.refuseRenames = false;
+        for (int at : {902, 903}) {
+            m_disk.offsetSeconds = at;
+            EXPECT_TRUE(Log(std::to_string(at) + "\n"));
+        }
+        EXPECT_EQ(In(name + "_20090315_101503.log"), "held\n1\n902\n");
+        EXPECT_EQ(In(name + ".log"), "903\n");
+    }
 }
 
 // No hard links and no no-replace rename: a plain rename to a free name, at
@@ -63,7 +46,8 @@ TEST_P(FileOutputFaults, WithoutHardLinksTheRolloverRenamesToAFreeName) {
     ASSERT_TRUE(Open("a.log", "old\n", 4, 0, 0));
     EXPECT_TRUE(Log("1\n"));
     EXPECT_TRUE(Log("2\n"));
-    EXPECT_EQ(In(Backup("a", 0)) + "|" + In(Backup("a", 1)) + "|" + In(Backup("a", 2)) + "|" + In("a.log"),
+    EXPECT_EQ(In("a_20090315_100000.log") + "|" + In("a_20090315_100000_01.log") + "|" +
+                  In("a_20090315_100000_02.log") + "|" + In("a.log"),
               "old\n||1\n|2\n");
     EXPECT_GE(m_disk.plainRenames.load(), 3);
 
@@ -85,29 +69,16 @@ TEST_P(FileOutputFaults, ShortWriteFailsAndTheNextLineStartsFresh) {
         const std::string name = "m" + std::to_string(mode) + ".log";
         m_disk.spaceLeft = -1;
         ASSERT_TRUE(Open(name, nullptr, mode, 1, 0));
-        EXPECT_TRUE(Log("first\n"));
-        m_disk.spaceLeft = 3;
-        EXPECT_FALSE(Log("second\n"));
-        EXPECT_FALSE(Log("third\n"));
-        m_disk.spaceLeft = -1;
-        EXPECT_TRUE(Log("fourth\n"));
-        m_disk.spaceLeft = 0;
-        EXPECT_FALSE(Log("fifth\n"));
-        m_disk.spaceLeft = -1;
-        EXPECT_TRUE(Log("sixth\n"));
+        // Space left before each line, and whether the line was accepted.
+        const std::tuple<long long, const char*, bool> lines[] = {
+            {-1, "first\n", true}, {3, "second\n", false}, {0, "third\n", false},
+            {-1, "fourth\n", true}, {0, "fifth\n", false}, {-1, "sixth\n", true}};
+        for (const auto& [space, text, accepted] : lines) {
+            m_disk.spaceLeft = space;
+            EXPECT_EQ(Log(text), accepted) << text;
+        }
         EXPECT_EQ(In(name), "first\nsec\nfourth\nsixth\n");
     }
-}
-
-// Sizes are 64-bit: a live file past 4 GiB is rolled over at a 4096 MB
-// limit, and that limit no longer wraps round to "before every line".
-TEST_P(FileOutputFaults, SizesPast4GiBAreCountedInFull) {
-    ASSERT_TRUE(Open("a.log", "x\n", 3, 4096, 0));
-    EXPECT_TRUE(Log("small\n"));
-    EXPECT_EQ(Entries(), (Names{"a.log"}));
-    m_disk.extraSize = 5LL << 30;
-    EXPECT_TRUE(Log("big\n"));
-    EXPECT_EQ(In(Backup("a", 0)) + "|" + In("a.log"), "x\nsmall\n|big\n");
 }
 
 // A directory left at the log path is never opened, emptied or renamed as a

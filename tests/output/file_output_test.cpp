@@ -1,19 +1,28 @@
 // File output: what each mode does with an existing file, when a rollover
-// happens, how backups are named and pruned, how disk failures surface, and
-// that no line is lost when many threads share one output.
+// happens, how backups are named, counted and pruned, and where the log path
+// is split into directory and file name.
 #include <filesystem>
-#include <set>
-#include <sstream>
 #include <string>
-#include <thread>
-#include <vector>
+#include <tuple>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "output/file_backups.h"
 #include "support/file_output_fixture.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
 using FileOutputTest = FileOutputInEachPathStyle;
+using LogPathSplit = FileOutputFixture;
+
+std::string Backup(const char* stem, int counter) {
+    char suffix[16] = "";
+    if (counter > 0) std::snprintf(suffix, sizeof suffix, "_%02d", counter);
+    return std::string(stem) + "_20090315_100000" + suffix + ".log";
+}
 
 TEST_P(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
     // By mode: the file after Open and "x\n", and the backup of "old\n".
@@ -36,6 +45,8 @@ TEST_P(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
     EXPECT_EQ(fs::status(m_dir.Path("new.log")).permissions(), fs::status(owned).permissions());
 }
 
+// Sizes are 64-bit: a live file past 4 GiB is rolled over at a 4096 MB
+// limit, and that limit does not wrap round to "before every line".
 TEST_P(FileOutputTest, LineThatWouldReachTheLimitStartsTheNextFile) {
     ASSERT_TRUE(Open("a.log", std::string(1048000, 'o').c_str(), 3, 1, 0));
     EXPECT_TRUE(Log(std::string(500, 's')));
@@ -44,18 +55,25 @@ TEST_P(FileOutputTest, LineThatWouldReachTheLimitStartsTheNextFile) {
     EXPECT_TRUE(Log("x"));  // would reach the limit exactly
     EXPECT_EQ(In("a.log"), "x");
     EXPECT_EQ(fs::file_size(m_dir.Path("a_20090315_100007.log")), 1048575u);
+
+    ASSERT_TRUE(Open("b.log", "x\n", 3, 4096, 0));
+    EXPECT_TRUE(Log("small\n"));
+    m_disk.extraSize = 5LL << 30;
+    EXPECT_TRUE(Log("big\n"));
+    EXPECT_EQ(In("b_20090315_100007.log") + "|" + In("b.log"), "x\nsmall\n|big\n");
 }
 
-// Three backups kept: the oldest go, so that the new one makes three. A backup
-// that cannot be deleted is skipped and the rollover goes on; once deletes
-// work again, the next rollover brings the count back to three.
+// Three backups kept: the oldest go, so that the new one makes three. What
+// cannot be deleted (a failing delete, a directory under a backup's name) is
+// skipped and the rollover goes on; the next one tries again.
 TEST_P(FileOutputTest, PruningKeepsTheNewestBackupsAndSkipsWhatCannotBeDeleted) {
+    fs::create_directory(m_dir.Path("a_20090315_090000.log"));
     for (const char* name : {"a_20090315_100003.log", "a_20090315_100001_01.log", "a_20090315_100001.log",
                              "a_20090315_100002.log", "a_20090315_143005.txt"})
         m_dir.Write(name, name);
     m_disk.offsetSeconds = 10;
     ASSERT_TRUE(Open("a.log", "live\n", 4, 0, 3));
-    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_143005.txt", "a_20090315_100002.log",
+    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_090000.log", "a_20090315_143005.txt", "a_20090315_100002.log",
                                 "a_20090315_100003.log", "a_20090315_100010.log"}));
     EXPECT_EQ(In("a_20090315_100010.log"), "live\n");
     m_disk.failRemoves = true;
@@ -64,11 +82,15 @@ TEST_P(FileOutputTest, PruningKeepsTheNewestBackupsAndSkipsWhatCannotBeDeleted) 
     m_disk.failRemoves = false;
     EXPECT_TRUE(Log("y\n"));
     EXPECT_EQ(In("a.log"), "y\n");
-    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_143005.txt", "a_20090315_100010.log",
+    EXPECT_TRUE(fs::is_directory(m_dir.Path("a_20090315_090000.log")));
+    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_090000.log", "a_20090315_143005.txt", "a_20090315_100010.log",
                                 "a_20090315_100010_01.log", "a_20090315_100010_02.log"}));
 }
 
-TEST_P(FileOutputTest, RolloversWithinOneSecondAddACounter) {
+// A limit of 0 rolls over before every line (the first time an empty file).
+// Within one second the counter is one past the highest, as a number: after
+// _99 comes _100; and pruning keeps the newest by that number.
+TEST_P(FileOutputTest, RolloversWithinOneSecondCountOnAsNumbers) {
     ASSERT_TRUE(Open("trace", "0\n", 4, 0, 0));
     for (const char* line : {"1\n", "2\n", "3\n"}) EXPECT_TRUE(Log(line));
     std::string files;  // the backups in turn, then the live file
@@ -80,65 +102,74 @@ TEST_P(FileOutputTest, RolloversWithinOneSecondAddACounter) {
     m_dir.Write("b_20090315_100000_11.log", "");
     ASSERT_TRUE(Open("b.log", "b\n", 2, 0, 0));  // counts on from the highest
     EXPECT_EQ(In("b_20090315_100000_12.log"), "b\n");
+
+    ASSERT_TRUE(Open("c.log", nullptr, 3, 0, 5));
+    for (int line = 0; line < 120; ++line) ASSERT_TRUE(Log(std::to_string(line) + "\n"));
+    EXPECT_EQ(In(Backup("c", 99)) + In(Backup("c", 100)), "<none><none>");
+    Names kept;
+    for (const std::string& name : Entries())
+        if (name[0] == 'c') kept.insert(name);
+    EXPECT_EQ(kept, (Names{"c.log", Backup("c", 115), Backup("c", 116), Backup("c", 117), Backup("c", 118),
+                           Backup("c", 119)}));
+    EXPECT_EQ(In(Backup("c", 119)) + In("c.log"), "118\n119\n");
 }
 
-TEST_P(FileOutputTest, RecognisesOnlyItsOwnBackups) {
-    const struct { const char* base; bool backup; std::vector<const char*> entries; } cases[] = {
-        {"a.log", true, {"a_20090315_143005.log", "a_20090315_143005_7.log", "a_20090315_143005_123.log",
-                         "a_20090315_143005_.log", "a_20090315_143005.old.log"}},
-        {"a.log", false, {"a.log", "a_2009031_143005.log", "a_20090315-143005.log", "a_20090315_143005x.log",
-                          "a_20090315_143005.txt", "a_20090315_143005_1x.log", "A_20090315_143005.log",
-                          "a_2009031x_143005.log", "a_20090315_143005.LOG"}},
-        {"trace", true, {"trace_20090315_143005_02"}}, {"trace", false, {"trace_20090315_143005.txt"}},
-        {"x.y.log", true, {"x.y_20090315_143005.log"}}};
-    for (const auto& c : cases)
-        for (const char* entry : c.entries) EXPECT_EQ(IsBackedUpFile(entry, c.base), c.backup) << entry;
-}
-
-// A refused rename keeps the lines in the held file; the next try comes only
-// more than 300 s after the refusal. In mode 2 the refusal at Open is retried
-// by the first line, and refused again.
-TEST_P(FileOutputTest, RefusedRenameKeepsAppendingUntilMoreThan300Seconds) {
-    for (int mode : {2, 3}) {
-        SCOPED_TRACE(mode);
-        const std::string name = "m" + std::to_string(mode);
-        m_disk.refuseRenames = true;
-        m_disk.offsetSeconds = 0;
-        ASSERT_TRUE(Open(name + ".log", "held\n", mode, 0, 0));
-        m_disk.offsetSeconds = 602;
-        EXPECT_TRUE(Log("1\n"));
-        m_disk.refuseRenames = false;
-        for (int at : {902, 903}) {
-            m_disk.offsetSeconds = at;
-            EXPECT_TRUE(Log(std::to_string(at) + "\n"));
-        }
-        EXPECT_EQ(In(name + "_20090315_101503.log"), "held\n1\n902\n");
-        EXPECT_EQ(In(name + ".log"), "903\n");
+// Only names of the backup pattern are counted and pruned; with compression
+// on, "<backup>.gz" too, and a partial compressed file never.
+TEST(BackupNames, RecognisesOnlyItsOwnBackups) {
+    // Base name, then each entry: a plain backup, a compressed backup.
+    const std::tuple<const char*, const char*, bool, bool> cases[] = {
+        {"a.log", "a_20090315_143005.log", true, false}, {"a.log", "a_20090315_143005_7.log", true, false},
+        {"a.log", "a_20090315_143005_123.log", true, false}, {"a.log", "a_20090315_143005_.log", true, false},
+        {"a.log", "a_20090315_143005.old.log", true, false}, {"a.log", "a.log", false, false},
+        {"a.log", "a_2009031_143005.log", false, false}, {"a.log", "a_20090315-143005.log", false, false},
+        {"a.log", "a_20090315_143005x.log", false, false}, {"a.log", "a_20090315_143005.txt", false, false},
+        {"a.log", "a_20090315_143005_1x.log", false, false}, {"a.log", "A_20090315_143005.log", false, false},
+        {"a.log", "a_2009031x_143005.log", false, false}, {"a.log", "a_20090315_143005.LOG", false, false},
+        {"a.log", "a_20090315_143005.log.gz", false, true}, {"a.log", "a_20090315_143005_07.log.gz", false, true},
+        {"a.log", "a_20090315_143005.gz", false, false}, {"a.log", ".a_20090315_143005.log.gz.part", false, false},
+        {"a.part", ".a_20090315_143005.part.gz.part", false, false},
+        {"trace", "trace_20090315_143005_02", true, false}, {"trace", "trace_20090315_143005.txt", false, false},
+        {"trace", "trace_20090315_143005.gz", false, true}, {"x.y.log", "x.y_20090315_143005.log", true, false},
+        {"x.gz", "x_20090315_143005.gz", true, false}, {"x.gz", "x_20090315_143005.gz.gz", true, true}};
+    for (const auto& [base, entry, plain, compressed] : cases) {
+        EXPECT_EQ(qm::IsBackupName(entry, base), plain) << entry << " of " << base;
+        EXPECT_EQ(qm::IsCompressedBackupName(entry, base), compressed) << entry << " of " << base;
     }
 }
 
-// Many threads write at once into 1 MB files within one second, so the
-// counters are exercised too; a torn or mixed line would not match any line
-// written, as each thread has its own filler.
-TEST_P(FileOutputTest, ManyThreadsLoseNoLineAcrossManyRollovers) {
-    const auto line = [](int t, int n) { return std::to_string(n) + std::string(9990, char('a' + t)) + "\n"; };
-    ASSERT_TRUE(Open("busy.log", nullptr, 3, 1, 0));
-    std::multiset<std::string> expected, written;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 6; ++t) {
-        for (int n = 0; n < 300; ++n) expected.insert(line(t, n));
-        threads.emplace_back([&, t] {
-            for (int n = 0; n < 300; ++n) EXPECT_TRUE(Log(line(t, n)));
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    for (const std::string& name : Entries()) {
-        std::istringstream in(In(name));
-        EXPECT_LT(in.str().size(), 1048576u) << name;
-        for (std::string text; std::getline(in, text);) written.insert(text + "\n");
-    }
-    EXPECT_TRUE(written == expected) << written.size() << " lines read back of " << expected.size();
+// The backup is named by the directory exactly as the user wrote it, and
+// pruned in whatever style it was found.
+TEST_P(FileOutputTest, BackupGoesBesideTheFileInTheSeparatorsItWasGiven) {
+    const std::string given = qmtest::InStyle(m_dir.Path("a.log"), GetParam());
+    ASSERT_TRUE(Open("a.log", "old\n", 4, 0, 2));
+    EXPECT_TRUE(Log("1\n"));
+    EXPECT_EQ(m_disk.LastRenameTarget(), given.substr(0, given.size() - 5) + "a_20090315_100000_01.log");
+    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_100000.log", "a_20090315_100000_01.log"}));
+    EXPECT_TRUE(Log("2\n"));
+    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_100000_01.log", "a_20090315_100000_02.log"}));
+    EXPECT_EQ(In("a.log") + In("a_20090315_100000_02.log"), "2\n1\n");
+}
+
+// A backslash after the last slash: a directory separator on Windows (the
+// last separator of either kind wins), part of the file name on POSIX.
+TEST_F(LogPathSplit, BackslashSeparatesOnlyOnWindows) {
+    fs::create_directory(m_dir.Path("x"));
+    const std::string path = qmtest::InStyle(m_dir.Path(), qmtest::PathStyle::kSlashes) + "x\\a.log";
+    std::ofstream(path, std::ios::binary) << "old\n";
+    ASSERT_TRUE(OpenAt(path, 4, 1, 0));  // set aside at Open
+    EXPECT_TRUE(Log("new\n"));
+#if defined(_WIN32)
+    EXPECT_EQ(In("x/a_20090315_100000.log") + In("x/a.log"), "old\nnew\n");
+    EXPECT_EQ(Entries(), (Names{"x"}));
+#else
+    EXPECT_EQ(In("x\\a_20090315_100000.log") + In("x\\a.log"), "old\nnew\n");
+    EXPECT_EQ(Entries(), (Names{"x", "x\\a.log", "x\\a_20090315_100000.log"}));
+    EXPECT_TRUE(fs::is_empty(m_dir.Path("x")));
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(PathStyles, FileOutputTest, testing::ValuesIn(qmtest::PathStylesOfThisPlatform()),
                          qmtest::PathStyleName);
+
+}  // namespace

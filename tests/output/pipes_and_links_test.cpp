@@ -27,13 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using PipesAndLinks = CQmFileOutputTestAccess;
-
-bool LogText(CQmLogOutput& output, const std::string& text) {
-    CQmErrLogMessage message(false);
-    message.AppendText(text.data(), text.size());
-    return output.Log(message);
-}
+using PipesAndLinks = FileOutputFixture;
 
 std::atomic<int> g_pipeSignals{0};
 void CountPipeSignal(int) { ++g_pipeSignals; }
@@ -47,57 +41,41 @@ bool PipeSignalIn(bool pending) {
     return sigismember(&set, SIGPIPE) == 1;
 }
 
-// What one write to a reader that has gone did to the process, for each way
-// a program may treat SIGPIPE. Nothing here prints: standard output may be
-// the broken pipe itself.
-struct BrokenPipeOutcome {
-    bool loggedWithDefaultAction = true;  // the default action would end the process
-    bool loggedWithHandler = true;
-    int handlerCalls = -1;
-    bool loggedWhileBlocked = true;
-    bool ownSignalStillPending = false;
-    bool stillBlocked = false;
-};
-
-BrokenPipeOutcome WriteToGoneReader(const std::function<bool()>& logOnce) {
-    BrokenPipeOutcome outcome;
+// What a write to a reader that has gone did to the process, for each way a
+// program may treat SIGPIPE: whether Log succeeded with the default action
+// (which would end the process), with a handler (and how often the handler
+// ran), and while the program blocks SIGPIPE and has one of its own pending
+// (which must stay pending and blocked). Nothing here prints: standard
+// output may be the broken pipe itself.
+std::string WriteToGoneReader(const std::function<bool()>& logOnce) {
+    std::ostringstream outcome;
     struct sigaction plain = {}, counting = {}, previous = {};
     plain.sa_handler = SIG_DFL;
     sigaction(SIGPIPE, &plain, &previous);
-    outcome.loggedWithDefaultAction = logOnce();
+    outcome << "default:" << logOnce();
 
     counting.sa_handler = CountPipeSignal;
     sigaction(SIGPIPE, &counting, nullptr);
     g_pipeSignals = 0;
-    outcome.loggedWithHandler = logOnce();
-    outcome.handlerCalls = g_pipeSignals;
+    outcome << " handler:" << logOnce();
+    outcome << " calls:" << g_pipeSignals;
 
-    // A SIGPIPE the program itself left pending stays its own.
     sigset_t pipeOnly;
     sigemptyset(&pipeOnly);
     sigaddset(&pipeOnly, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeOnly, nullptr);
     raise(SIGPIPE);
-    outcome.loggedWhileBlocked = logOnce();
-    outcome.ownSignalStillPending = PipeSignalIn(true);
-    outcome.stillBlocked = PipeSignalIn(false);
+    outcome << " blocked:" << logOnce() << " pending:" << PipeSignalIn(true) << " masked:" << PipeSignalIn(false);
     const timespec noWait = {0, 0};
     while (sigtimedwait(&pipeOnly, nullptr, &noWait) == SIGPIPE) {
     }
     pthread_sigmask(SIG_UNBLOCK, &pipeOnly, nullptr);
     sigaction(SIGPIPE, &previous, nullptr);
-    return outcome;
+    outcome << " after:" << PipeSignalIn(false);
+    return outcome.str();
 }
 
-void ExpectOnlyAFailedWrite(const BrokenPipeOutcome& outcome) {
-    EXPECT_FALSE(outcome.loggedWithDefaultAction);
-    EXPECT_FALSE(outcome.loggedWithHandler);
-    EXPECT_EQ(outcome.handlerCalls, 0);
-    EXPECT_FALSE(outcome.loggedWhileBlocked);
-    EXPECT_TRUE(outcome.ownSignalStillPending);
-    EXPECT_TRUE(outcome.stillBlocked);
-    EXPECT_FALSE(PipeSignalIn(false));
-}
+constexpr char kOnlyAFailedWrite[] = "default:0 handler:0 calls:0 blocked:0 pending:1 masked:1 after:0";
 
 // Standard output replaced by one end of a pipe or socket pair for the
 // lifetime of the object; the other end is returned by Reader().
@@ -142,8 +120,7 @@ std::string ReadAvailable(int descriptor) {
 TEST(ClosedPipes, ConsoleWhoseReaderHasGoneOnlyFailsTheWrite) {
     for (bool socket : {false, true}) {
         SCOPED_TRACE(socket ? "socket" : "pipe");
-        std::string first;
-        BrokenPipeOutcome outcome;
+        std::string first, outcome;
         bool opened = false;
         {
             RedirectedStdout out(socket);
@@ -151,16 +128,16 @@ TEST(ClosedPipes, ConsoleWhoseReaderHasGoneOnlyFailsTheWrite) {
             CQmConsoleOutput console;
             opened = console.Open();
             if (opened) {
-                LogText(console, "first\n");
+                qmtest::LogText(console, "first\n");
                 first = ReadAvailable(out.Reader());
                 out.CloseReader();
-                outcome = WriteToGoneReader([&] { return LogText(console, "lost\n"); });
+                outcome = WriteToGoneReader([&] { return qmtest::LogText(console, "lost\n"); });
                 console.Close();
             }
         }
         ASSERT_TRUE(opened);
         EXPECT_EQ(first, "first\n");
-        ExpectOnlyAFailedWrite(outcome);
+        EXPECT_EQ(outcome, kOnlyAFailedWrite);
     }
 }
 
@@ -179,7 +156,7 @@ TEST_F(PipesAndLinks, FifoAtTheLogPathWhoseReaderHasGoneOnlyFailsTheWrite) {
     EXPECT_GT(m_disk.pipeWrites.load(), 0);
     EXPECT_EQ(Entries(), (Names{"a.log"}));
     close(reader);
-    ExpectOnlyAFailedWrite(WriteToGoneReader([&] { return Log("lost\n"); }));
+    EXPECT_EQ(WriteToGoneReader([&] { return Log("lost\n"); }), kOnlyAFailedWrite);
 }
 
 // Records longer than a pipe takes at once (4,096 bytes), from several
@@ -230,7 +207,7 @@ TEST(WholeRecords, LongRecordsFromManyThreadsNeverInterleaveOnAPipe) {
             std::atomic<int> refused{0};
             for (int t = 0; t < kThreads; ++t)
                 writers.emplace_back([&, t] {
-                    for (int n = 0; n < kRecords; ++n) refused += !LogText(*output, record(t, n));
+                    for (int n = 0; n < kRecords; ++n) refused += !qmtest::LogText(*output, record(t, n));
                 });
             for (std::thread& writer : writers) writer.join();
             output->Close();
@@ -357,11 +334,11 @@ TEST(FullDisk, InsideTheSmallFileSystem) {
     ASSERT_TRUE(output.Open());
     const std::string line = std::string(1499, 'x') + "\n";
     int accepted = 0;
-    while (accepted < 100 && LogText(output, line)) ++accepted;
+    while (accepted < 100 && qmtest::LogText(output, line)) ++accepted;
     ASSERT_LT(accepted, 100);
-    EXPECT_FALSE(LogText(output, line));
+    EXPECT_FALSE(qmtest::LogText(output, line));
     fs::remove(root / "ballast");
-    EXPECT_TRUE(LogText(output, "after\n"));
+    EXPECT_TRUE(qmtest::LogText(output, "after\n"));
     output.Close();
 
     std::ifstream in(root / "a.log", std::ios::binary);

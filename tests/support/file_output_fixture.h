@@ -1,15 +1,11 @@
-// The file output on a disk that can misbehave: the real disk with switches
-// for the faults a test cannot make for real (a held file, a failed delete,
-// a file system without hard links, a full disk, a file past 4 GiB), and a
-// fixture that reaches the output's private disk and writes the log path
-// in each separator style the platform takes.
+// A file output in a fresh directory on the fake disk, with the log path
+// written in each separator style the platform takes, and readers for what
+// ends up on disk (compressed backups included).
 #pragma once
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,107 +14,13 @@
 #include <zlib.h>
 
 #include "output/compression_worker.h"
-#include "platform/file_system.h"
+#include "output/file_output_disk.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
+#include "support/fake_disk.h"
 #include "support/temp_dir.h"
 
 namespace qmtest {
-
-// The clock reads 2009-03-15 10:00:00 plus offsetSeconds, local and UTC alike.
-class FakeDisk : public qm::FileSystem {
-public:
-    std::atomic<long long> offsetSeconds{0};
-    std::atomic<bool> refuseRenames{false};  // as when another process holds the file
-    std::atomic<bool> failRemoves{false};
-    std::atomic<bool> noHardLinks{false};    // FAT, some network and FUSE mounts
-    // Bytes each write may still put on disk; -1 for no limit. A write that
-    // meets the limit is cut short, the next one fails, as on a full disk.
-    std::atomic<long long> spaceLeft{-1};
-    std::atomic<long long> extraSize{0};     // added to every size the output asks for
-    // A disk that can tell neither link counts nor what a path names.
-    std::atomic<bool> blind{false};
-    // Bytes reads may still return before they fail, as on a bad sector; -1 for no limit.
-    std::atomic<long long> readableBytes{-1};
-    std::atomic<bool> failSyncs{false};
-
-    int Open(const char* path, int kind) override { return m_real->Open(path, kind); }
-    void Close(int fd) override { m_real->Close(fd); }
-    long long Write(int fd, const char* data, unsigned int n) override {
-        long long left = spaceLeft.load();
-        if (left < 0) return m_real->Write(fd, data, n);
-        if (left == 0 && n != 0) return -1;
-        const unsigned int allowed = left < n ? static_cast<unsigned int>(left) : n;
-        const long long written = m_real->Write(fd, data, allowed);
-        if (written > 0) spaceLeft -= written;
-        return written;
-    }
-    long long WriteToPipe(int fd, const char* data, unsigned int n) override {
-        ++pipeWrites;
-        return m_real->WriteToPipe(fd, data, n);
-    }
-    bool FileSize(int fd, long long* size) override {
-        if (!m_real->FileSize(fd, size)) return false;
-        *size += extraSize;
-        return true;
-    }
-    bool DescribeOpen(int fd, qm::FileIdentity* out) override {
-        if (blind) return qm::FileSystem::DescribeOpen(fd, out);
-        if (!m_real->DescribeOpen(fd, out)) return false;
-        out->size += extraSize;
-        return true;
-    }
-    bool DescribePath(const char* path, qm::FileIdentity* out) override {
-        ++pathLookups;
-        return !blind && m_real->DescribePath(path, out);
-    }
-    bool ReplaceDescriptor(int target, int source) override { return m_real->ReplaceDescriptor(target, source); }
-    bool Exists(const char* path) override { return m_real->Exists(path); }
-    bool ListDirectory(const char* d, std::vector<std::string>* n) override { return m_real->ListDirectory(d, n); }
-    qm::RenameResult RenameNoReplace(const char* from, const char* to) override {
-        {
-            std::lock_guard<std::mutex> hold(m_renameLock);
-            lastRenameTarget = to;
-        }
-        if (refuseRenames) return qm::RenameResult::kAccessDenied;
-        if (noHardLinks) return qm::RenameResult::kUnsupported;
-        return m_real->RenameNoReplace(from, to);
-    }
-    qm::RenameResult RenameIfAbsent(const char* from, const char* to) override {
-        ++plainRenames;
-        return m_real->RenameIfAbsent(from, to);
-    }
-    int OpenForReading(const char* path) override { return m_real->OpenForReading(path); }
-    long long Read(int fd, char* data, unsigned int n) override {
-        const long long left = readableBytes.load();
-        if (left == 0) return -1;
-        if (left > 0 && left < n) n = static_cast<unsigned int>(left);
-        const long long count = m_real->Read(fd, data, n);
-        if (left > 0 && count > 0) readableBytes -= count;
-        return count;
-    }
-    bool Sync(int fd) override { return !failSyncs && m_real->Sync(fd); }
-    bool Remove(const char* path) override { return !failRemoves && m_real->Remove(path); }
-    long long Now() override { return 1237111200 + offsetSeconds; }
-    void LocalTime(qm::platform::CalendarTime* out) override {
-        const int s = static_cast<int>(offsetSeconds.load());
-        *out = qm::platform::CalendarTime{2009, 3, 15, 10 + s / 3600, s / 60 % 60, s % 60, 0, 0, 0};
-    }
-
-    std::atomic<int> plainRenames{0};
-    std::atomic<int> pipeWrites{0};
-    std::atomic<int> pathLookups{0};
-    // The backup path of the last rollover, exactly as the output spelled it.
-    std::string LastRenameTarget() {
-        std::lock_guard<std::mutex> hold(m_renameLock);
-        return lastRenameTarget;
-    }
-
-private:
-    qm::FileSystem* m_real = qm::RealFileSystem();
-    std::mutex m_renameLock;
-    std::string lastRenameTarget;
-};
 
 // How a test writes the log path it hands to the output. Windows takes '/'
 // as well as '\\', and users and mingw-w64 programs write either or both;
@@ -167,14 +69,19 @@ inline std::string Unpacked(const std::string& path) {
     return count < 0 || error != Z_OK ? "<bad>" : text;
 }
 
+inline bool LogText(CQmLogOutput& output, const std::string& text) {
+    CQmErrLogMessage message(false);
+    message.AppendText(text.data(), text.size());
+    return output.Log(message);
+}
+
 }  // namespace qmtest
 
-// The fixture reaches the output's disk and backup test.
-struct CQmFileOutputTestAccess : testing::Test {
+struct FileOutputFixture : testing::Test {
     using Names = std::set<std::string>;
 
     // Compression jobs hold the fake disk: none may outlive it.
-    ~CQmFileOutputTestAccess() override { qm::WaitForBackupCompression(); }
+    ~FileOutputFixture() override { qm::WaitForBackupCompression(); }
 
     // Opens the output on a file of the directory, first writing content there unless it is null.
     bool Open(const std::string& name, const char* content, int mode, int maxSizeMb, int maxBackups) {
@@ -184,14 +91,10 @@ struct CQmFileOutputTestAccess : testing::Test {
     // Opens the output on the path exactly as given.
     bool OpenAt(const std::string& path, int mode, int maxSizeMb, int maxBackups) {
         EXPECT_TRUE(m_output.SetParams(path.c_str(), mode, maxSizeMb, maxBackups));
-        m_output.m_pFileSystem = &m_disk;
+        EXPECT_TRUE(QmFileOutputDisk::Use(m_output, &m_disk));
         return m_output.Open();
     }
-    bool Log(const std::string& text) {
-        CQmErrLogMessage message(false);
-        message.AppendText(text.data(), text.size());
-        return m_output.Log(message);
-    }
+    bool Log(const std::string& text) { return qmtest::LogText(m_output, text); }
     // What a file of the directory holds, or "<none>".
     std::string In(const std::string& name) const {
         std::ifstream in(m_dir.Path(name), std::ios::binary);
@@ -203,8 +106,6 @@ struct CQmFileOutputTestAccess : testing::Test {
             names.insert(entry.path().filename().string());
         return names;
     }
-    bool IsBackedUpFile(const char* entry, const char* base) { return m_output.IsBackedUpFile(entry, base); }
-    bool IsCompressedBackup(const char* entry, const char* base) { return m_output.IsCompressedBackup(entry, base); }
 
     qmtest::TempDir m_dir;
     qmtest::FakeDisk m_disk;
@@ -213,6 +114,6 @@ struct CQmFileOutputTestAccess : testing::Test {
 };
 
 // The same fixture run once for each separator style of the platform.
-struct FileOutputInEachPathStyle : CQmFileOutputTestAccess, testing::WithParamInterface<qmtest::PathStyle> {
+struct FileOutputInEachPathStyle : FileOutputFixture, testing::WithParamInterface<qmtest::PathStyle> {
     FileOutputInEachPathStyle() { m_pathStyle = GetParam(); }
 };

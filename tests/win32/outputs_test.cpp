@@ -11,35 +11,13 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/file_system.h"
+#include "output/file_output_disk.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
+#include "support/fake_disk.h"
 #include "support/temp_dir.h"
 
-struct CQmFileOutputTestAccess {
-    static void UseFileSystem(CQmFileOutput& output, qm::FileSystem* disk) { output.m_pFileSystem = disk; }
-};
-
 namespace {
-
-// The real disk with a clock that reads 2009-03-15 10:00:00 plus offsetSeconds (under an hour).
-struct RealDiskFakeClock : qm::FileSystem {
-    qm::FileSystem* real = qm::RealFileSystem();
-    int offsetSeconds = 0;
-
-    int Open(const char* path, int kind) override { return real->Open(path, kind); }
-    void Close(int fd) override { real->Close(fd); }
-    long long Write(int fd, const char* data, unsigned int n) override { return real->Write(fd, data, n); }
-    bool FileSize(int fd, long long* size) override { return real->FileSize(fd, size); }
-    bool Exists(const char* path) override { return real->Exists(path); }
-    bool ListDirectory(const char* dir, std::vector<std::string>* names) override { return real->ListDirectory(dir, names); }
-    qm::RenameResult RenameNoReplace(const char* from, const char* to) override { return real->RenameNoReplace(from, to); }
-    bool Remove(const char* path) override { return real->Remove(path); }
-    long long Now() override { return 1237111200 + offsetSeconds; }
-    void LocalTime(qm::platform::CalendarTime* out) override {
-        *out = {2009, 3, 15, 10, offsetSeconds / 60, offsetSeconds % 60, 0, 0, 0};
-    }
-};
 
 bool LogText(CQmLogOutput& output, const std::string& text) {
     CQmErrLogMessage message(false);
@@ -61,13 +39,13 @@ std::string In(const std::string& path) {
 
 TEST(Win32HeldFiles, FilesHeldByAReaderPutTheRolloverOffUntilTheyAreFree) {
     qmtest::TempDir dir;
-    RealDiskFakeClock disk;
+    qmtest::FakeDisk disk;
     CQmFileOutput output;
     dir.Write("a.log", "current\n");
     HANDLE reader = Hold(dir.Write("a_20090101_000000.log", "oldest\n"));
     dir.Write("a_20090102_000000.log", "older\n");
     ASSERT_TRUE(output.SetParams(dir.Path("a.log").c_str(), 4, 1, 2));
-    CQmFileOutputTestAccess::UseFileSystem(output, &disk);
+    QmFileOutputDisk::Use(output, &disk);
     // Rolling aside would prune the held backup: it is skipped, and the rollover goes on.
     ASSERT_TRUE(output.Open());
     EXPECT_EQ(In(dir.Path("a_20090101_000000.log")), "oldest\n");

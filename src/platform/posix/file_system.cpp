@@ -11,6 +11,7 @@
 
 #include <new>
 
+#include "platform/no_destructor.h"
 #include "platform/posix/broken_pipe.h"
 
 namespace qm {
@@ -255,9 +256,8 @@ public:
 FileSystem* RealFileSystem() {
     // Never destroyed: file outputs of static loggers close their files
     // during exit, possibly after this function's statics would be gone.
-    alignas(PosixFileSystem) static unsigned char storage[sizeof(PosixFileSystem)];
-    static FileSystem* const real = new (storage) PosixFileSystem();
-    return real;
+    static NoDestructor<PosixFileSystem> real;
+    return real.get();
 }
 
 }  // namespace qm

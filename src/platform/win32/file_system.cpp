@@ -9,6 +9,7 @@
 
 #include <new>
 
+#include "platform/no_destructor.h"
 #include "platform/path_separators.h"
 #include "platform/win32/windows_api.h"
 
@@ -224,9 +225,8 @@ public:
 FileSystem* RealFileSystem() {
     // Never destroyed: file outputs of static loggers close their files
     // during exit, possibly after this function's statics would be gone.
-    alignas(Win32FileSystem) static unsigned char storage[sizeof(Win32FileSystem)];
-    static FileSystem* const real = new (storage) Win32FileSystem();
-    return real;
+    static NoDestructor<Win32FileSystem> real;
+    return real.get();
 }
 
 }  // namespace qm
