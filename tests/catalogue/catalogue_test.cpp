@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/catalogue.h"
-#include "logger_test_access.h"
 #include "qmerrlog/component.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
+#include "support/logger_test_access.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "logger_test_access.h"
 #include "platform/dynamic_library.h"
+#include "support/logger_test_access.h"
 #include "unload_watch.h"
 
 namespace qp = qm::platform;

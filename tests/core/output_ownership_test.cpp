@@ -8,12 +8,9 @@
 #include <vector>
 
 #include "qmerrlog/qmerrlog.h"
+#include "support/logger_test_access.h"
 #include "support/recording_output.h"
 #include "support/temp_dir.h"
-
-struct CQmLoggerTestAccess {
-    static CQmLogger* Make() { return new CQmLogger(); }
-};
 
 using qmtest::OutputEvents;
 using qmtest::RecordingOutput;

@@ -15,9 +15,14 @@
 #include "qmerrlog/locks.h"
 #include "sync/guard_protocol.h"
 
+namespace qmtest {
+struct GuardInternals;  // the purpose of the access below
+}  // namespace qmtest
+
 // Reaches into the guards: their counters, and guards without their heap
 // block or semaphores.
-struct QmLockTestAccess {
+template <>
+struct QmInternalAccess<qmtest::GuardInternals> {
     static QmGuardState& State(CQmErrLogGuard& guard) { return *guard.m_pState; }
     static QmGuardState& State(CQmGuard& guard) { return guard.m_state; }
 
@@ -43,6 +48,7 @@ struct QmLockTestAccess {
     // back before the guard is destroyed.
     static void Swap(CQmErrLogGuard& guard, QmGuardState*& state) { std::swap(guard.m_pState, state); }
 };
+using QmLockTestAccess = QmInternalAccess<qmtest::GuardInternals>;
 
 namespace {
 
