@@ -101,35 +101,35 @@ TEST(Catalogue, ArgumentsAreEscapedAndEachConversionReadsItsOwnArgument) {
     int written = 77;
     errno = ENOENT;
     const std::string noEntry = std::strerror(ENOENT);
+    using Format = bool (*)(CQmErrLogMessage&, int, int*);
     const struct {
         const char* text;
         std::string body;
+        Format format;
     } cases[] = {
-        {"user %s\tsaid %s (%c) %d", "user alice\\n[INFO] forged\tsaid a\\r\\x1b[2J\\x7f (\\n) 5"},
-        {"%2$s-%1$*3$d|%4$-4s|", "b-   7|c   |"},
-        {"%s%n.%m%%", "a." + noEntry + "%"},
-        {"%.3s|%5.1f|%lu|%x|%p", "abc|  2.5|4000000000|ff|"},
-        {"%99999999s", std::string(4095 - 1, ' ') + "x"},
-        {"100%% sure %y, 5%", "100% sure %y, 5%"}};
+        {"user %s\tsaid %s (%c) %d", "user alice\\n[INFO] forged\tsaid a\\r\\x1b[2J\\x7f (\\n) 5",
+         [](CQmErrLogMessage& m, int id, int*) {
+             return m.FormatLogMessage(id, "alice\n[INFO] forged", "a\r\x1b[2J\x7f", '\n', 5);
+         }},
+        {"%2$s-%1$*3$d|%4$-4s|", "b-   7|c   |",
+         [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id, 7, "b", 4, "c"); }},
+        {"%s%n.%m%%", "a." + noEntry + "%",
+         [](CQmErrLogMessage& m, int id, int* n) { return m.FormatLogMessage(id, "a", n); }},
+        // The pointer's text is the platform's: the body is compared up to it.
+        {"%.3s|%5.1f|%lu|%x|%p", "abc|  2.5|4000000000|ff|",
+         [](CQmErrLogMessage& m, int id, int*) {
+             return m.FormatLogMessage(id, "abcdef", 2.5, 4000000000ul, 255u, nullptr);
+         }},
+        {"%99999999s", std::string(4095 - 1, ' ') + "x",
+         [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id, "x"); }},
+        {"100%% sure %y, 5%", "100% sure %y, 5%",
+         [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id); }}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         FakeComponent component(0x2000000u, c.text);
         CQmLoggerTestAccess::SetSlot(*theLogger(), 1, &component);
         CQmErrLogMessage message(false);
-        const int id = static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1));
-        if (c.text[1] == 's' && c.text[0] == 'u') {
-            EXPECT_TRUE(message.FormatLogMessage(id, "alice\n[INFO] forged", "a\r\x1b[2J\x7f", '\n', 5));
-        } else if (c.text[1] == '2') {
-            EXPECT_TRUE(message.FormatLogMessage(id, 7, "b", 4, "c"));
-        } else if (c.text[1] == 's') {
-            EXPECT_TRUE(message.FormatLogMessage(id, "a", &written));
-        } else if (c.text[1] == '.') {
-            EXPECT_TRUE(message.FormatLogMessage(id, "abcdef", 2.5, 4000000000ul, 255u, nullptr));
-        } else if (c.text[1] == '9') {
-            EXPECT_TRUE(message.FormatLogMessage(id, "x"));
-        } else {
-            EXPECT_TRUE(message.FormatLogMessage(id));
-        }
+        EXPECT_TRUE(c.format(message, static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1)), &written));
         CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
         std::string body = message.GetBuffer();
         if (c.text[1] == '.') body = body.substr(0, body.rfind('|') + 1) + "\n";

@@ -21,21 +21,6 @@ CQmErrLogMessage& Text(CQmErrLogMessage& message, const char* text) {
     return message;
 }
 
-}  // namespace
-
-TEST(Logger, NewLoggerIsInitialisedWithNoOutputs) {
-    EXPECT_EQ(theLogger(), theLogger());
-    std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-    EXPECT_TRUE(logger->Inited());
-    CQmErrLogMessage message(false);
-    Text(message, "x");
-    EXPECT_FALSE(logger->LogErrMsg(message));
-    EXPECT_FALSE(logger->LogTraceMsg(message));
-    EXPECT_FALSE(logger->LogAuditMsg(message));
-}
-
-namespace {
-
 // The error-log and audit slots follow the same rules.
 struct Slot {
     const char* name;
@@ -50,13 +35,17 @@ const Slot kSlots[] = {
 
 }  // namespace
 
+// A new logger is ready and has no output: every kind of line is refused.
 TEST(Logger, OutputSlotsInstallRefuseReplaceAndSwitchOff) {
+    EXPECT_EQ(theLogger(), theLogger());
     for (const Slot& slot : kSlots) {
         SCOPED_TRACE(slot.name);
         std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
+        EXPECT_TRUE(logger->Inited());
         auto install = [&](CQmLogOutput* output) { return (logger.get()->*slot.install)(output); };
         CQmErrLogMessage message(false);
         auto log = [&] { return (logger.get()->*slot.log)(Text(message, "x")); };
+        EXPECT_FALSE(log() || logger->LogTraceMsg(message));
         (logger.get()->*slot.disable)();  // nothing installed: nothing happens
 
         OutputEvents first, refused;
@@ -64,7 +53,8 @@ TEST(Logger, OutputSlotsInstallRefuseReplaceAndSwitchOff) {
         ASSERT_TRUE(install(output));
         EXPECT_FALSE(install(nullptr));
         EXPECT_TRUE(install(output));  // handed in again: stays installed and open
-        EXPECT_EQ(0, first.closed);
+        logger->DeleteLogOutput(output);  // installed: the slot still owns it
+        EXPECT_EQ(0, first.closed + first.destroyed);
         EXPECT_TRUE(log());
 
         // A refused output stays the caller's; the previous one is gone.

@@ -96,15 +96,6 @@ TEST(OutputOwnership, AnInstalledOutputIsRefusedEverywhereElseUntilRemoved) {
     }
 }
 
-// DeleteLogOutput leaves an installed output alone: the slot still owns it.
-TEST(OutputOwnership, DeleteLogOutputDoesNotDeleteAnInstalledOutput) {
-    std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-    CQmLogOutput* output = logger->NewLogOutput(QM_OUTPUT_CONSOLE);
-    ASSERT_TRUE(logger->SetLogOutput(output));
-    logger->DeleteLogOutput(output);
-    logger->DisableLog();  // would be a second delete (ASan) if the first happened
-}
-
 // A refused EnableTrace hands every output back: the installed main output
 // comes out closed, not deleted, and the caller may delete both.
 TEST(OutputOwnership, RefusedEnableTraceHandsEveryOutputBack) {

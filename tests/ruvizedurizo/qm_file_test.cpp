@@ -32,26 +32,6 @@ TEST(QmFileTest, LinesKeepTheirLineFeedsAndALongLineIsCutWithoutOverflow) {
     EXPECT_LE(file.ReadLine(line, 8), 0);
 }
 
-TEST(QmFileTest, RefusalsAndRepeatedClosesAreHarmless) {
-    qmtest::TempDir dir;
-    CQmFile file;
-    char line[16];
-    EXPECT_LE(file.ReadLine(line, sizeof line), 0);
-    EXPECT_FALSE(file.OpenFile(nullptr, 3));
-    EXPECT_FALSE(file.OpenFile(dir.Path("missing").c_str(), 3));
-    EXPECT_FALSE(file.OpenFile(dir.Path().c_str(), 3));  // a directory is no file of lines
-    file.CloseFile();
-
-    const std::string path = dir.Write("x.txt", "x\n");
-    EXPECT_FALSE(file.OpenFile(path.c_str(), 1));
-    ASSERT_TRUE(file.OpenFile(path.c_str(), 3));
-    EXPECT_EQ(file.ReadLine(nullptr, 16), 0);
-    EXPECT_EQ(file.ReadLine(line, 1), 0);
-    file.CloseFile();
-    file.CloseFile();
-    EXPECT_LE(file.ReadLine(line, sizeof line), 0);
-}  // the destructor closes once more
-
 // Windows line ends read exactly like line feeds; a carriage return anywhere
 // else stays, and one that ends the file goes.
 TEST(QmFileTest, CarriageReturnsBeforeLineFeedsAreDropped) {
@@ -66,10 +46,15 @@ TEST(QmFileTest, CarriageReturnsBeforeLineFeedsAreDropped) {
 }
 
 // Paths that never end or block their reader are refused at once, and so is
-// a file over the bound; the file is read once, when opened.
+// a file over the bound; the file is read once, when opened. Refusals, reads
+// outside an open file and repeated closes are all harmless.
 TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     qmtest::TempDir dir;
     CQmFile file;
+    char line[16];
+    EXPECT_LE(file.ReadLine(line, sizeof line), 0);
+    EXPECT_FALSE(file.OpenFile(nullptr, 3));
+    file.CloseFile();
     EXPECT_FALSE(file.OpenFile(dir.Path().c_str(), 3));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
 #ifndef _WIN32
@@ -91,16 +76,20 @@ TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     EXPECT_EQ(file.LastRefusal(), CQmFile::kCannotRead);
 
     const std::string bound = dir.Write("bound.cfg", std::string(CQmFile::kMaxFileBytes - 2, '#') + "\nx");
+    EXPECT_FALSE(file.OpenFile(bound.c_str(), 1));
     ASSERT_TRUE(file.OpenFile(bound.c_str(), 3));
     dir.Write("bound.cfg", "changed\n");  // what was read stays what is delivered
-    char line[16];
+    EXPECT_EQ(file.ReadLine(nullptr, 16), 0);
+    EXPECT_EQ(file.ReadLine(line, 1), 0);
     EXPECT_EQ(file.ReadLine(line, sizeof line), 15);
     EXPECT_EQ(file.ReadLine(line, sizeof line), 1);
     EXPECT_STREQ(line, "x");
     file.CloseFile();
+    file.CloseFile();
+    EXPECT_LE(file.ReadLine(line, sizeof line), 0);
     const std::string over = dir.Write("over.cfg", std::string(CQmFile::kMaxFileBytes + 1, '\n'));
     EXPECT_FALSE(file.OpenFile(over.c_str(), 3));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kTooLarge);
-}
+}  // the destructor closes once more
 
 }  // namespace
