@@ -10,15 +10,14 @@
 
 #include "core/thread_trace_pool.h"
 #include "qmerrlog/qmerrlog.h"
-#include "support/recording_output.h"
 #include "support/temp_dir.h"
+#include "support/trace_steps.h"
 #include "trace/record_count.h"
 
-using qmtest::RecordingOutput;
+using qmtest::TraceOnce;
+using qmtest::TraceToRecorder;
 
 namespace {
-
-const unsigned int kLogComponent = QmTraceComponentId(1, 0);
 
 // Sanitizer builds run the same loops, fewer times.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -28,19 +27,6 @@ constexpr int kShortThreads = 400;
 constexpr int kReloads = 10000;
 constexpr int kShortThreads = 2000;
 #endif
-
-void TraceOnce(CQmLogger* logger) {
-    CQmTraceData* record = nullptr;
-    if (!logger->ShouldTraceAlloc(kLogComponent, &record)) return;
-    record->SetFieldValue(QM_FIELD_MESSAGE, "m");
-    record->Format();
-    record->Log();
-    record->LeaveNoBody();
-}
-
-bool TraceToRecorder(CQmLogger* logger, const std::string& config) {
-    return logger->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false);
-}
 
 }  // namespace
 
