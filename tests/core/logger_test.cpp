@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "qmerrlog/qmerrlog.h"
+#include "support/eventually.h"
 #include "support/logger_test_access.h"
 #include "support/recording_output.h"
 #include "support/temp_dir.h"
@@ -142,12 +143,6 @@ public:
     std::atomic<bool> release{false};
 };
 
-void WaitFor(const std::atomic<bool>& flag) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!flag && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-    ASSERT_TRUE(flag);
-}
-
 }  // namespace
 
 TEST(LogAuditSwitching, DisableWaitsForAuditCallInProgress) {
@@ -159,7 +154,7 @@ TEST(LogAuditSwitching, DisableWaitsForAuditCallInProgress) {
         CQmErrLogMessage message(false);
         EXPECT_TRUE(logger->LogAuditMsg(Text(message, "in flight")));
     });
-    WaitFor(gate->inside);
+    EXPECT_TRUE(qmtest::Eventually([&] { return gate->inside.load(); }));
     std::atomic<bool> disabled{false};
     std::thread switcher([&] {
         logger->DisableAuditLog();

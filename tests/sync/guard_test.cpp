@@ -13,6 +13,7 @@
 #include "platform/critical_section.h"
 #include "platform/semaphore.h"
 #include "qmerrlog/locks.h"
+#include "support/eventually.h"
 #include "sync/guard_protocol.h"
 
 namespace qmtest {
@@ -50,6 +51,8 @@ struct QmInternalAccess<qmtest::GuardInternals> {
 };
 using QmLockTestAccess = QmInternalAccess<qmtest::GuardInternals>;
 
+using qmtest::Eventually;
+
 namespace {
 
 // Either guard class, with or without semaphores, behind one face.
@@ -74,17 +77,6 @@ private:
 };
 
 const char* const kKinds[] = {"heap", "embedded", "heap, polling", "embedded, polling"};
-
-// Polls a condition until it holds or a generous deadline passes.
-template <typename Condition>
-bool Eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // Threads that take the guard and stay inside until let go, in the order in
 // which they got in.
