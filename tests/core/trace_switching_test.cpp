@@ -2,7 +2,6 @@
 // while the configuration changes under many threads.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <regex>
 #include <thread>
@@ -186,15 +185,12 @@ TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
     ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
     ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
 
-    // The first entry ever taken makes thirty; later tests find what earlier ones left.
-    const int sizeBefore = std::max(30, qm::ThreadTracePoolSize());
-    const int inUseBefore = qm::ThreadTraceEntriesInUse();
     CQmTraceData* first = nullptr;
     std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &first)); }).join();
     CQmTraceData* second = nullptr;
     std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &second)); }).join();
     EXPECT_EQ(first, second);  // given back at thread end, taken again first-fit
-    EXPECT_EQ(sizeBefore, qm::ThreadTracePoolSize());
+    EXPECT_EQ(30, qm::ThreadTracePoolSize());
 
     // A thread tracing through both loggers holds two entries; both come
     // back when it ends, and the next threads take them again.
@@ -204,7 +200,7 @@ TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
         ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &viaNamed));
     }).join();
     EXPECT_NE(viaDefault, viaNamed);
-    EXPECT_EQ(inUseBefore, qm::ThreadTraceEntriesInUse());
+    EXPECT_EQ(0, qm::ThreadTraceEntriesInUse());
     CQmTraceData *nextDefault = nullptr, *nextNamed = nullptr;
     std::thread([&] {
         ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &nextDefault));
@@ -216,7 +212,7 @@ TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
 
     // Removing the named logger frees no entry another logger may hold.
     EXPECT_TRUE(removeMyLogger("pool-named"));
-    EXPECT_EQ(sizeBefore, qm::ThreadTracePoolSize());
+    EXPECT_EQ(30, qm::ThreadTracePoolSize());
     theLogger()->DisableTrace(false);
 }
 
@@ -225,17 +221,13 @@ TEST(ThreadTracePool, GrowsByThirtyFirstFit) {
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
     ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
     std::vector<ThreadTraceData*> taken;
-    // Whatever earlier tests left free is taken first; then the pool grows.
-    while (qm::ThreadTraceEntriesInUse() < qm::ThreadTracePoolSize()) taken.push_back(GetThreadTraceData());
-    const int sizeBefore = qm::ThreadTracePoolSize();
     for (int i = 0; i < 31; ++i) taken.push_back(GetThreadTraceData());
-    EXPECT_EQ(sizeBefore + 60, qm::ThreadTracePoolSize());
-    for (std::size_t i = 0; i < taken.size(); ++i) {
-        for (std::size_t j = 0; j < i; ++j) ASSERT_NE(taken[i], taken[j]);
+    EXPECT_EQ(60, qm::ThreadTracePoolSize());
+    for (int i = 0; i < 31; ++i) {
+        for (int j = 0; j < i; ++j) ASSERT_NE(taken[i], taken[j]);
     }
     taken[3]->isFree = true;
     EXPECT_EQ(taken[3], GetThreadTraceData());
-    for (ThreadTraceData* entry : taken) entry->isFree = true;
     theLogger()->DisableTrace(false);
 }
 
