@@ -71,7 +71,7 @@ TEST(ComponentLibraries, EntriesAreLookedUpInTheLibraryItselfOnly) {
 // one reference: whichever release comes first is the process's one unload,
 // which gives the reference back only when no other logger holds the
 // library, so with three loggers left the library stays. One test, as the
-// library never leaves this process after the second part.
+// library never leaves this process once loggers have shared it.
 TEST(ComponentLibraries, TheLastHolderGivesTheLibraryBackAndLoggersTogetherShareOneReference) {
     CQmLogger::m_bUnloadedComponents = false;
     CQmLogger* first = Access::Make();
