@@ -29,7 +29,8 @@ std::atomic<long long> g_allocations{0};
 [[gnu::noinline]] void operator delete(void* block) noexcept { std::free(block); }
 [[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
-struct CQmTraceDataTestAccess {
+template <>
+struct QmInternalAccess<struct TraceBenchInternals> {
     static bool Configure(CQmTraceData& record, int format, const char* separator, const char* file,
                           int count, QmTraceComponentInfo* components, QmTraceDataFieldInfo* fields) {
         return record.SetConfiguration(format, separator, file, count, components, fields, false);
@@ -39,6 +40,7 @@ struct CQmTraceDataTestAccess {
         record.m_uDateTimeTrigger = trigger;
     }
 };
+using CQmTraceDataTestAccess = QmInternalAccess<TraceBenchInternals>;
 
 namespace {
 

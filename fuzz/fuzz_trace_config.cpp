@@ -11,7 +11,8 @@
 #include "platform/process.h"
 #include "qmerrlog/tracedata.h"
 
-struct CQmTraceDataTestAccess {
+template <>
+struct QmInternalAccess<struct TraceConfigFuzzInternals> {
     static bool Configure(CQmTraceData& record, int format, const char* file,
                           QmTraceComponentInfo* components, int count,
                           QmTraceDataFieldInfo* fields) {
@@ -26,6 +27,7 @@ struct CQmTraceDataTestAccess {
     }
     static void SetFormat(CQmTraceData& record, int format) { record.m_iTraceFormat = format; }
 };
+using CQmTraceDataTestAccess = QmInternalAccess<TraceConfigFuzzInternals>;
 
 namespace {
 

@@ -12,3 +12,10 @@
 #else
 #  define QMERRLOG_API __attribute__((visibility("default")))
 #endif
+
+// The private side of a public class is reached only through this template,
+// which the library specialises for each of its own purposes (resetting
+// guards in a forked child, closing a logger's outputs at exit, ...). The
+// specialisations live in the library's sources; programs have no use for it.
+template <typename Purpose>
+struct QmInternalAccess;

@@ -16,10 +16,6 @@ struct QmCriticalSectionStorage {
     alignas(16) unsigned char bytes[64];
 };
 
-// Test seam: lets the library's tests look at a guard's counters and run a
-// lock without its heap block or semaphores. Defined only by tests.
-struct QmLockTestAccess;
-
 // A critical section embedded in the object; recursive for the owning thread.
 class QMERRLOG_API CQmErrLogCriticalSection {
 public:
@@ -32,7 +28,8 @@ public:
     void Leave();
 
 private:
-    friend struct QmGuardForkAccess;
+    template <typename>
+    friend struct QmInternalAccess;
     QmCriticalSectionStorage m_cs;
 };
 
@@ -131,8 +128,8 @@ public:
     void Unlock();
 
 private:
-    friend struct QmLockTestAccess;
-    friend struct QmGuardForkAccess;
+    template <typename>
+    friend struct QmInternalAccess;
     QmGuardState* m_pState;
 };
 
@@ -148,7 +145,8 @@ public:
     void Unlock();
 
 private:
-    friend struct QmLockTestAccess;
+    template <typename>
+    friend struct QmInternalAccess;
     QmGuardState m_state;
 };
 

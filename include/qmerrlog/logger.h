@@ -79,8 +79,8 @@ public:
 private:
     friend QMERRLOG_API CQmLogger* theLogger();
     friend class CQmLoggerList;
-    friend struct CQmLoggerTestAccess;
-    friend struct QmLoggerLifecycle;
+    template <typename>
+    friend struct QmInternalAccess;
 
     CQmLogger();
     void Init();

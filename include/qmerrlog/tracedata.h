@@ -89,7 +89,8 @@ public:
 private:
     friend class CQmLogger;
     friend struct QmJNIEntryPoint;
-    friend struct CQmTraceDataTestAccess;
+    template <typename>
+    friend struct QmInternalAccess;
 
     CQmTraceData& operator=(const CQmTraceData& master);
     bool SetConfiguration(int format, const char* separator, const char* fileName, int componentCount,

@@ -2,10 +2,17 @@
 // hold its guards while the process forks. Reaches the logger's privates.
 #pragma once
 
+#include "qmerrlog/export.h"
+
 class CQmLogger;
 class CQmErrLogGuard;
 
-struct QmLoggerLifecycle {
+namespace qm {
+struct LoggerLifecycle;  // the purpose: what is done to every logger at once
+}  // namespace qm
+
+template <>
+struct QmInternalAccess<qm::LoggerLifecycle> {
     // Write sides of the log, trace and audit guards, in that order. Every
     // output of a logger is used only under the read side of one of them, so
     // holding all three also keeps every installed output's own lock free.
@@ -15,6 +22,7 @@ struct QmLoggerLifecycle {
     // Closes, flushes and deletes every output; later lines return false.
     static void CloseOutputsAtExit(CQmLogger& logger);
 };
+using QmLoggerLifecycle = QmInternalAccess<qm::LoggerLifecycle>;
 
 namespace qm {
 

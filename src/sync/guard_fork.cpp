@@ -5,10 +5,16 @@
 #include "qmerrlog/locks.h"
 #include "sync/guard_protocol.h"
 
-struct QmGuardForkAccess {
+namespace qm {
+struct GuardForkReset;  // the purpose: the state under a guard or a section
+}  // namespace qm
+
+template <>
+struct QmInternalAccess<qm::GuardForkReset> {
     static QmGuardState* StateOf(CQmErrLogGuard& guard) { return guard.m_pState; }
     static QmCriticalSectionStorage* StorageOf(CQmErrLogCriticalSection& section) { return &section.m_cs; }
 };
+using QmGuardForkAccess = QmInternalAccess<qm::GuardForkReset>;
 
 namespace qm {
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/catalogue.h"
-#include "logger_test_access.h"
 #include "qmerrlog/component.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
+#include "support/logger_test_access.h"
 
 namespace {
 
@@ -80,95 +80,72 @@ TEST(Catalogue, OwnTextsAndTheBodiesMadeOfThem) {
 }
 
 // Texts other than the library's own, lent to the default logger's empty
-// slot of component 2.
-TEST(Catalogue, BorrowedTextsGetEveryArgumentAndMayBeEmpty) {
-    FakeComponent mixed(0x2000000u, "%s=%d (%lu, %.1f) %c");
-    FakeComponent empty(0x2000000u, "");
-    CQmErrLogMessage message(false);
-    CQmLoggerTestAccess::SetSlot(*theLogger(), 1, &mixed);
-    EXPECT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_ERROR, 1)), "port", 8080,
-                                         4000000000ul, 2.5, 'k'));
-    CQmLoggerTestAccess::SetSlot(*theLogger(), 1, &empty);
-    EXPECT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_WARNING, 9)), "unused"));
-    CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
-    EXPECT_STREQ(message.GetBuffer(), "[ERROR] port=8080 (4000000000, 2.5) k\n[WARNING] \n");
-}
-
-// A caller's text can never end the line early or start a forged one: control
-// characters in arguments are escaped, those of the catalogue text are kept.
-// Each conversion reads exactly its own argument, whatever its kind or place.
-TEST(Catalogue, ArgumentsAreEscapedAndEachConversionReadsItsOwnArgument) {
+// slot of component 2, whatever their number. A caller's text can never end
+// the line early or start a forged one: control characters in arguments are
+// escaped, those of the catalogue text are kept. Each conversion reads
+// exactly its own argument, whatever its kind or place. The texts most
+// catalogues hold, a fixed text or one argument shown whole, give exactly
+// what the general formatter gives: "%1s" pads an empty text to one space, a
+// missing text reads "(null)", and escapes are never cut in half at the
+// 4095-byte bound.
+TEST(Catalogue, BorrowedTextsMakeEscapedBodiesOfTheirOwnArguments) {
     int written = 77;
     errno = ENOENT;
     const std::string noEntry = std::strerror(ENOENT);
-    const struct {
-        const char* text;
-        std::string body;
-    } cases[] = {
-        {"user %s\tsaid %s (%c) %d", "user alice\\n[INFO] forged\tsaid a\\r\\x1b[2J\\x7f (\\n) 5"},
-        {"%2$s-%1$*3$d|%4$-4s|", "b-   7|c   |"},
-        {"%s%n.%m%%", "a." + noEntry + "%"},
-        {"%.3s|%5.1f|%lu|%x|%p", "abc|  2.5|4000000000|ff|"},
-        {"%99999999s", std::string(4095 - 1, ' ') + "x"},
-        {"100%% sure %y, 5%", "100% sure %y, 5%"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        FakeComponent component(0x2000000u, c.text);
-        CQmLoggerTestAccess::SetSlot(*theLogger(), 1, &component);
-        CQmErrLogMessage message(false);
-        const int id = static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1));
-        if (c.text[1] == 's' && c.text[0] == 'u') {
-            EXPECT_TRUE(message.FormatLogMessage(id, "alice\n[INFO] forged", "a\r\x1b[2J\x7f", '\n', 5));
-        } else if (c.text[1] == '2') {
-            EXPECT_TRUE(message.FormatLogMessage(id, 7, "b", 4, "c"));
-        } else if (c.text[1] == 's') {
-            EXPECT_TRUE(message.FormatLogMessage(id, "a", &written));
-        } else if (c.text[1] == '.') {
-            EXPECT_TRUE(message.FormatLogMessage(id, "abcdef", 2.5, 4000000000ul, 255u, nullptr));
-        } else if (c.text[1] == '9') {
-            EXPECT_TRUE(message.FormatLogMessage(id, "x"));
-        } else {
-            EXPECT_TRUE(message.FormatLogMessage(id));
-        }
-        CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
-        std::string body = message.GetBuffer();
-        if (c.text[1] == '.') body = body.substr(0, body.rfind('|') + 1) + "\n";
-        EXPECT_EQ(body, "[INFO] " + c.body + "\n");
-    }
-    EXPECT_EQ(written, 77);  // %n never writes
-    EXPECT_EQ(errno, ENOENT);  // nor does formatting change errno
-}
-
-// The texts most catalogues hold, a fixed text or one argument shown whole,
-// give exactly what the general formatter gives: "%1s" pads an empty text to
-// one space, a missing text reads "(null)", control characters are escaped
-// but never cut in half at the 4095-byte bound, the text's own are kept.
-TEST(Catalogue, PlainTextsAndOneTextBodies) {
     const std::string z4094(4094, 'z');
     const std::string long5000(5000, 'q');
+    // Without a call of its own, a case formats its one argument.
+    using Format = bool (*)(CQmErrLogMessage&, int, int*);
     const struct {
         const char* text;
-        const char* argument;
         std::string body;
+        const char* argument = "unused";
+        Format format = nullptr;
     } cases[] = {
-        {"%1s", "", " "},
+        {"%1s", " ", ""},
         {"%s", "", ""},
-        {"%1s", nullptr, "(null)"},
-        {"%s", nullptr, "(null)"},
-        {"%s", "a\nb\x1b", "a\\nb\\x1b"},
+        {"%1s", "(null)", nullptr},
+        {"%s", "(null)", nullptr},
+        {"%s", "a\\nb\\x1b", "a\nb\x1b"},
         {"%1s", "caf\xc3\xa9", "caf\xc3\xa9"},
-        {"no conversions\there", "unused", "no conversions\there"},
-        {"", "unused", ""},
-        {long5000.c_str(), "unused", std::string(4095, 'q')}};
+        {"no conversions\there", "no conversions\there"},
+        {"", ""},
+        {long5000.c_str(), std::string(4095, 'q')},
+        {"%s=%d (%lu, %.1f) %c", "port=8080 (4000000000, 2.5) k", nullptr,
+         [](CQmErrLogMessage& m, int, int*) {
+             return m.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_INFO, 9)), "port", 8080, 4000000000ul,
+                                       2.5, 'k');
+         }},
+        {"user %s\tsaid %s (%c) %d", "user alice\\n[INFO] forged\tsaid a\\r\\x1b[2J\\x7f (\\n) 5", nullptr,
+         [](CQmErrLogMessage& m, int id, int*) {
+             return m.FormatLogMessage(id, "alice\n[INFO] forged", "a\r\x1b[2J\x7f", '\n', 5);
+         }},
+        {"%2$s-%1$*3$d|%4$-4s|", "b-   7|c   |", nullptr,
+         [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id, 7, "b", 4, "c"); }},
+        {"%s%n.%m%%", "a." + noEntry + "%", nullptr,
+         [](CQmErrLogMessage& m, int id, int* n) { return m.FormatLogMessage(id, "a", n); }},
+        // The pointer's text is the platform's: the body is compared up to it.
+        {"%.3s|%5.1f|%lu|%x|%p", "abc|  2.5|4000000000|ff|", nullptr,
+         [](CQmErrLogMessage& m, int id, int*) {
+             return m.FormatLogMessage(id, "abcdef", 2.5, 4000000000ul, 255u, nullptr);
+         }},
+        {"%99999999s", std::string(4095 - 1, ' ') + "x", "x"},
+        {"100%% sure %y, 5%", "100% sure %y, 5%", nullptr,
+         [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id); }}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text).substr(0, 20));
         FakeComponent component(0x2000000u, c.text);
         CQmLoggerTestAccess::SetSlot(*theLogger(), 1, &component);
         CQmErrLogMessage message(false);
-        EXPECT_TRUE(message.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1)), c.argument));
+        const int id = static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1));
+        EXPECT_TRUE(c.format ? c.format(message, id, &written) : message.FormatLogMessage(id, c.argument));
         CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
-        EXPECT_EQ(message.GetBuffer(), "[INFO] " + c.body + "\n");
+        std::string body = message.GetBuffer();
+        if (std::strstr(c.text, "%p") != nullptr) body = body.substr(0, body.rfind('|') + 1) + "\n";
+        EXPECT_EQ(body, "[INFO] " + c.body + "\n");
     }
+    EXPECT_EQ(written, 77);  // %n never writes
+    EXPECT_EQ(errno, ENOENT);  // nor does formatting change errno
     // The last escape that would pass the bound is left out whole.
     const std::string cut = z4094 + "\n";
     CQmErrLogMessage message(false);

@@ -1,18 +1,21 @@
-// The logger object: initial state, installing outputs, dispatch results, and
-// outputs replaced while many threads log.
+// The logger object: its output slots (installing, refusing, replacing, who
+// owns an output), dispatch results, and outputs replaced while many threads
+// log. An output belongs to one slot of one logger at most, and a refused
+// output is the caller's again with nothing of the logger still using it.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "qmerrlog/qmerrlog.h"
+#include "support/eventually.h"
+#include "support/logger_test_access.h"
 #include "support/recording_output.h"
 #include "support/temp_dir.h"
-
-struct CQmLoggerTestAccess {
-    static CQmLogger* Make() { return new CQmLogger(); }
-};
 
 using qmtest::OutputEvents;
 using qmtest::RecordingOutput;
@@ -24,50 +27,63 @@ CQmErrLogMessage& Text(CQmErrLogMessage& message, const char* text) {
     return message;
 }
 
-}  // namespace
+std::string g_config;  // the trace slots' configuration file
 
-TEST(Logger, NewLoggerIsInitialisedWithNoOutputs) {
-    EXPECT_EQ(theLogger(), theLogger());
-    std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-    EXPECT_TRUE(logger->Inited());
-    CQmErrLogMessage message(false);
-    Text(message, "x");
-    EXPECT_FALSE(logger->LogErrMsg(message));
-    EXPECT_FALSE(logger->LogTraceMsg(message));
-    EXPECT_FALSE(logger->LogAuditMsg(message));
-}
-
-namespace {
-
-// The error-log and audit slots follow the same rules.
+// Every slot of a logger: how an output goes in, how a line is written to it
+// and how the slot is emptied.
 struct Slot {
     const char* name;
-    bool (CQmLogger::*install)(CQmLogOutput*);
+    std::function<bool(CQmLogger&, CQmLogOutput*)> install;
     bool (CQmLogger::*log)(CQmErrLogMessage&);
-    void (CQmLogger::*disable)();
+    std::function<void(CQmLogger&)> remove;
+    bool IsTrace() const { return log == &CQmLogger::LogTraceMsg; }
 };
-const Slot kSlots[] = {
-    {"log", &CQmLogger::SetLogOutput, &CQmLogger::LogErrMsg, &CQmLogger::DisableLog},
-    {"audit", &CQmLogger::EnableAuditLogRollover, &CQmLogger::LogAuditMsg, &CQmLogger::DisableAuditLog},
-};
+
+std::vector<Slot> Slots() {
+    return {
+        {"log", [](CQmLogger& l, CQmLogOutput* o) { return l.SetLogOutput(o); }, &CQmLogger::LogErrMsg,
+         [](CQmLogger& l) { l.DisableLog(); }},
+        {"audit", [](CQmLogger& l, CQmLogOutput* o) { return l.EnableAuditLogRollover(o); },
+         &CQmLogger::LogAuditMsg, [](CQmLogger& l) { l.DisableAuditLog(); }},
+        {"trace main",
+         [](CQmLogger& l, CQmLogOutput* o) {
+             return l.EnableTrace(o, 0, nullptr, g_config.c_str(), false, false, false);
+         },
+         &CQmLogger::LogTraceMsg, [](CQmLogger& l) { l.DisableTrace(false); }},
+        {"trace second",
+         [](CQmLogger& l, CQmLogOutput* o) {
+             RecordingOutput* main = new RecordingOutput();
+             const bool installed = l.EnableTrace(main, o, 0, nullptr, g_config.c_str(), false, false, false);
+             if (!installed) delete main;  // refused: the caller's again
+             return installed;
+         },
+         &CQmLogger::LogTraceMsg, [](CQmLogger& l) { l.DisableTrace(false); }},
+    };
+}
 
 }  // namespace
 
+// A new logger is ready and has no output: every kind of line is refused.
 TEST(Logger, OutputSlotsInstallRefuseReplaceAndSwitchOff) {
-    for (const Slot& slot : kSlots) {
+    EXPECT_EQ(theLogger(), theLogger());
+    for (const Slot& slot : Slots()) {
+        if (slot.IsTrace()) continue;  // the error-log and audit slots follow the same rules
         SCOPED_TRACE(slot.name);
         std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-        auto install = [&](CQmLogOutput* output) { return (logger.get()->*slot.install)(output); };
+        EXPECT_TRUE(logger->Inited());
+        auto install = [&](CQmLogOutput* output) { return slot.install(*logger, output); };
         CQmErrLogMessage message(false);
         auto log = [&] { return (logger.get()->*slot.log)(Text(message, "x")); };
-        (logger.get()->*slot.disable)();  // nothing installed: nothing happens
+        EXPECT_FALSE(log() || logger->LogTraceMsg(message));
+        slot.remove(*logger);  // nothing installed: nothing happens
 
         OutputEvents first, refused;
         RecordingOutput* output = new RecordingOutput(&first);
         ASSERT_TRUE(install(output));
         EXPECT_FALSE(install(nullptr));
         EXPECT_TRUE(install(output));  // handed in again: stays installed and open
-        EXPECT_EQ(0, first.closed);
+        logger->DeleteLogOutput(output);  // installed: the slot still owns it
+        EXPECT_EQ(0, first.closed + first.destroyed);
         EXPECT_TRUE(log());
 
         // A refused output stays the caller's; the previous one is gone.
@@ -80,7 +96,7 @@ TEST(Logger, OutputSlotsInstallRefuseReplaceAndSwitchOff) {
         EXPECT_EQ(1, refused.destroyed);
 
         ASSERT_TRUE(install(new RecordingOutput(&first)));
-        (logger.get()->*slot.disable)();
+        slot.remove(*logger);
         EXPECT_FALSE(log());
         EXPECT_EQ(2, first.destroyed);
     }
@@ -127,12 +143,6 @@ public:
     std::atomic<bool> release{false};
 };
 
-void WaitFor(const std::atomic<bool>& flag) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!flag && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-    ASSERT_TRUE(flag);
-}
-
 }  // namespace
 
 TEST(LogAuditSwitching, DisableWaitsForAuditCallInProgress) {
@@ -144,7 +154,7 @@ TEST(LogAuditSwitching, DisableWaitsForAuditCallInProgress) {
         CQmErrLogMessage message(false);
         EXPECT_TRUE(logger->LogAuditMsg(Text(message, "in flight")));
     });
-    WaitFor(gate->inside);
+    EXPECT_TRUE(qmtest::Eventually([&] { return gate->inside.load(); }));
     std::atomic<bool> disabled{false};
     std::thread switcher([&] {
         logger->DisableAuditLog();
@@ -198,4 +208,82 @@ TEST(LoggerConcurrency, OutputsReplacedWhileThreadsLogLoseNothing) {
     EXPECT_EQ(accepted.load(), events.logged.load());
     EXPECT_EQ(events.opened.load(), events.closed.load());
     EXPECT_EQ(events.opened.load(), events.destroyed.load());
+}
+
+// An output installed in any slot of any logger is refused by every other
+// slot of that logger and of another one, stays where it is, and is deleted
+// exactly once, by the slot that holds it. The one exception: handed to the
+// other trace slot of its own logger, the refusal hands it back (a refused
+// EnableTrace leaves nothing handed in with the logger).
+TEST(OutputOwnership, AnInstalledOutputIsRefusedEverywhereElseUntilRemoved) {
+    qmtest::TempDir dir;
+    g_config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    for (const Slot& home : Slots()) {
+        for (const Slot& other : Slots()) {
+            for (bool sameLogger : {true, false}) {
+                SCOPED_TRACE(std::string(home.name) + " then " + other.name + (sameLogger ? " (same)" : " (other)"));
+                std::unique_ptr<CQmLogger> first(CQmLoggerTestAccess::Make());
+                std::unique_ptr<CQmLogger> second(CQmLoggerTestAccess::Make());
+                CQmLogger& elsewhere = sameLogger ? *first : *second;
+                OutputEvents events;
+                RecordingOutput* output = new RecordingOutput(&events);
+                ASSERT_TRUE(home.install(*first, output));
+                const bool handedBack = sameLogger && home.name != other.name && home.IsTrace() && other.IsTrace();
+                if (sameLogger && home.name == other.name) {
+                    // Handed in again to its own slot: kept, still one owner.
+                    EXPECT_TRUE(other.install(elsewhere, output));
+                } else {
+                    EXPECT_FALSE(other.install(elsewhere, output));
+                }
+                EXPECT_EQ(0, events.destroyed.load());
+                home.remove(*first);
+                if (handedBack) {
+                    EXPECT_EQ(events.opened.load(), events.closed.load());
+                    EXPECT_EQ(0, events.destroyed.load());
+                    delete output;
+                }
+                EXPECT_EQ(1, events.destroyed.load());
+                // Removed, a new output of the same kind may go anywhere.
+                OutputEvents again;
+                EXPECT_TRUE(other.install(elsewhere, new RecordingOutput(&again)));
+                first.reset();
+                second.reset();
+                EXPECT_EQ(1, events.destroyed.load());
+                EXPECT_EQ(1, again.destroyed.load());
+            }
+        }
+    }
+}
+
+// A refused EnableTrace hands every output back: the installed main output
+// comes out closed, not deleted, and the caller may delete both.
+TEST(OutputOwnership, RefusedEnableTraceHandsEveryOutputBack) {
+    qmtest::TempDir dir;
+    const std::string good = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    const std::string missing = dir.Path("missing.cfg");
+    const struct { const char* name; bool secondOpens; const std::string* config; } cases[] = {
+        {"second output fails to open", false, &good}, {"configuration refused", true, &missing}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
+        OutputEvents mainEvents, secondEvents;
+        RecordingOutput* main = new RecordingOutput(&mainEvents);
+        ASSERT_TRUE(logger->EnableTrace(main, 0, nullptr, good.c_str(), false, false, false));
+        RecordingOutput* second = new RecordingOutput(&secondEvents, c.secondOpens);
+        EXPECT_FALSE(logger->EnableTrace(main, second, 0, nullptr, c.config->c_str(), false, false, false));
+
+        CQmErrLogMessage message(false);
+        message.FormatAuditMessage("after");
+        const int linesBefore = mainEvents.logged.load();
+        EXPECT_FALSE(logger->LogTraceMsg(message));
+        EXPECT_EQ(linesBefore, mainEvents.logged.load());
+        EXPECT_EQ(mainEvents.opened.load(), mainEvents.closed.load());
+        EXPECT_EQ(0, secondEvents.logged.load());
+        delete main;
+        delete second;
+        // Both are free to go anywhere again.
+        logger.reset();
+        EXPECT_EQ(1, mainEvents.destroyed.load());
+        EXPECT_EQ(1, secondEvents.destroyed.load());
+    }
 }

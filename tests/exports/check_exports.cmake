@@ -1,6 +1,6 @@
 # Checks `nm -D --defined-only -C` of the shared library (the export table of
 # a DLL): every public family is exported, no internal (namespace qm,
-# anonymous namespace) symbol is.
+# anonymous namespace, the private-side access) symbol is.
 if(DEFINED OBJDUMP)
   # A DLL (-DOBJDUMP=... -DCXXFILT=...): the named entries of its export table.
   execute_process(COMMAND ${OBJDUMP} -p ${LIB} OUTPUT_VARIABLE table RESULT_VARIABLE rc)
@@ -42,7 +42,7 @@ foreach(name IN LISTS required)
     message(FATAL_ERROR "not exported: ${name}")
   endif()
 endforeach()
-foreach(pattern " qm::" "(anonymous namespace)" "CQmConsoleManager" "initializeThreadKey" "CQmFile::")
+foreach(pattern " qm::" "(anonymous namespace)" "QmInternalAccess" "CQmConsoleManager" "initializeThreadKey" "CQmFile::")
   string(FIND "${symbols}" "${pattern}" at)
   if(NOT at EQUAL -1)
     string(SUBSTRING "${symbols}" ${at} 120 around)

@@ -1,4 +1,5 @@
-// Calendar time, local or UTC.
+// Calendar time, local or UTC. UTC is worked out without the C library's
+// conversion (which a forked child could find locked), so it is held to it.
 #include <gtest/gtest.h>
 
 #include <chrono>

@@ -7,9 +7,16 @@
 
 #include "qmerrlog/qmerrlog.h"
 
-TEST(LoggerList, RemovingInAProcessWithoutNamedLoggersSucceeds) {
-    // Each test runs in a process of its own: no named logger exists yet here.
-    EXPECT_TRUE(removeMyLogger("never-made"));
+// A list that never held a logger answers every removal with success; once
+// it has held one, unknown names and null are refused.
+TEST(LoggerList, RemovingFromAListThatNeverHeldALoggerSucceeds) {
+    CQmLoggerList list;
+    EXPECT_TRUE(list.RemoveLogger("never-made"));
+    EXPECT_TRUE(list.RemoveLogger(nullptr));
+    ASSERT_NE(nullptr, list.AddLogger("made"));
+    EXPECT_FALSE(list.RemoveLogger("never-made"));
+    EXPECT_FALSE(list.RemoveLogger(nullptr));
+    EXPECT_TRUE(list.RemoveLogger("made"));
 }
 
 TEST(LoggerList, OneLoggerPerExactName) {

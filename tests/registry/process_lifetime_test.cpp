@@ -4,8 +4,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "platform/child_process.h"
 #include "qmerrlog/qmerrlog.h"
 #include "support/temp_dir.h"
+#include "support/trace_steps.h"
 
 namespace {
 
@@ -25,13 +24,6 @@ constexpr int kExitRunsPerCase = 15;
 #else
 constexpr int kExitRunsPerCase = 100;
 #endif
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 bool LogTagged(CQmLogger* logger, int code) {
     CQmErrLogMessage message(false);
@@ -85,7 +77,7 @@ TEST(ProcessExit, AfterTheExitHandlerLinesAndInstallsAreRefused) {
         CQmLogOutput* late = logger->NewLogOutput(QM_OUTPUT_FILE, path.c_str(), 1, 0, 0);
         if (logger->SetLogOutput(late) || logger->EnableAuditLogRollover(late)) failed |= 8;
         if (logger->EnableTrace(late, 0, nullptr, nullptr, false, false, false)) failed |= 16;
-        if (ReadAll(path) != "before\n") failed |= 32;
+        if (dir.Read("late.log") != "before\n") failed |= 32;
         std::_Exit(failed);
     }
     EXPECT_EQ(0, qm::platform::WaitChildProcess(child, kChildTimeoutMs));
@@ -114,14 +106,7 @@ TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
         });
     }
     threads.emplace_back([main, &stop] {
-        while (!stop.load(std::memory_order_relaxed)) {
-            CQmTraceData* record = nullptr;
-            if (!main->ShouldTraceAlloc(QmTraceComponentId(1, 0), &record)) continue;
-            record->SetFieldValue(QM_FIELD_MESSAGE, "traced");
-            record->Format();
-            record->Log();
-            record->LeaveNoBody();
-        }
+        while (!stop.load(std::memory_order_relaxed)) qmtest::TraceOnce(main, "traced");
     });
     // Writers queue on the guards while others read: forks meet them too.
     threads.emplace_back([named, &stop, &dir] {
@@ -156,7 +141,7 @@ TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
 
     // A child's only thread is the one that forked, whose kernel id on Linux
     // is the process id: "[pid/pid]" names the child itself, not the parent.
-    const std::string mainText = ReadAll(mainLog);
+    const std::string mainText = dir.Read("main.log");
     for (int child : children) {
         const std::string ids = "[" + std::to_string(child) + "/" + std::to_string(child) + "]";
         EXPECT_NE(std::string::npos, mainText.find(ids)) << ids;

@@ -9,67 +9,35 @@
 
 namespace {
 
+// Lines keep their line feeds; Windows line ends read exactly like line
+// feeds, a carriage return anywhere else stays and one that ends the text
+// goes. A long line is cut to the area, the rest of it skipped, and nothing
+// is written past the area.
 TEST(QmFileTest, LinesKeepTheirLineFeedsAndALongLineIsCutWithoutOverflow) {
-    qmtest::TempDir dir;
-    const std::string path =
-        dir.Write("lines.txt", "one\r\n\n" + std::string(100, 'x') + "\nyyyyyyy\nlast");
     CQmFile file;
-    ASSERT_TRUE(file.OpenFile(path.c_str(), 3));
+    ASSERT_TRUE(file.OpenText("one\r\n\r\n" + std::string(100, 'x') + "\nyyyyyyy\nb\rc\r\nxxxxxx\r\n\nlast\r"));
     char line[9];
     line[8] = '@';
-    EXPECT_EQ(file.ReadLine(line, 8), 4);  // CR LF reads as LF
-    EXPECT_STREQ(line, "one\n");
-    EXPECT_EQ(file.ReadLine(line, 8), 1);
-    EXPECT_STREQ(line, "\n");
-    EXPECT_EQ(file.ReadLine(line, 8), 7);  // cut, the rest of the line skipped
-    EXPECT_STREQ(line, "xxxxxxx");
+    // "yyyyyyy" fills the area, its line feed is past it.
+    for (const char* expected : {"one\n", "\n", "xxxxxxx", "yyyyyyy", "b\rc\n", "xxxxxx\n", "\n", "last"}) {
+        EXPECT_EQ(file.ReadLine(line, 8), static_cast<int>(std::string(expected).size()));
+        EXPECT_STREQ(line, expected);
+    }
     EXPECT_EQ(line[8], '@');
-    EXPECT_EQ(file.ReadLine(line, 8), 7);  // fills the area; its line feed is past it
-    EXPECT_STREQ(line, "yyyyyyy");
-    EXPECT_EQ(file.ReadLine(line, 8), 4);
-    EXPECT_STREQ(line, "last");
     EXPECT_LE(file.ReadLine(line, 8), 0);
     EXPECT_LE(file.ReadLine(line, 8), 0);
 }
 
-TEST(QmFileTest, RefusalsAndRepeatedClosesAreHarmless) {
+// Paths that never end or block their reader are refused at once, and so is
+// a file over the bound; the file is read once, when opened. Refusals, reads
+// outside an open file and repeated closes are all harmless.
+TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     qmtest::TempDir dir;
     CQmFile file;
     char line[16];
     EXPECT_LE(file.ReadLine(line, sizeof line), 0);
     EXPECT_FALSE(file.OpenFile(nullptr, 3));
-    EXPECT_FALSE(file.OpenFile(dir.Path("missing").c_str(), 3));
-    EXPECT_FALSE(file.OpenFile(dir.Path().c_str(), 3));  // a directory is no file of lines
     file.CloseFile();
-
-    const std::string path = dir.Write("x.txt", "x\n");
-    EXPECT_FALSE(file.OpenFile(path.c_str(), 1));
-    ASSERT_TRUE(file.OpenFile(path.c_str(), 3));
-    EXPECT_EQ(file.ReadLine(nullptr, 16), 0);
-    EXPECT_EQ(file.ReadLine(line, 1), 0);
-    file.CloseFile();
-    file.CloseFile();
-    EXPECT_LE(file.ReadLine(line, sizeof line), 0);
-}  // the destructor closes once more
-
-// Windows line ends read exactly like line feeds; a carriage return anywhere
-// else stays, and one that ends the file goes.
-TEST(QmFileTest, CarriageReturnsBeforeLineFeedsAreDropped) {
-    CQmFile file;
-    ASSERT_TRUE(file.OpenText("a\r\n\r\nb\rc\r\n" + std::string(6, 'x') + "\r\nlast\r"));
-    char line[8];
-    for (const char* expected : {"a\n", "\n", "b\rc\n", "xxxxxx\n", "last"}) {
-        EXPECT_EQ(file.ReadLine(line, sizeof line), static_cast<int>(std::string(expected).size()));
-        EXPECT_STREQ(line, expected);
-    }
-    EXPECT_EQ(file.ReadLine(line, sizeof line), 0);
-}
-
-// Paths that never end or block their reader are refused at once, and so is
-// a file over the bound; the file is read once, when opened.
-TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
-    qmtest::TempDir dir;
-    CQmFile file;
     EXPECT_FALSE(file.OpenFile(dir.Path().c_str(), 3));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
 #ifndef _WIN32
@@ -91,16 +59,20 @@ TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     EXPECT_EQ(file.LastRefusal(), CQmFile::kCannotRead);
 
     const std::string bound = dir.Write("bound.cfg", std::string(CQmFile::kMaxFileBytes - 2, '#') + "\nx");
+    EXPECT_FALSE(file.OpenFile(bound.c_str(), 1));
     ASSERT_TRUE(file.OpenFile(bound.c_str(), 3));
     dir.Write("bound.cfg", "changed\n");  // what was read stays what is delivered
-    char line[16];
+    EXPECT_EQ(file.ReadLine(nullptr, 16), 0);
+    EXPECT_EQ(file.ReadLine(line, 1), 0);
     EXPECT_EQ(file.ReadLine(line, sizeof line), 15);
     EXPECT_EQ(file.ReadLine(line, sizeof line), 1);
     EXPECT_STREQ(line, "x");
     file.CloseFile();
+    file.CloseFile();
+    EXPECT_LE(file.ReadLine(line, sizeof line), 0);
     const std::string over = dir.Write("over.cfg", std::string(CQmFile::kMaxFileBytes + 1, '\n'));
     EXPECT_FALSE(file.OpenFile(over.c_str(), 3));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kTooLarge);
-}
+}  // the destructor closes once more
 
 }  // namespace

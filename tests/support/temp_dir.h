@@ -1,8 +1,9 @@
-// A fresh directory per test, removed afterwards.
+// A fresh directory per test, removed afterwards, with its files written and read whole.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -33,6 +34,11 @@ public:
     std::string Write(const std::string& file, const std::string& text) const {
         std::ofstream(Path(file), std::ios::binary) << text;
         return Path(file);
+    }
+    // The whole file, or "<none>" when there is no such file.
+    std::string Read(const std::string& file) const {
+        std::ifstream in(Path(file), std::ios::binary);
+        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<none>";
     }
 
 private:

@@ -13,11 +13,17 @@
 #include "platform/critical_section.h"
 #include "platform/semaphore.h"
 #include "qmerrlog/locks.h"
+#include "support/eventually.h"
 #include "sync/guard_protocol.h"
+
+namespace qmtest {
+struct GuardInternals;  // the purpose of the access below
+}  // namespace qmtest
 
 // Reaches into the guards: their counters, and guards without their heap
 // block or semaphores.
-struct QmLockTestAccess {
+template <>
+struct QmInternalAccess<qmtest::GuardInternals> {
     static QmGuardState& State(CQmErrLogGuard& guard) { return *guard.m_pState; }
     static QmGuardState& State(CQmGuard& guard) { return guard.m_state; }
 
@@ -43,6 +49,9 @@ struct QmLockTestAccess {
     // back before the guard is destroyed.
     static void Swap(CQmErrLogGuard& guard, QmGuardState*& state) { std::swap(guard.m_pState, state); }
 };
+using QmLockTestAccess = QmInternalAccess<qmtest::GuardInternals>;
+
+using qmtest::Eventually;
 
 namespace {
 
@@ -68,17 +77,6 @@ private:
 };
 
 const char* const kKinds[] = {"heap", "embedded", "heap, polling", "embedded, polling"};
-
-// Polls a condition until it holds or a generous deadline passes.
-template <typename Condition>
-bool Eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // Threads that take the guard and stay inside until let go, in the order in
 // which they got in.

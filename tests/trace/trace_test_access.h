@@ -14,7 +14,12 @@
 #include "support/temp_dir.h"
 #include "trace/trace_line_kind.h"
 
-struct CQmTraceDataTestAccess : testing::Test {
+namespace qmtest {
+struct TraceRecordInternals;  // the purpose of the access below
+}  // namespace qmtest
+
+template <>
+struct QmInternalAccess<qmtest::TraceRecordInternals> : testing::Test {
     using Ids = std::vector<unsigned int>;
     // Component ids: component number in the top byte, trace component number below.
     static constexpr unsigned int kLog = 0x01000000u, kLogLegacy = 0x01010000u, kLogOutput = 0x01020000u,
@@ -63,3 +68,4 @@ struct CQmTraceDataTestAccess : testing::Test {
     qmtest::TempDir m_dir;
     int m_files = 0;
 };
+using CQmTraceDataTestAccess = QmInternalAccess<qmtest::TraceRecordInternals>;

@@ -1,5 +1,6 @@
-// Reaches the catalogue fields of a logger, makes loggers outside the default
-// logger and the named list, and shows info tables as comparable rows.
+// Reaches the private side of a logger: makes loggers outside the default
+// logger and the named list, lends a component slot, and shows the logger's
+// info table as comparable rows.
 #pragma once
 
 #include <cstdio>
@@ -9,6 +10,10 @@
 #include "qmerrlog/component.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/tracedata.h"
+
+namespace qmtest {
+struct LoggerInternals;  // the purpose of the access below
+}  // namespace qmtest
 
 using Rows = std::vector<std::string>;
 
@@ -23,8 +28,10 @@ inline Rows InfoRows(const QmTraceComponentInfo* info, int count) {
     return rows;
 }
 
-struct CQmLoggerTestAccess {
+template <>
+struct QmInternalAccess<qmtest::LoggerInternals> {
     static CQmLogger* Make() { return new CQmLogger(); }
     static void SetSlot(CQmLogger& l, int slot, CQmErrLogComponent* c) { l.m_ppComponents[slot] = c; }
     static Rows InfoRows(const CQmLogger& l) { return ::InfoRows(l.m_pComponentInfo, l.m_iComponentInfoCount); }
 };
+using CQmLoggerTestAccess = QmInternalAccess<qmtest::LoggerInternals>;

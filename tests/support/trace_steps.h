@@ -1,0 +1,28 @@
+// The two steps most tracing tests take: switch tracing on into a recording
+// output, and trace one record of the library's own component the way an
+// application does.
+#pragma once
+
+#include <string>
+
+#include "qmerrlog/qmerrlog.h"
+#include "support/recording_output.h"
+
+namespace qmtest {
+
+inline bool TraceToRecorder(CQmLogger* logger, const std::string& config) {
+    return logger->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false);
+}
+
+// False when the logger does not trace the component (no record was taken).
+inline bool TraceOnce(CQmLogger* logger, const char* text = "m") {
+    CQmTraceData* record = nullptr;
+    if (!logger->ShouldTraceAlloc(QmTraceComponentId(1, 0), &record)) return false;
+    record->SetFieldValue(QM_FIELD_MESSAGE, text);
+    record->Format();
+    record->Log();
+    record->LeaveNoBody();
+    return true;
+}
+
+}  // namespace qmtest
