@@ -36,9 +36,6 @@ struct QmInternalAccess<struct TraceBenchInternals> {
         return record.SetConfiguration(format, separator, file, count, components, fields, false);
     }
     static void Assign(CQmTraceData& copy, const CQmTraceData& master) { copy = master; }
-    static void SetTrigger(CQmTraceData& record, unsigned int trigger) {
-        record.m_uDateTimeTrigger = trigger;
-    }
 };
 using CQmTraceDataTestAccess = QmInternalAccess<TraceBenchInternals>;
 
@@ -98,7 +95,6 @@ void BM_FillAssembleEmpty(benchmark::State& state) {
         state.SkipWithError("configuration refused");
         return;
     }
-    Access::SetTrigger(*master, QM_FIELD_PRECISETIME);
     auto copy = std::make_unique<CQmTraceData>();
     Access::Assign(*copy, *master);
 

@@ -22,9 +22,6 @@ struct QmInternalAccess<struct TraceConfigFuzzInternals> {
     static bool Assemble(CQmTraceData& record, CQmErrLogMessage* message, int kind) {
         return record.AssembleTraceMessage(message, kind);
     }
-    static void SetTrigger(CQmTraceData& record, unsigned int trigger) {
-        record.m_uDateTimeTrigger = trigger;
-    }
     static void SetFormat(CQmTraceData& record, int format) { record.m_iTraceFormat = format; }
 };
 using CQmTraceDataTestAccess = QmInternalAccess<TraceConfigFuzzInternals>;
@@ -77,9 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            static_cast<int>(sizeof components / sizeof components[0]), fields)) {
         return 0;
     }
-    Access::SetTrigger(master, master.FieldTraced(QM_FIELD_PRECISETIME) ? QM_FIELD_PRECISETIME
-                               : master.FieldTraced(QM_FIELD_DATE)      ? QM_FIELD_DATE
-                                                                       : 0u);
     CQmTraceData copy;
     Access::Assign(copy, master);
     // The layouts and one code outside them, which must write nothing.
