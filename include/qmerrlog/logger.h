@@ -81,6 +81,7 @@ private:
     friend class CQmLoggerList;
     friend struct CQmLoggerTestAccess;
     friend struct QmLoggerLifecycle;
+    friend struct QmLoadedComponentTable;  // qmerrlog-tool reads the component table
 
     CQmLogger();
     void Init();

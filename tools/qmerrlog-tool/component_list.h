@@ -14,7 +14,7 @@ struct ComponentEntry {
     std::string description;
     // Index of the component entry a trace component belongs to; -1 for a component.
     int owner = -1;
-    // The id the library's reader gives this name, once it is known.
+    // The entry's id in the logger's table (known unless the table lacks it).
     unsigned int id = 0;
     bool idKnown = false;
     // False when no configuration line can name this entry.
