@@ -18,7 +18,7 @@ int ListComponents(std::FILE* out) {
     for (const ComponentEntry& entry : entries) {
         // An entry no configuration can select is never traced: no id to use.
         char id[16] = "-";
-        if (entry.idKnown && entry.selectable) std::snprintf(id, sizeof id, "0x%08X", entry.id);
+        if (entry.selectable) std::snprintf(id, sizeof id, "0x%08X", entry.id);
         std::fprintf(out, "%-10s  %-*s  %s\n", id, static_cast<int>(width), entry.name.c_str(),
                      entry.description.c_str());
         if (!entry.remark.empty()) std::fprintf(out, "%-10s  (%s)\n", "", entry.remark.c_str());
