@@ -31,6 +31,13 @@ public:
 private:
     // False when the line refuses the file.
     bool Line(char* line, int length);
+    // The sections come in order: a line that does not start the one
+    // expected refuses the file.
+    bool StartsSection(const char* first, const char* keyword, ConfigFinding refusal) const {
+        if (std::strcmp(first, keyword) == 0) return true;
+        Report(refusal, first);
+        return false;
+    }
     void ComponentsLine(LineTokenizer& tokens);
     void DataLine(LineTokenizer& tokens);
     // False when the filter cannot be kept.
@@ -41,7 +48,8 @@ private:
     void Select(unsigned int id) const;
     void Report(ConfigFinding what, const char* name, const char* text = nullptr, int filterOperator = 0,
                 int earlierLine = 0) const {
-        if (m_onFinding != nullptr) m_onFinding({m_reading.lineCount, what, name, text, filterOperator, earlierLine}, m_context);
+        if (m_onFinding == nullptr) return;
+        m_onFinding({m_reading.lineCount, what, name, text, filterOperator, earlierLine}, m_context);
     }
 
     const TraceConfigTables& m_tables;
@@ -73,17 +81,11 @@ bool Reader::Line(char* line, int length) {
     if (first == nullptr || first[0] == '#') return true;  // blank or comment
     switch (m_expected) {
         case Section::kComponents:
-            if (std::strcmp(first, "components") != 0) {
-                Report(ConfigFinding::kNotComponentsLine, first);
-                return false;
-            }
+            if (!StartsSection(first, "components", ConfigFinding::kNotComponentsLine)) return false;
             ComponentsLine(tokens);
             return true;
         case Section::kData:
-            if (std::strcmp(first, "data") != 0) {
-                Report(ConfigFinding::kNotDataLine, first);
-                return false;
-            }
+            if (!StartsSection(first, "data", ConfigFinding::kNotDataLine)) return false;
             DataLine(tokens);
             return true;
         case Section::kFilters:

@@ -58,6 +58,18 @@ struct FieldTable {
     std::unique_ptr<QmTraceDataFieldInfo[]> rows;
 };
 
+// The line of the filter in force for each field: the last that set it.
+std::vector<int> FilterLines(const std::vector<RecordedFinding>& findings, const QmTraceDataFieldInfo* fields) {
+    std::vector<int> lines(QM_DATA_FIELD_COUNT, 0);
+    for (const RecordedFinding& finding : findings) {
+        if (finding.what != ConfigFinding::kFilterSet) continue;
+        for (unsigned int id = 0; id < QM_DATA_FIELD_COUNT; ++id) {
+            if (fields[id].name != nullptr && finding.name == fields[id].name) lines[id] = finding.line;
+        }
+    }
+    return lines;
+}
+
 void PrintSettings(const ReadingContext& context, const std::vector<int>& filterLines, std::FILE* out) {
     bool any = false;
     for (const QmTraceComponentInfo& entry : context.components) {
@@ -103,17 +115,13 @@ int CheckTraceConfig(const std::string& path, std::FILE* out) {
 
     const ReadingContext context{components, fields.rows.get(), fieldOrder, reading};
     std::vector<FindingText> texts;
-    std::vector<int> filterLines(QM_DATA_FIELD_COUNT, 0);
     for (const RecordedFinding& finding : findings) {
-        for (FindingText& text : DescribeFinding(finding, context)) texts.push_back(std::move(text));
-        if (finding.what == ConfigFinding::kFilterSet) {
-            for (unsigned int id = 0; id < QM_DATA_FIELD_COUNT; ++id) {
-                if (fields.rows[id].name != nullptr && finding.name == fields.rows[id].name) filterLines[id] = finding.line;
-            }
-        }
+        const std::vector<FindingText> more = DescribeFinding(finding, context);
+        texts.insert(texts.end(), more.begin(), more.end());
     }
     if (reading.accepted) {
-        for (FindingText& text : DescribeEndOfFile(context)) texts.push_back(std::move(text));
+        const std::vector<FindingText> more = DescribeEndOfFile(context);
+        texts.insert(texts.end(), more.begin(), more.end());
     }
 
     int ignored = 0;
@@ -132,7 +140,7 @@ int CheckTraceConfig(const std::string& path, std::FILE* out) {
     } else {
         std::fprintf(out, "accepted with %d ignored: %s\n", ignored, path.c_str());
     }
-    PrintSettings(context, filterLines, out);
+    PrintSettings(context, FilterLines(findings, fields.rows.get()), out);
     return ignored == 0 ? kExitAccepted : kExitAcceptedIgnoring;
 }
 

@@ -49,7 +49,9 @@ std::string Hint(const ReadingContext& context, const std::string& name, bool co
     if (!component) {
         for (unsigned int i = 0; i < QM_DATA_FIELD_COUNT; ++i) {
             const char* field = context.fields[i].name;
-            if (field != nullptr && SameIgnoringCase(field, name)) return " (names are case-sensitive: " + Quote(field) + "?)";
+            if (field != nullptr && SameIgnoringCase(field, name)) {
+                return " (names are case-sensitive: " + Quote(field) + "?)";
+            }
         }
         return "";
     }
@@ -180,7 +182,9 @@ std::vector<FindingText> DescribeEndOfFile(const ReadingContext& context) {
     if (reading.lineCount == 0) return note("no line could be read from the file: nothing is traced");
     if (reading.componentsLine == 0) return note("the file has no components line: nothing is traced");
     std::vector<FindingText> texts;
-    if (reading.dataLine == 0) texts.push_back({0, FindingKind::kNote, "the file ends before the data line: records carry no fields"});
+    if (reading.dataLine == 0) {
+        texts.push_back({0, FindingKind::kNote, "the file ends before the data line: records carry no fields"});
+    }
     bool any = false;
     for (const QmTraceComponentInfo& entry : context.components) any = any || entry.selected;
     if (!any) texts.push_back({0, FindingKind::kNote, "no component is selected: nothing is traced"});
