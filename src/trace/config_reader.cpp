@@ -14,13 +14,6 @@ namespace {
 
 enum class Section { kComponents, kData, kFilters };
 
-char* CopyText(const char* text) {
-    const std::size_t size = std::strlen(text) + 1;
-    char* copy = new (std::nothrow) char[size];
-    if (copy != nullptr) std::memcpy(copy, text, size);
-    return copy;
-}
-
 class Reader {
 public:
     Reader(const TraceConfigTables& tables, ConfigFindingCallback onFinding, void* context)
@@ -145,7 +138,7 @@ bool Reader::FilterLine(const char* name, LineTokenizer& tokens) {
         return true;
     }
     text[std::strcspn(text, "\n")] = '\0';
-    char* copy = CopyText(text);
+    char* copy = CopyConfigText(text);
     // A filter that cannot be kept would let through records it was meant
     // to stop: refuse the configuration instead.
     if (copy == nullptr) return false;
@@ -193,6 +186,13 @@ void Reader::Select(unsigned int id) const {
 }
 
 }  // namespace
+
+char* CopyConfigText(const char* text) {
+    const std::size_t size = std::strlen(text) + 1;
+    char* copy = new (std::nothrow) char[size];
+    if (copy != nullptr) std::memcpy(copy, text, size);
+    return copy;
+}
 
 TraceConfigReading ReadTraceConfig(CQmFile& file, const TraceConfigTables& tables, ConfigFindingCallback onFinding,
                                    void* context) {

@@ -62,6 +62,10 @@ struct TraceConfigReading {
     int dataLine = 0;
 };
 
+// A text a configuration keeps (a filter text, a separator): a new[] copy,
+// null when memory is short.
+char* CopyConfigText(const char* text);
+
 // Reads an open file of lines into the tables. Refused: the first line that
 // is neither blank nor a comment is not the components line, the next one not
 // the data line, or a filter text cannot be kept.

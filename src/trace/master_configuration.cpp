@@ -7,17 +7,6 @@
 #include "qmerrlog/tracedata.h"
 #include "trace/config_reader.h"
 
-namespace {
-
-char* CopyText(const char* text) {
-    const std::size_t size = std::strlen(text) + 1;
-    char* copy = new (std::nothrow) char[size];
-    if (copy != nullptr) std::memcpy(copy, text, size);
-    return copy;
-}
-
-}  // namespace
-
 bool CQmTraceData::SetConfiguration(int format, const char* separator, const char* fileName,
                                     int componentCount, QmTraceComponentInfo* components,
                                     QmTraceDataFieldInfo* fields, bool useLocalTime) {
@@ -37,7 +26,7 @@ bool CQmTraceData::SetConfiguration(int format, const char* separator, const cha
     m_iTraceFormat = format;
     m_bUseLocalTime = useLocalTime;
     if (separator != nullptr) {
-        m_pszSeparator = CopyText(separator);
+        m_pszSeparator = qm::CopyConfigText(separator);
         if (m_pszSeparator == nullptr) return false;
     }
 
