@@ -97,11 +97,8 @@ private:
                           QmTraceComponentInfo* components, QmTraceDataFieldInfo* fields,
                           bool useLocalTime);
     bool ReadConfigFile(const char* fileName);
-    bool MarkComponentTraced(unsigned int id);
     QmTraceComponentInfo* GetComponentInfo(unsigned int id);
-    QmTraceComponentInfo* GetComponentInfo(const char* name);
     QmTraceDataFieldInfo* GetDataFieldInfo(unsigned int id);
-    QmTraceDataFieldInfo* GetDataFieldInfo(const char* name);
     bool TestDataFilter(unsigned int id);
     bool AssembleTraceMessage(CQmErrLogMessage* message, int kind);
     bool PopulateDateandTime();

@@ -6,7 +6,7 @@
 #include "platform/regular_file.h"
 
 bool CQmFile::OpenFile(const char* path, int mode) {
-    if (path == nullptr || mode != 3 || m_bOpen) return false;
+    if (path == nullptr || mode != kReadLines || m_bOpen) return false;
     std::string text;
     switch (qm::platform::ReadRegularFile(path, kMaxFileBytes, &text)) {
         case qm::platform::ReadFileResult::kRead:

@@ -10,6 +10,8 @@ public:
     // Most bytes a file of lines may hold: more is refused rather than read
     // for as long as it takes (configuration files are a few kilobytes).
     static constexpr std::size_t kMaxFileBytes = 16u * 1024u * 1024u;
+    // The one open mode there is: a text file read line by line.
+    static constexpr int kReadLines = 3;
 
     // Why the last OpenFile failed.
     enum Refusal {
@@ -24,7 +26,7 @@ public:
     CQmFile(const CQmFile&) = delete;
     CQmFile& operator=(const CQmFile&) = delete;
 
-    // mode 3: a text file opened for reading lines. Other modes are refused,
+    // mode kReadLines: a text file opened for reading lines. Other modes are refused,
     // and so is anything but a regular file of at most kMaxFileBytes. The
     // file is read whole here, once: what ReadLine delivers is that snapshot.
     bool OpenFile(const char* path, int mode);

@@ -6,14 +6,6 @@
 #include "qmerrlog/tracedata.h"
 #include "trace/record_count.h"
 
-namespace {
-
-bool IsTraceComponentId(unsigned int id) {
-    return QmComponentNumber(id) != 0 && QmTraceComponentNumber(id) != 0;
-}
-
-}  // namespace
-
 namespace qm {
 
 namespace {
@@ -142,22 +134,6 @@ bool CQmTraceData::ComponentSelected(unsigned int id) {
     return component != nullptr && component->selected;
 }
 
-// Naming a component selects its own entry and all of its trace components;
-// naming a trace component selects that one entry.
-bool CQmTraceData::MarkComponentTraced(unsigned int id) {
-    if (m_pComponents == nullptr) return false;
-    for (int i = 0; i < m_iComponentCount; ++i) {
-        QmTraceComponentInfo& entry = m_pComponents[i];
-        if (entry.id == id) {
-            entry.selected = true;
-            if (IsTraceComponentId(id)) break;
-        } else if (id == (entry.id & QM_COMPONENT_MASK)) {
-            entry.selected = true;
-        }
-    }
-    return true;
-}
-
 QmTraceComponentInfo* CQmTraceData::GetComponentInfo(unsigned int id) {
     if (m_pComponents == nullptr) return nullptr;
     for (int i = 0; i < m_iComponentCount; ++i) {
@@ -166,25 +142,8 @@ QmTraceComponentInfo* CQmTraceData::GetComponentInfo(unsigned int id) {
     return nullptr;
 }
 
-QmTraceComponentInfo* CQmTraceData::GetComponentInfo(const char* name) {
-    if (m_pComponents == nullptr || name == nullptr) return nullptr;
-    for (int i = 0; i < m_iComponentCount; ++i) {
-        const char* entryName = m_pComponents[i].name;
-        if (entryName != nullptr && std::strcmp(entryName, name) == 0) return &m_pComponents[i];
-    }
-    return nullptr;
-}
-
 QmTraceDataFieldInfo* CQmTraceData::GetDataFieldInfo(unsigned int id) {
     return id < QM_DATA_FIELD_COUNT ? &m_fields[id] : nullptr;
-}
-
-QmTraceDataFieldInfo* CQmTraceData::GetDataFieldInfo(const char* name) {
-    if (name == nullptr) return nullptr;
-    for (QmTraceDataFieldInfo& field : m_fields) {
-        if (field.name != nullptr && std::strcmp(field.name, name) == 0) return &field;
-    }
-    return nullptr;
 }
 
 bool CQmTraceData::CleanUpData() {

@@ -11,14 +11,13 @@ namespace tool {
 constexpr int kExitAccepted = 0;        // also: a listing was written
 constexpr int kExitAcceptedIgnoring = 1;
 constexpr int kExitRefused = 2;         // also: bad usage
-constexpr int kExitDisagreement = 3;    // the tool's reading and the library's differ
 
 // Every component and trace component the default logger loaded.
 int ListComponents(std::FILE* out);
 // The known data fields with their ids and column widths.
 int ListFields(std::FILE* out);
 // Reads a trace configuration file and reports on it line by line.
-int CheckTraceConfig(const std::string& path, std::FILE* out, std::FILE* err);
+int CheckTraceConfig(const std::string& path, std::FILE* out);
 
 }  // namespace tool
 }  // namespace qm

@@ -5,23 +5,20 @@
 #include <vector>
 
 #include "commands.h"
-#include "component_ids.h"
-#include "component_list.h"
-#include "probe_logger.h"
+#include "loaded_components.h"
 #include "qmerrlog/qmerrlog.h"
 
 namespace qm {
 namespace tool {
 
 int ListComponents(std::FILE* out) {
-    std::vector<ComponentEntry> entries = ParseComponentList(theLogger()->GetAvailableComponents());
-    ProbeLogger probe;
-    AssignComponentIds(&entries, &probe);
+    const std::vector<ComponentEntry> entries = LoadedComponents(*theLogger());
     std::size_t width = 0;
     for (const ComponentEntry& entry : entries) width = std::max(width, entry.name.size());
     for (const ComponentEntry& entry : entries) {
+        // An entry no configuration can select is never traced: no id to use.
         char id[16] = "-";
-        if (entry.idKnown) std::snprintf(id, sizeof id, "0x%08X", entry.id);
+        if (entry.selectable) std::snprintf(id, sizeof id, "0x%08X", entry.id);
         std::fprintf(out, "%-10s  %-*s  %s\n", id, static_cast<int>(width), entry.name.c_str(),
                      entry.description.c_str());
         if (!entry.remark.empty()) std::fprintf(out, "%-10s  (%s)\n", "", entry.remark.c_str());
