@@ -2,7 +2,6 @@
 // component selection, lookups and emptying the values.
 #include <cstring>
 
-#include "qmerrlog/component.h"
 #include "qmerrlog/tracedata.h"
 #include "trace/record_count.h"
 
