@@ -28,8 +28,8 @@ const unsigned int kOwnInfo = QmMessageId(1, QM_MSG_INFO, 1);
 const unsigned int kOwnError = QmMessageId(1, QM_MSG_ERROR, 1);
 
 fs::path BenchDirectory(const char* name) {
-    fs::path dir = fs::temp_directory_path() /
-                   ("qmerrlog_bench_" + std::string(name) + "_" + std::to_string(qm::platform::CurrentProcessId()));
+    fs::path dir = fs::temp_directory_path() / ("qmerrlog_bench_" + std::string(name) + "_" +
+                                                std::to_string(qm::platform::CurrentProcessId()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

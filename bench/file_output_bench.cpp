@@ -68,10 +68,14 @@ void LogLines(benchmark::State& state, int mode) {
     state.SetBytesProcessed(static_cast<long long>(state.iterations() * Line().size()));
 }
 
-void BM_FileMode1(benchmark::State& state) { LogLines(state, 1); }
+void BM_FileMode1(benchmark::State& state) {
+    LogLines(state, 1);
+}
 BENCHMARK(BM_FileMode1)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
 
-void BM_FileMode3Rollover(benchmark::State& state) { LogLines(state, 3); }
+void BM_FileMode3Rollover(benchmark::State& state) {
+    LogLines(state, 3);
+}
 BENCHMARK(BM_FileMode3Rollover)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
 
 // Formatting included: what one logging call of a program costs.
@@ -124,7 +128,9 @@ BENCHMARK(BM_FloorMutexStatWrite)->Threads(1)->Threads(2)->Threads(4)->UseRealTi
 
 #if defined(QM_BENCH_WITH_SPDLOG)
 // The line without its line feed: spdlog adds its own.
-std::string Body() { return Line().substr(0, Line().size() - 1); }
+std::string Body() {
+    return Line().substr(0, Line().size() - 1);
+}
 
 void SpdlogLines(benchmark::State& state, std::shared_ptr<spdlog::logger> logger) {
     const std::string body = Body();

@@ -30,8 +30,12 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -39,8 +43,8 @@ const char* kFile = "src/server/dbconnect.cpp";
 const int kMessage = static_cast<int>(QmMessageId(1, QM_MSG_ERROR, 1));
 
 void ReportAllocations(benchmark::State& state, long long before) {
-    state.counters["allocs_per_line"] = benchmark::Counter(
-        static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+    state.counters["allocs_per_line"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
+                                                           static_cast<double>(state.iterations()));
 }
 
 void BM_FormatLineReused(benchmark::State& state) {

@@ -83,9 +83,10 @@ BENCHMARK(BM_SyslogOutputLine);
 
 void BM_BareSendOfTheSameFrame(benchmark::State& state) {
     ReceivingSocket receiver;
-    const platform::SocketHandle socket = receiver.Ready()
-        ? platform::ConnectSocket(platform::SocketTransport::kLocalDatagram, receiver.Path().c_str(), "", 1000)
-        : platform::kNoSocket;
+    const platform::SocketHandle socket =
+        receiver.Ready()
+            ? platform::ConnectSocket(platform::SocketTransport::kLocalDatagram, receiver.Path().c_str(), "", 1000)
+            : platform::kNoSocket;
     if (socket == platform::kNoSocket) {
         state.SkipWithError("no local datagram socket");
         return;

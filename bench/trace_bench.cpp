@@ -26,13 +26,17 @@ std::atomic<long long> g_allocations{0};
     if (void* block = std::malloc(size != 0 ? size : 1)) return block;
     throw std::bad_alloc();
 }
-[[gnu::noinline]] void operator delete(void* block) noexcept { std::free(block); }
-[[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+[[gnu::noinline]] void operator delete(void* block) noexcept {
+    std::free(block);
+}
+[[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
 
 template <>
 struct QmInternalAccess<struct TraceBenchInternals> {
-    static bool Configure(CQmTraceData& record, int format, const char* separator, const char* file,
-                          int count, QmTraceComponentInfo* components, QmTraceDataFieldInfo* fields) {
+    static bool Configure(CQmTraceData& record, int format, const char* separator, const char* file, int count,
+                          QmTraceComponentInfo* components, QmTraceDataFieldInfo* fields) {
         return record.SetConfiguration(format, separator, file, count, components, fields, false);
     }
     static void Assign(CQmTraceData& copy, const CQmTraceData& master) { copy = master; }
@@ -54,9 +58,8 @@ class Fixture {
 public:
     Fixture()
         : m_path(std::filesystem::temp_directory_path() / "qmerrlog_trace_bench.cfg"),
-          m_components{{false, 0x01000000u, "Server"},
-                       {false, 0x02000000u, "Agent"},
-                       {false, 0x02010000u, "Agent/Cache"}},
+          m_components{
+              {false, 0x01000000u, "Server"}, {false, 0x02000000u, "Agent"}, {false, 0x02010000u, "Agent/Cache"}},
           m_fields(qm::NewDataFieldInfoTable()) {
         std::ofstream(m_path) << kConfiguration;
     }
@@ -116,8 +119,8 @@ void BM_FillAssembleEmpty(benchmark::State& state) {
         ok &= copy->SetFieldValue(12u, "corporate");
         ok &= copy->SetFieldValue(8u, request % 7);
         ok &= copy->SetFieldValue(
-            QM_FIELD_MESSAGE, copy->FormatTraceMessage("request %d served from %s in %.3f ms",
-                                                       request, "cache", 0.25 * request));
+            QM_FIELD_MESSAGE,
+            copy->FormatTraceMessage("request %d served from %s in %.3f ms", request, "cache", 0.25 * request));
         if (ok) ok = copy->Format();
         benchmark::DoNotOptimize(copy->GetMessage().GetBuffer());
         copy->LeaveNoBody();

@@ -73,7 +73,8 @@ BENCHMARK(BM_SpdlogDisabledCheck)->Threads(1)->Threads(2)->UseRealTime();
 // The call as users write it: a disabled trace() with one argument.
 void BM_SpdlogDisabledCall(benchmark::State& state) {
     static auto logger = [] {
-        auto made = std::make_shared<spdlog::logger>("bench-off-call", std::make_shared<spdlog::sinks::null_sink_mt>());
+        auto made =
+            std::make_shared<spdlog::logger>("bench-off-call", std::make_shared<spdlog::sinks::null_sink_mt>());
         made->set_level(spdlog::level::info);
         return made;
     }();

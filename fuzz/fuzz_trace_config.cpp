@@ -13,9 +13,8 @@
 
 template <>
 struct QmInternalAccess<struct TraceConfigFuzzInternals> {
-    static bool Configure(CQmTraceData& record, int format, const char* file,
-                          QmTraceComponentInfo* components, int count,
-                          QmTraceDataFieldInfo* fields) {
+    static bool Configure(CQmTraceData& record, int format, const char* file, QmTraceComponentInfo* components,
+                          int count, QmTraceDataFieldInfo* fields) {
         return record.SetConfiguration(format, "|", file, count, components, fields, false);
     }
     static void Assign(CQmTraceData& copy, const CQmTraceData& master) { copy = master; }
@@ -63,9 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     QmTraceComponentInfo components[] = {
-        {false, 0x01000000u, "Log"},   {false, 0x01010000u, "Log/Legacy"},
-        {false, 0x02000000u, "Agent"}, {false, 0x02010000u, "Agent/Cache"},
-        {false, 0x02010000u, "Agent/Cache2"},
+        {false, 0x01000000u, "Log"},         {false, 0x01010000u, "Log/Legacy"},   {false, 0x02000000u, "Agent"},
+        {false, 0x02010000u, "Agent/Cache"}, {false, 0x02010000u, "Agent/Cache2"},
     };
     static QmTraceDataFieldInfo* fields = qm::NewDataFieldInfoTable();
 

@@ -54,8 +54,8 @@ void ErrorLogToCallbacks(CQmLogger* named) {
     Section("error log lines: default logger and a named logger, to callbacks");
     CQmLogger* logger = theLogger();
     logger->SetLogOutput(logger->NewLogOutput(QM_OUTPUT_SYNC_CALLBACK, &PrintLine));
-    named->SetLogOutput(named->NewLogOutput(QM_OUTPUT_SYNC_PARAM_CALLBACK, &PrintTagged,
-                                            const_cast<char*>("named   ")));
+    named->SetLogOutput(
+        named->NewLogOutput(QM_OUTPUT_SYNC_PARAM_CALLBACK, &PrintTagged, const_cast<char*>("named   ")));
 
     LogLine(logger, kOwnInfo, "src/demo/main.cpp", __LINE__, "demo started");
 
@@ -104,8 +104,8 @@ void FilesWithRollover(const std::string& dir) {
 
     const std::string audit = Join(dir, "audit.log");
     if (logger->EnableAuditLogRollover(logger->NewLogOutput(QM_OUTPUT_FILE, audit.c_str(), 3, 10, 5))) {
-        message.FormatAuditMessage("%s user=%s action=%s result=%s\n", "2009-01-05T13:45:07Z", "alice",
-                                   "login", "granted");
+        message.FormatAuditMessage("%s user=%s action=%s result=%s\n", "2009-01-05T13:45:07Z", "alice", "login",
+                                   "granted");
         logger->LogAuditMsg(message);
         message.FormatAuditMessage("%s user=%s action=%s result=%s\n", "2009-01-05T13:46:10Z", "bob",
                                    "read /payroll", "denied");
@@ -136,12 +136,10 @@ void TraceLayouts(const std::string& dir) {
             CQmTraceData* record = nullptr;
             if (!logger->ShouldTraceAlloc(QmTraceComponentId(1, 1), &record)) continue;
             // Each call answers whether the record survives its filters.
-            const bool keep = record->SetFieldValue(QM_FIELD_FUNCTION, "Authorize") &&
-                              record->SetFieldValue(9, user) &&
-                              record->SetFieldValue(QM_FIELD_MESSAGE,
-                                                    record->FormatTraceMessage("policy %s checked", "P-7")) &&
-                              record->SetFieldValue(QM_FIELD_TID, 0) &&
-                              record->SetFieldValue(QM_FIELD_PRECISETIME, 0);
+            const bool keep =
+                record->SetFieldValue(QM_FIELD_FUNCTION, "Authorize") && record->SetFieldValue(9, user) &&
+                record->SetFieldValue(QM_FIELD_MESSAGE, record->FormatTraceMessage("policy %s checked", "P-7")) &&
+                record->SetFieldValue(QM_FIELD_TID, 0) && record->SetFieldValue(QM_FIELD_PRECISETIME, 0);
             if (keep) {
                 record->Format();
                 record->Log();

@@ -42,7 +42,9 @@ constexpr unsigned int QmTraceComponentId(unsigned int component, unsigned int t
 }
 
 // The component number (1-based; 0 in no valid id) of a message or trace component id.
-constexpr unsigned int QmComponentNumber(unsigned int id) { return id >> QM_COMPONENT_SHIFT; }
+constexpr unsigned int QmComponentNumber(unsigned int id) {
+    return id >> QM_COMPONENT_SHIFT;
+}
 
 // The trace component number within its component (0 for the component as a whole).
 constexpr unsigned int QmTraceComponentNumber(unsigned int id) {
@@ -55,13 +57,19 @@ constexpr unsigned int QmMessageTypeOf(unsigned int id) {
 }
 
 // The number of a message within its component and type.
-constexpr unsigned int QmMessageNumber(unsigned int id) { return id & QM_MESSAGE_NUMBER_MASK; }
+constexpr unsigned int QmMessageNumber(unsigned int id) {
+    return id & QM_MESSAGE_NUMBER_MASK;
+}
 
 // Component and trace component number as one 16-bit index (0..65535).
-constexpr unsigned int QmTraceComponentIndex(unsigned int id) { return id >> QM_TRACE_COMPONENT_SHIFT; }
+constexpr unsigned int QmTraceComponentIndex(unsigned int id) {
+    return id >> QM_TRACE_COMPONENT_SHIFT;
+}
 
 // The trace component id a message or trace id belongs to (its low 16 bits cleared).
-constexpr unsigned int QmTraceComponentIdOf(unsigned int id) { return id & QM_TRACE_COMPONENT_ID_MASK; }
+constexpr unsigned int QmTraceComponentIdOf(unsigned int id) {
+    return id & QM_TRACE_COMPONENT_ID_MASK;
+}
 
 // One trace component as a component declares it.
 struct QmTraceComponentDesc {

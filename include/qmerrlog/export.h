@@ -2,15 +2,15 @@
 #pragma once
 
 #if defined(_WIN32)
-#  if defined(QMERRLOG_BUILDING)
-#    define QMERRLOG_API __declspec(dllexport)
-#  elif defined(QMERRLOG_STATIC)
-#    define QMERRLOG_API
-#  else
-#    define QMERRLOG_API __declspec(dllimport)
-#  endif
+#if defined(QMERRLOG_BUILDING)
+#define QMERRLOG_API __declspec(dllexport)
+#elif defined(QMERRLOG_STATIC)
+#define QMERRLOG_API
 #else
-#  define QMERRLOG_API __attribute__((visibility("default")))
+#define QMERRLOG_API __declspec(dllimport)
+#endif
+#else
+#define QMERRLOG_API __attribute__((visibility("default")))
 #endif
 
 // The private side of a public class is reached only through this template,

@@ -91,8 +91,7 @@ protected:
 
 class QMERRLOG_API CQmErrLogSemaphore : public CQmErrLogSyncBase {
 public:
-    explicit CQmErrLogSemaphore(long initialCount = 0, long maximumCount = 0x7FFFFFFF,
-                                bool create = false);
+    explicit CQmErrLogSemaphore(long initialCount = 0, long maximumCount = 0x7FFFFFFF, bool create = false);
     bool Init(long initialCount, long maximumCount);
     void Release(long count);
 };

@@ -50,11 +50,10 @@ public:
     const char* GetAvailableDataFields() const;
 
     // Tracing.
-    bool EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput, int format,
-                     const char* separator, const char* configFile, bool useLocalTime,
-                     bool mainOnly, bool buffering);
-    bool EnableTrace(CQmLogOutput* mainOutput, int format, const char* separator,
+    bool EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput, int format, const char* separator,
                      const char* configFile, bool useLocalTime, bool mainOnly, bool buffering);
+    bool EnableTrace(CQmLogOutput* mainOutput, int format, const char* separator, const char* configFile,
+                     bool useLocalTime, bool mainOnly, bool buffering);
     void DisableTrace(bool mainOnly);
     bool TraceEnabled(unsigned int traceComponentId);
     bool ShouldTrace(unsigned int traceComponentId, CQmTraceData* record);
@@ -69,8 +68,7 @@ public:
     CQmLogOutput* NewLogOutput(int type, QmAsyncCallback callback);
     CQmLogOutput* NewLogOutput(int type, QmAsyncParameterizedCallback callback, void* user);
     // A syslog output (CQmSyslogOutput::SetParams tells the arguments).
-    CQmLogOutput* NewLogOutput(int type, const char* target, const char* appName, int facility,
-                               int auditFacility);
+    CQmLogOutput* NewLogOutput(int type, const char* target, const char* appName, int facility, int auditFacility);
     void DeleteLogOutput(CQmLogOutput* output);
 
     // Set once any logger of the process has unloaded its components.
@@ -101,7 +99,7 @@ private:
     CQmErrLogComponent** m_ppComponents;
     int m_iComponentCount;
     std::atomic<bool> m_bUseLocalTime;
-    CQmErrLogGuard m_logGuard;    // lock order: log, trace, audit
+    CQmErrLogGuard m_logGuard;  // lock order: log, trace, audit
     CQmErrLogGuard m_traceGuard;
     CQmErrLogGuard m_auditGuard;
     std::string m_componentListText;

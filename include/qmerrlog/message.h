@@ -38,10 +38,10 @@ enum QmTraceValueKind {
 
 // Kinds for CQmErrLogMessage::GetTime.
 enum QmTimeKind {
-    QM_TIME_DATE = 0,         // "%m/%d/%Y"
-    QM_TIME_TIME = 1,         // "%H:%M:%S"
-    QM_TIME_PRECISE = 2,      // "%H:%M:%S" "." milliseconds without leading zeros
-    QM_TIME_DATE_TIME = 3     // any other kind: the GetDateTime form
+    QM_TIME_DATE = 0,      // "%m/%d/%Y"
+    QM_TIME_TIME = 1,      // "%H:%M:%S"
+    QM_TIME_PRECISE = 2,   // "%H:%M:%S" "." milliseconds without leading zeros
+    QM_TIME_DATE_TIME = 3  // any other kind: the GetDateTime form
 };
 
 class CQmTraceData;
@@ -96,9 +96,9 @@ public:
     static const char* FormatTraceMessage(const char* format, ...);
     static void FreeFormattedMessage(const char* text);
 
-    static bool GetPid(char* buffer, int size);       // size >= 10
-    static bool GetTid(char* buffer, int size);       // size >= 15
-    static bool GetDateTime(const tm* time, char* buffer, int size);  // size >= 25
+    static bool GetPid(char* buffer, int size);                                // size >= 10
+    static bool GetTid(char* buffer, int size);                                // size >= 15
+    static bool GetDateTime(const tm* time, char* buffer, int size);           // size >= 25
     static bool GetTime(int kind, char* buffer, bool useLocalTime, int size);  // size >= 25
     // The character after the last directory separator, or the path itself.
     static const char* PathnameFindFilePart(const char* path);

@@ -37,8 +37,7 @@ typedef void (*QmReleaseFunction)(char* text);
 typedef void (*QmSyncCallback)(const char* text, int length);
 typedef void (*QmSyncParameterizedCallback)(const char* text, int length, void* user);
 typedef void (*QmAsyncCallback)(const char* text, int length, QmReleaseFunction release);
-typedef void (*QmAsyncParameterizedCallback)(const char* text, int length,
-                                             QmReleaseFunction release, void* user);
+typedef void (*QmAsyncParameterizedCallback)(const char* text, int length, QmReleaseFunction release, void* user);
 
 class QMERRLOG_API CQmLogOutput {
 public:

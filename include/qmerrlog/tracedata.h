@@ -30,11 +30,11 @@ struct QmTraceDataFieldInfo {
     bool traced;
     bool filtered;
     unsigned int id;
-    const char* name;          // borrowed from the known data field table
+    const char* name;  // borrowed from the known data field table
     int width;
-    const char* filterText;    // owned by the master, borrowed by copies
-    int filterOperator;        // QmFilterOperator
-    char* value;               // the inline area, or a heap area
+    const char* filterText;  // owned by the master, borrowed by copies
+    int filterOperator;      // QmFilterOperator
+    char* value;             // the inline area, or a heap area
     bool valueOnHeap;
     char inlineValue[QM_TRACE_VALUE_INLINE];
 };
@@ -94,8 +94,7 @@ private:
 
     CQmTraceData& operator=(const CQmTraceData& master);
     bool SetConfiguration(int format, const char* separator, const char* fileName, int componentCount,
-                          QmTraceComponentInfo* components, QmTraceDataFieldInfo* fields,
-                          bool useLocalTime);
+                          QmTraceComponentInfo* components, QmTraceDataFieldInfo* fields, bool useLocalTime);
     bool ReadConfigFile(const char* fileName);
     QmTraceComponentInfo* GetComponentInfo(unsigned int id);
     QmTraceDataFieldInfo* GetDataFieldInfo(unsigned int id);
@@ -137,7 +136,7 @@ private:
     long long m_llGeneration;  // unique in the process for every master
     CQmLogger* m_pLogger;
     unsigned int m_uDateTimeTrigger;
-    const CQmTraceData* m_pBorrowedFrom;  // the master this copy holds, or null
-    mutable std::atomic<long> m_lHolders;  // a master's holders, 1 when made
+    const CQmTraceData* m_pBorrowedFrom;              // the master this copy holds, or null
+    mutable std::atomic<long> m_lHolders;             // a master's holders, 1 when made
     unsigned char m_valueKinds[QM_DATA_FIELD_COUNT];  // QmTraceValueKind of each value
 };

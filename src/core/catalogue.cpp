@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <utility>
 
 #include "platform/dynamic_library.h"
 #include "qmerrlog/component.h"
@@ -48,8 +49,8 @@ CQmErrLogComponent* LoadComponentLibraryLocked(const char* libraryName) {
     if (library == nullptr) return nullptr;
     // A library without the entry, or whose entry offers nothing, is given
     // back at once: its slot stays empty as if it had not loaded.
-    auto entry = reinterpret_cast<GetComponentPtrFunction>(
-        platform::FindLibrarySymbol(library, "GetComponentPtr"));
+    auto entry =
+        reinterpret_cast<GetComponentPtrFunction>(platform::FindLibrarySymbol(library, "GetComponentPtr"));
     CQmErrLogComponent* component = entry != nullptr ? entry() : nullptr;
     if (component == nullptr) {
         platform::FreeLibraryHandle(library);
@@ -83,15 +84,14 @@ void UnloadComponentLibraryLocked(CQmErrLogComponent* component) {
 
 // Appends one entry, growing the table when it is full. False only when
 // memory is exhausted; the table is then unchanged.
-bool AppendInfo(QmTraceComponentInfo** info, int* infoCount, int* capacity, unsigned int id,
-                const char* name) {
+bool AppendInfo(QmTraceComponentInfo** info, int* infoCount, int* capacity, unsigned int id, const char* name) {
     if (*infoCount >= *capacity) {
         const int grown = *capacity + kInfoTableGrowth;
         QmTraceComponentInfo* bigger = new (std::nothrow) QmTraceComponentInfo[grown]();
         if (bigger == nullptr) return false;
         for (int i = 0; i < *infoCount; ++i) bigger[i] = (*info)[i];
-        delete[] *info;
-        *info = bigger;
+        std::swap(*info, bigger);
+        delete[] bigger;
         *capacity = grown;
     }
     QmTraceComponentInfo& entry = (*info)[(*infoCount)++];
@@ -124,8 +124,8 @@ bool IsTraceComponentEntry(const QmTraceComponentInfo& entry) {
     return QmTraceComponentNumber(entry.id) != 0;
 }
 
-void AppendComponent(CQmErrLogComponent* component, std::string* listText,
-                     QmTraceComponentInfo** info, int* infoCount, int* capacity) {
+void AppendComponent(CQmErrLogComponent* component, std::string* listText, QmTraceComponentInfo** info,
+                     int* infoCount, int* capacity) {
     const char* displayName = component->GetDisplayName() != nullptr ? component->GetDisplayName() : "";
     const char* description = component->GetDescription() != nullptr ? component->GetDescription() : "";
     listText->append(displayName).append(" ; ").append(description);
@@ -147,7 +147,8 @@ void AppendComponent(CQmErrLogComponent* component, std::string* listText,
         if (j + 1 < traceCount) listText->append("&");
         char* name = NewTraceComponentName(displayName, traceName);
         if (name == nullptr) continue;
-        const unsigned int id = QmTraceComponentId(QmComponentNumber(componentId), static_cast<unsigned int>(j + 1));
+        const unsigned int id =
+            QmTraceComponentId(QmComponentNumber(componentId), static_cast<unsigned int>(j + 1));
         if (!AppendInfo(info, infoCount, capacity, id, name)) delete[] name;
     }
     listText->append(kListSeparator);
@@ -240,8 +241,9 @@ void FreeComponentInfo(QmTraceComponentInfo** info, int* infoCount) {
             if (IsTraceComponentEntry((*info)[i])) delete[] const_cast<char*>((*info)[i].name);
         }
     }
-    delete[] *info;
+    QmTraceComponentInfo* table = *info;
     *info = nullptr;
+    delete[] table;
     if (infoCount != nullptr) *infoCount = 0;
 }
 

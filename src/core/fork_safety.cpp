@@ -81,8 +81,12 @@ void QmLoggerLifecycle::ResetGuardsInChild(CQmLogger& logger) {
 
 namespace qm {
 
-void SetOuterForkGuard(CQmErrLogGuard* guard) { g_outerGuard.store(guard, std::memory_order_release); }
+void SetOuterForkGuard(CQmErrLogGuard* guard) {
+    g_outerGuard.store(guard, std::memory_order_release);
+}
 
-void InstallForkSafety() { platform::InstallForkHandlers(&PrepareFork, &ResumeParent, &StartChild); }
+void InstallForkSafety() {
+    platform::InstallForkHandlers(&PrepareFork, &ResumeParent, &StartChild);
+}
 
 }  // namespace qm

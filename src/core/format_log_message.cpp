@@ -60,7 +60,12 @@ void AppendTypeWord(CQmErrLogMessage* message, unsigned int id) {
 
 // Catalogue texts that need no formatter: most messages are a fixed text or
 // one argument shown whole. Each gives exactly what the formatter would.
-enum class SimpleBody { kNone, kLiteral, kText, kTextWidthOne };
+enum class SimpleBody {
+    kNone,
+    kLiteral,
+    kText,
+    kTextWidthOne
+};
 
 SimpleBody SimpleBodyOf(const char* text) {
     if (std::strchr(text, '%') == nullptr) return SimpleBody::kLiteral;

@@ -42,10 +42,16 @@ void ForEachLiveLogger(void (*visit)(CQmLogger& logger)) {
     for (CQmLogger* logger : live.loggers) visit(*logger);
 }
 
-void LockLiveLoggersForFork() { TheLiveLoggers().lock.Enter(); }
+void LockLiveLoggersForFork() {
+    TheLiveLoggers().lock.Enter();
+}
 
-void UnlockLiveLoggersInParent() { TheLiveLoggers().lock.Leave(); }
+void UnlockLiveLoggersInParent() {
+    TheLiveLoggers().lock.Leave();
+}
 
-void ResetLiveLoggersInChild() { ResetCriticalSectionInChild(TheLiveLoggers().lock); }
+void ResetLiveLoggersInChild() {
+    ResetCriticalSectionInChild(TheLiveLoggers().lock);
+}
 
 }  // namespace qm

@@ -13,8 +13,7 @@ namespace qm {
 // at most 4095 bytes), and a line feed; true. Without a catalogue text it
 // returns false and appends only the line feed that a line needs, so that
 // a message logged anyway is still one whole line.
-bool AppendLogMessageBody(CQmErrLogMessage* message, unsigned int messageId,
-                          ConversionArguments* arguments);
+bool AppendLogMessageBody(CQmErrLogMessage* message, unsigned int messageId, ConversionArguments* arguments);
 
 // The catalogue text of messageId through the default logger; null for none.
 const char* CatalogueText(unsigned int messageId);

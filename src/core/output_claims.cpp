@@ -45,10 +45,16 @@ bool OutputClaimed(CQmLogOutput* output) {
     return claims.installed.count(output) != 0;
 }
 
-void LockOutputClaimsForFork() { TheClaims().lock.Enter(); }
+void LockOutputClaimsForFork() {
+    TheClaims().lock.Enter();
+}
 
-void UnlockOutputClaimsInParent() { TheClaims().lock.Leave(); }
+void UnlockOutputClaimsInParent() {
+    TheClaims().lock.Leave();
+}
 
-void ResetOutputClaimsInChild() { ResetCriticalSectionInChild(TheClaims().lock); }
+void ResetOutputClaimsInChild() {
+    ResetCriticalSectionInChild(TheClaims().lock);
+}
 
 }  // namespace qm

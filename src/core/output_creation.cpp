@@ -26,10 +26,11 @@ CQmLogOutput* CreateOutput(Args... args) {
 
 }  // namespace
 
-CQmLogOutput* CQmLogger::NewLogOutput(int) { return CreateOutput<CQmConsoleOutput>(); }
+CQmLogOutput* CQmLogger::NewLogOutput(int) {
+    return CreateOutput<CQmConsoleOutput>();
+}
 
-CQmLogOutput* CQmLogger::NewLogOutput(int, const char* path, int mode, int maxSizeMb,
-                                      int maxBackups) {
+CQmLogOutput* CQmLogger::NewLogOutput(int, const char* path, int mode, int maxSizeMb, int maxBackups) {
     return CreateOutput<CQmFileOutput>(path, mode, maxSizeMb, maxBackups);
 }
 

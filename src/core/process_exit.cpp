@@ -18,7 +18,9 @@ namespace {
 
 std::atomic<bool> g_exiting{false};
 
-void CloseEveryOutput() { qm::CloseOutputsForExit(); }
+void CloseEveryOutput() {
+    qm::CloseOutputsForExit();
+}
 
 }  // namespace
 
@@ -35,7 +37,9 @@ void QmLoggerLifecycle::CloseOutputsAtExit(CQmLogger& logger) {
 
 namespace qm {
 
-bool ProcessExiting() { return g_exiting.load(std::memory_order_relaxed); }
+bool ProcessExiting() {
+    return g_exiting.load(std::memory_order_relaxed);
+}
 
 void CloseOutputsForExit() {
     g_exiting.store(true, std::memory_order_relaxed);

@@ -105,11 +105,17 @@ int ThreadTraceEntriesInUse() {
     return inUse;
 }
 
-void LockThreadTracePoolForFork() { ThePool().lock.Enter(); }
+void LockThreadTracePoolForFork() {
+    ThePool().lock.Enter();
+}
 
-void UnlockThreadTracePoolInParent() { ThePool().lock.Leave(); }
+void UnlockThreadTracePoolInParent() {
+    ThePool().lock.Leave();
+}
 
-void ResetThreadTracePoolInChild() { ResetCriticalSectionInChild(ThePool().lock); }
+void ResetThreadTracePoolInChild() {
+    ResetCriticalSectionInChild(ThePool().lock);
+}
 
 }  // namespace qm
 

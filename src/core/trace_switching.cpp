@@ -51,7 +51,8 @@ inline bool TracingLooksOn(long long generation, const std::atomic<CQmLogOutput*
 }
 
 // The answer, under the read side: the master in force, or null.
-inline CQmTraceData* MasterInForce(const std::atomic<CQmTraceData*>& master, const std::atomic<CQmLogOutput*>& main,
+inline CQmTraceData* MasterInForce(const std::atomic<CQmTraceData*>& master,
+                                   const std::atomic<CQmLogOutput*>& main,
                                    const std::atomic<CQmLogOutput*>& second) {
     CQmTraceData* inForce = master.load(std::memory_order_relaxed);
     return inForce != nullptr && AnyOutput(main, second) ? inForce : nullptr;
@@ -79,8 +80,8 @@ struct HandedIn {
 }  // namespace
 
 bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput, int format,
-                            const char* separator, const char* configFile, bool useLocalTime,
-                            bool mainOnly, bool buffering) {
+                            const char* separator, const char* configFile, bool useLocalTime, bool mainOnly,
+                            bool buffering) {
     const qm::platform::CallerErrorState keepCallersErrno;
     if (mainOutput == nullptr) return false;
     HandedIn main{mainOutput};
@@ -205,8 +206,8 @@ bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, CQmLogOutput* secondOutput
     return true;
 }
 
-bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, int format, const char* separator,
-                            const char* configFile, bool useLocalTime, bool mainOnly, bool buffering) {
+bool CQmLogger::EnableTrace(CQmLogOutput* mainOutput, int format, const char* separator, const char* configFile,
+                            bool useLocalTime, bool mainOnly, bool buffering) {
     return EnableTrace(mainOutput, nullptr, format, separator, configFile, useLocalTime, mainOnly, buffering);
 }
 
@@ -225,7 +226,8 @@ bool CQmLogger::SelectionLookup(unsigned int traceComponentId, CQmTraceData* mas
     // Threads fill entries under the read side only; concurrent fills of one
     // entry store the same answer, since they ask the same master.
     // A master in force means EnableTrace made the cache.
-    std::atomic<std::int32_t>& entry = m_pSelectionCache.load(std::memory_order_relaxed)[QmTraceComponentIndex(traceComponentId)];
+    std::atomic<std::int32_t>& entry =
+        m_pSelectionCache.load(std::memory_order_relaxed)[QmTraceComponentIndex(traceComponentId)];
     const std::int32_t known = entry.load(std::memory_order_relaxed);
     if (known != 0) return known == 1;
     const bool selected = master->ComponentSelected(traceComponentId);

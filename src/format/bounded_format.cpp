@@ -24,9 +24,8 @@ std::size_t FormatBounded(char* area, const char* format, std::va_list args) {
     // what they wrote so far; that is a formatting error all the same.
     const bool stopped = after == EILSEQ && before != EILSEQ;
     if (produced >= 0 && !stopped) {
-        return static_cast<std::size_t>(produced) < kFormatAreaSize
-                   ? static_cast<std::size_t>(produced)
-                   : kFormatAreaSize - 1;
+        return static_cast<std::size_t>(produced) < kFormatAreaSize ? static_cast<std::size_t>(produced)
+                                                                    : kFormatAreaSize - 1;
     }
     // A result past INT_MAX bytes is only a longer text: the C library has
     // already written its head, which is what a cut keeps.

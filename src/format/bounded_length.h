@@ -7,6 +7,8 @@
 
 namespace qm {
 
-inline std::size_t BoundedLength(const char* text, std::size_t limit) { return ::strnlen(text, limit); }
+inline std::size_t BoundedLength(const char* text, std::size_t limit) {
+    return ::strnlen(text, limit);
+}
 
 }  // namespace qm

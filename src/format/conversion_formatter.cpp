@@ -17,7 +17,7 @@ namespace {
 class OneConversionFormat {
 public:
     OneConversionFormat(const PrintfConversion& c, const char* flags, bool keepPrecision, const char* length,
-               char letter) {
+                        char letter) {
         std::size_t n = 0;
         m_text[n++] = '%';
         for (const char* f = flags; *f != '\0'; ++f) {
@@ -87,9 +87,7 @@ std::size_t RenderUnsigned(const PrintfConversion& c, unsigned long long value, 
         case IntegerSize::kInt: value = static_cast<unsigned int>(value); break;
         case IntegerSize::kLong: value = static_cast<unsigned long>(value); break;
         case IntegerSize::kSize: value = static_cast<std::size_t>(value); break;
-        case IntegerSize::kPtrDiff:
-            value = static_cast<std::make_unsigned<std::ptrdiff_t>::type>(value);
-            break;
+        case IntegerSize::kPtrDiff: value = static_cast<std::make_unsigned<std::ptrdiff_t>::type>(value); break;
         default: break;
     }
     return Print(OneConversionFormat(c, kNumberFlags, true, "ll", c.letter), value, area, size);
@@ -122,14 +120,14 @@ std::size_t RenderText(const PrintfConversion& c, const char* text, bool keepPre
     return Print(OneConversionFormat(c, kAlignFlag, keepPrecision, "", 's'), text, area, size);
 }
 
-void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape,
-                       std::size_t limit, std::string* out) {
+void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape, std::size_t limit,
+                       std::string* out) {
     int argumentCount = 0;
     FormatConversions(ParsePrintfFormat(format, &argumentCount), arguments, escape, limit, out);
 }
 
-void FormatConversions(const std::vector<FormatPiece>& pieces, ConversionArguments* arguments,
-                       EscapeTexts escape, std::size_t limit, std::string* out) {
+void FormatConversions(const std::vector<FormatPiece>& pieces, ConversionArguments* arguments, EscapeTexts escape,
+                       std::size_t limit, std::string* out) {
     const int callerErrno = errno;
     char area[kMaxConversionWidth + 1];
     const auto append = [&](const char* text, std::size_t length, bool callerText) {

@@ -37,11 +37,11 @@ enum class EscapeTexts {
 // Appends format with its conversions rendered from arguments to out, which
 // never grows past limit bytes. "%m" gives the text of the errno the call
 // began with, which it leaves as it found it. "%n" writes nothing.
-void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape,
-                       std::size_t limit, std::string* out);
+void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape, std::size_t limit,
+                       std::string* out);
 // The same for a format already taken apart.
-void FormatConversions(const std::vector<FormatPiece>& pieces, ConversionArguments* arguments,
-                       EscapeTexts escape, std::size_t limit, std::string* out);
+void FormatConversions(const std::vector<FormatPiece>& pieces, ConversionArguments* arguments, EscapeTexts escape,
+                       std::size_t limit, std::string* out);
 
 // Renders the conversion with a value of the type its letter and size need
 // (long long and unsigned long long are narrowed to that size first);

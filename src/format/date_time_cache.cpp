@@ -31,8 +31,8 @@ struct SecondText {
 // again. One entry per time kind, so a thread writing to both UTC and local
 // loggers does not rebuild on every line.
 template <std::size_t Size, typename Build>
-std::size_t TextOfSecond(SecondText<Size> (&caches)[2], long long second, bool useLocalTime, unsigned long long key,
-                         Build build, char* out) {
+std::size_t TextOfSecond(SecondText<Size> (&caches)[2], long long second, bool useLocalTime,
+                         unsigned long long key, Build build, char* out) {
     static_assert(Size <= 255, "the length is kept in a byte");
     SecondText<Size>& cache = caches[useLocalTime ? 1 : 0];
     if (!cache.valid || cache.second != second || cache.key != key) {
@@ -89,8 +89,9 @@ std::size_t CurrentDateTimeText(bool useLocalTime, char* out) {
 
 std::size_t DateTimeTextAt(long long second, bool useLocalTime, char* out) {
     QM_THREAD_CACHE SecondText<kDateTimeAreaSize> caches[2] = {};
-    return TextOfSecond(caches, second, useLocalTime, 0,
-                        [&](char* text) { return BuildDateText(second, useLocalTime, text); }, out);
+    return TextOfSecond(
+        caches, second, useLocalTime, 0, [&](char* text) { return BuildDateText(second, useLocalTime, text); },
+        out);
 }
 
 std::size_t CurrentRfc3339Stamp(bool useLocalTime, char* out) {

@@ -72,27 +72,23 @@ std::size_t FormatClockTime(const std::tm& time, char* out, std::size_t size) {
 }
 
 std::size_t FormatPreciseTime(const std::tm& time, int millisecond, char* out, std::size_t size) {
-    return Fitted(std::snprintf(out, size, "%02d:%02d:%02d.%03d", time.tm_hour, time.tm_min, time.tm_sec,
-                                millisecond),
-                  out, size);
+    return Fitted(
+        std::snprintf(out, size, "%02d:%02d:%02d.%03d", time.tm_hour, time.tm_min, time.tm_sec, millisecond), out,
+        size);
 }
 
 std::size_t FormatPreciseTimeUnpadded(const std::tm& time, int millisecond, char* out, std::size_t size) {
-    return Fitted(std::snprintf(out, size, "%02d:%02d:%02d.%i", time.tm_hour, time.tm_min, time.tm_sec,
-                                millisecond),
-                  out, size);
+    return Fitted(
+        std::snprintf(out, size, "%02d:%02d:%02d.%i", time.tm_hour, time.tm_min, time.tm_sec, millisecond), out,
+        size);
 }
 
 std::size_t FormatTimeOfKind(int kind, const std::tm& time, int millisecond, char* out, std::size_t size) {
     switch (kind) {
-        case QM_TIME_DATE:
-            return FormatShortDate(time, out, size);
-        case QM_TIME_TIME:
-            return FormatClockTime(time, out, size);
-        case QM_TIME_PRECISE:
-            return FormatPreciseTimeUnpadded(time, millisecond, out, size);
-        default:
-            return FormatDateTimeText(time, out, size);
+        case QM_TIME_DATE: return FormatShortDate(time, out, size);
+        case QM_TIME_TIME: return FormatClockTime(time, out, size);
+        case QM_TIME_PRECISE: return FormatPreciseTimeUnpadded(time, millisecond, out, size);
+        default: return FormatDateTimeText(time, out, size);
     }
 }
 
@@ -104,10 +100,10 @@ std::size_t FormatRfc3339Stamp(const platform::CalendarTime& time, int offsetMin
         std::snprintf(zone, sizeof zone, "%c%02d:%02d", offsetMinutes < 0 ? '-' : '+', magnitude / 60,
                       magnitude % 60);
     }
-    return Fitted(std::snprintf(out, size, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%s", time.year, time.month, time.day,
-                                time.hour, time.minute, time.second > 59 ? 59 : time.second, time.millisecond,
-                                zone),
-                  out, size);
+    return Fitted(
+        std::snprintf(out, size, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%s", time.year, time.month, time.day,
+                      time.hour, time.minute, time.second > 59 ? 59 : time.second, time.millisecond, zone),
+        out, size);
 }
 
 }  // namespace qm

@@ -40,7 +40,9 @@ bool EightPlainBytes(const char* text) {
     return ((below | zeroQuote | zeroBackslash) & kHighs) == 0;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 const char* SkipDigits(const char* at) {
     while (IsDigit(*at)) ++at;

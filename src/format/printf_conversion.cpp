@@ -69,19 +69,38 @@ bool ReadLengthModifier(const char** p, IntegerSize* size, bool* longDouble, boo
             *size = IntegerSize::kLongLong;
             *longDouble = true;
             return true;
-        case 'j': ++*p; *size = IntegerSize::kIntMax; return true;
-        case 'z': ++*p; *size = IntegerSize::kSize; return true;
-        case 't': ++*p; *size = IntegerSize::kPtrDiff; return true;
+        case 'j':
+            ++*p;
+            *size = IntegerSize::kIntMax;
+            return true;
+        case 'z':
+            ++*p;
+            *size = IntegerSize::kSize;
+            return true;
+        case 't':
+            ++*p;
+            *size = IntegerSize::kPtrDiff;
+            return true;
         default: return true;
     }
 }
 
 ValueKind KindOf(char letter, bool longDouble, bool wide) {
     switch (letter) {
-        case 'd': case 'i': return ValueKind::kSigned;
-        case 'o': case 'u': case 'x': case 'X': return ValueKind::kUnsigned;
-        case 'a': case 'A': case 'e': case 'E': case 'f': case 'F': case 'g': case 'G':
-            return longDouble ? ValueKind::kLongDouble : ValueKind::kDouble;
+        case 'd':
+        case 'i': return ValueKind::kSigned;
+        case 'o':
+        case 'u':
+        case 'x':
+        case 'X': return ValueKind::kUnsigned;
+        case 'a':
+        case 'A':
+        case 'e':
+        case 'E':
+        case 'f':
+        case 'F':
+        case 'g':
+        case 'G': return longDouble ? ValueKind::kLongDouble : ValueKind::kDouble;
         case 'c': return wide ? ValueKind::kWideChar : ValueKind::kChar;
         case 's': return wide ? ValueKind::kWideString : ValueKind::kString;
         case 'C': return ValueKind::kWideChar;

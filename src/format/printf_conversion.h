@@ -26,18 +26,27 @@ enum class ValueKind {
 };
 
 // The size of an integer argument, from the length modifier.
-enum class IntegerSize { kChar, kShort, kInt, kLong, kLongLong, kIntMax, kSize, kPtrDiff };
+enum class IntegerSize {
+    kChar,
+    kShort,
+    kInt,
+    kLong,
+    kLongLong,
+    kIntMax,
+    kSize,
+    kPtrDiff
+};
 
 struct PrintfConversion {
-    std::string flags;          // of "-+ #0'", in order, each once
-    int width = -1;             // -1: none
-    int widthArgument = -1;     // index of the int giving the width ("*")
-    int precision = -1;         // -1: none
-    int precisionArgument = -1; // index of the int giving the precision (".*")
+    std::string flags;           // of "-+ #0'", in order, each once
+    int width = -1;              // -1: none
+    int widthArgument = -1;      // index of the int giving the width ("*")
+    int precision = -1;          // -1: none
+    int precisionArgument = -1;  // index of the int giving the precision (".*")
     IntegerSize size = IntegerSize::kInt;
-    char letter = 0;            // d i o u x X a A e E f F g G c s p n m %
+    char letter = 0;  // d i o u x X a A e E f F g G c s p n m %
     ValueKind kind = ValueKind::kNone;
-    int argument = -1;          // index of the value, -1 for none
+    int argument = -1;  // index of the value, -1 for none
 };
 
 // A run of the format's own text, or a conversion.

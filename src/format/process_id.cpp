@@ -5,6 +5,8 @@
 namespace qm {
 
 // The platform keeps the cache, since only it learns of a fork.
-int CachedProcessId() { return platform::CurrentProcessId(); }
+int CachedProcessId() {
+    return platform::CurrentProcessId();
+}
 
 }  // namespace qm

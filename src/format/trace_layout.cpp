@@ -15,12 +15,9 @@ const char* TextOrEmpty(const char* text) {
 // text is one; anything else (a double's "nan") stays a string.
 bool ShowsBare(const char* value, int valueKind) {
     switch (valueKind) {
-        case QM_VALUE_NUMBER:
-            return qm::IsJsonNumber(value);
-        case QM_VALUE_BOOLEAN:
-            return std::strcmp(value, "true") == 0 || std::strcmp(value, "false") == 0;
-        default:
-            return false;
+        case QM_VALUE_NUMBER: return qm::IsJsonNumber(value);
+        case QM_VALUE_BOOLEAN: return std::strcmp(value, "true") == 0 || std::strcmp(value, "false") == 0;
+        default: return false;
     }
 }
 
@@ -69,9 +66,7 @@ void CQmErrLogMessage::FormatTraceField(const char* value, const char* name) {
             m_text.append(">\n", 2);
             break;
         }
-        case QM_TRACE_JSON_LINES:
-            FormatTraceField(value, name, QM_VALUE_TEXT);
-            break;
+        case QM_TRACE_JSON_LINES: FormatTraceField(value, name, QM_VALUE_TEXT); break;
         default:
             // The column layout takes its fields with a width; unknown layouts
             // take nothing.

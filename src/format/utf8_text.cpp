@@ -6,7 +6,9 @@
 namespace qm {
 namespace {
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0u) == 0x80u; }
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0u) == 0x80u;
+}
 
 }  // namespace
 

@@ -74,9 +74,7 @@ VaListArguments::VaListArguments(const std::vector<FormatPiece>& pieces, int arg
             case ValueKind::kString:
             case ValueKind::kWideString:
             case ValueKind::kPointer:
-            case ValueKind::kCount:
-                value.p = va_arg(list, const void*);
-                break;
+            case ValueKind::kCount: value.p = va_arg(list, const void*); break;
             case ValueKind::kNone: break;
         }
         m_values.push_back(value);
@@ -119,8 +117,7 @@ std::size_t VaListArguments::Render(const PrintfConversion& c, char* area, std::
             *callerText = true;
             return RenderWide(c, static_cast<const wchar_t*>(value.p), area, size);
         case ValueKind::kCount:
-        case ValueKind::kNone:
-            return 0;
+        case ValueKind::kNone: return 0;
     }
     return 0;
 }

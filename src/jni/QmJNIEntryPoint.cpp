@@ -93,9 +93,7 @@ struct QmJNIEntryPoint {
         return name.empty() ? theLogger() : getMyLogger(name.get());
     }
 
-    static const char* FilePart(const char* path) {
-        return CQmErrLogMessage::PathnameFindFilePart(path);
-    }
+    static const char* FilePart(const char* path) { return CQmErrLogMessage::PathnameFindFilePart(path); }
 
     // The catalogue text's conversions take the strings as their kinds need
     // (numbers where they read as numbers); conversions beyond the last
@@ -117,8 +115,8 @@ struct QmJNIEntryPoint {
 
     // Process, thread, date and time; -1 asks the record to fill them in.
     static bool SetProcessAndTimeFields(CQmTraceData& record) {
-        for (unsigned int field : {QM_FIELD_PID, QM_FIELD_TID, QM_FIELD_DATE, QM_FIELD_TIME,
-                                   QM_FIELD_PRECISETIME}) {
+        for (unsigned int field :
+             {QM_FIELD_PID, QM_FIELD_TID, QM_FIELD_DATE, QM_FIELD_TIME, QM_FIELD_PRECISETIME}) {
             if (record.FieldTraced(field) && !record.SetFieldValue(field, -1)) {
                 return false;
             }
@@ -153,8 +151,7 @@ struct QmJNIEntryPoint {
             }
         }
         if (record->FieldTraced(QM_FIELD_SRCFILE) &&
-            !record->SetFieldValue(QM_FIELD_SRCFILE,
-                                   record->FormatTraceMessage("%s:%i", kModuleName, line))) {
+            !record->SetFieldValue(QM_FIELD_SRCFILE, record->FormatTraceMessage("%s:%i", kModuleName, line))) {
             return;
         }
         if (SetProcessAndTimeFields(*record)) {
@@ -195,7 +192,8 @@ struct QmJNIEntryPoint {
                 record.SetFieldValue(QM_FIELD_MESSAGE, FormatTraceText(call).c_str())) &&
                SetIfTraced(record, QM_FIELD_TRANSACTIONID,
                            RecordText(call.transactionId, kMaxJavaTextBytes).c_str()) &&
-               SetIfTraced(record, QM_FIELD_SRCFILE, RecordText(FilePart(call.sourcePath), kMaxJavaFileBytes).c_str()) &&
+               SetIfTraced(record, QM_FIELD_SRCFILE,
+                           RecordText(FilePart(call.sourcePath), kMaxJavaFileBytes).c_str()) &&
                SetProcessAndTimeFields(record);
     }
 
@@ -218,9 +216,8 @@ struct QmJNIEntryPoint {
         record->LeaveNoBody();
     }
 
-    static jint TraceMsg(JNIEnv* env, jstring loggerName, jstring sourcePath, jstring function,
-                         jint traceId, jstring transactionId, jstring text, jobjectArray array,
-                         bool arrayForm) {
+    static jint TraceMsg(JNIEnv* env, jstring loggerName, jstring sourcePath, jstring function, jint traceId,
+                         jstring transactionId, jstring text, jobjectArray array, bool arrayForm) {
         qm::JniUtfChars name(env, loggerName);
         qm::JniUtfChars source(env, sourcePath);
         qm::JniUtfChars functionName(env, function);
@@ -236,8 +233,8 @@ struct QmJNIEntryPoint {
             if (count > qm::JniArgumentStrings::kMaxArguments) {
                 // The warning says the message is not logged, and so it is: a
                 // verbatim record would only repeat the text the warning carries.
-                TraceTooManyArguments(static_cast<unsigned int>(traceId), __LINE__,
-                                      kTooManyTraceArguments, RecordText(message.text(), kMaxJavaTextBytes).c_str());
+                TraceTooManyArguments(static_cast<unsigned int>(traceId), __LINE__, kTooManyTraceArguments,
+                                      RecordText(message.text(), kMaxJavaTextBytes).c_str());
                 return kMessageDone;
             }
             arguments.Fetch(array, count);
@@ -261,8 +258,8 @@ struct QmJNIEntryPoint {
 
     // Console for type 0, a file for any other type; null when the output
     // rejects its parameters.
-    static CQmLogOutput* NewOutput(CQmLogger* logger, jint type, const char* path, jint mode,
-                                   jint maxSizeMb, jint maxBackups) {
+    static CQmLogOutput* NewOutput(CQmLogger* logger, jint type, const char* path, jint mode, jint maxSizeMb,
+                                   jint maxBackups) {
         if (type == QM_OUTPUT_CONSOLE) {
             return logger->NewLogOutput(type);
         }
@@ -272,9 +269,10 @@ struct QmJNIEntryPoint {
 
 extern "C" {
 
-JNIEXPORT jint JNICALL Java_com_corvane_qmerrlog_QmLogger_InitializeLog(
-    JNIEnv* env, jclass, jstring loggerName, jint outputType, jstring fileName, jint openMode,
-    jint maxSizeMb, jboolean useLocalTime, jint maxBackups) {
+JNIEXPORT jint JNICALL Java_com_corvane_qmerrlog_QmLogger_InitializeLog(JNIEnv* env, jclass, jstring loggerName,
+                                                                        jint outputType, jstring fileName,
+                                                                        jint openMode, jint maxSizeMb,
+                                                                        jboolean useLocalTime, jint maxBackups) {
     return Guarded<jint>(0, [&]() -> jint {
         CQmLogOutput* output = nullptr;
         CQmLogger* logger = nullptr;
@@ -288,8 +286,7 @@ JNIEXPORT jint JNICALL Java_com_corvane_qmerrlog_QmLogger_InitializeLog(
             if (useLocalTime) {
                 logger->UseLocalTime(true);
             }
-            output = QmJNIEntryPoint::NewOutput(logger, outputType, file.get(), openMode, maxSizeMb,
-                                                maxBackups);
+            output = QmJNIEntryPoint::NewOutput(logger, outputType, file.get(), openMode, maxSizeMb, maxBackups);
         }
         // A null output is refused too, and the logger keeps what it had.
         if (logger->SetLogOutput(output)) {
@@ -301,9 +298,8 @@ JNIEXPORT jint JNICALL Java_com_corvane_qmerrlog_QmLogger_InitializeLog(
 }
 
 JNIEXPORT jint JNICALL Java_com_corvane_qmerrlog_QmLogger_InitializeTrace(
-    JNIEnv* env, jclass, jstring loggerName, jint outputType, jstring fileName, jint openMode,
-    jint maxSizeMb, jint traceFormat, jstring separator, jstring configFile, jboolean useLocalTime,
-    jint maxBackups) {
+    JNIEnv* env, jclass, jstring loggerName, jint outputType, jstring fileName, jint openMode, jint maxSizeMb,
+    jint traceFormat, jstring separator, jstring configFile, jboolean useLocalTime, jint maxBackups) {
     if (configFile == nullptr) {
         return 0;
     }
@@ -319,8 +315,8 @@ JNIEXPORT jint JNICALL Java_com_corvane_qmerrlog_QmLogger_InitializeTrace(
         if (logger == nullptr || config.empty()) {
             return 0;
         }
-        CQmLogOutput* output = QmJNIEntryPoint::NewOutput(logger, outputType, file.get(), openMode,
-                                                          maxSizeMb, maxBackups);
+        CQmLogOutput* output =
+            QmJNIEntryPoint::NewOutput(logger, outputType, file.get(), openMode, maxSizeMb, maxBackups);
         // The strings stay held until EnableTrace has read the configuration.
         if (logger->EnableTrace(output, nullptr, traceFormat, separatorText.get(), config.get(),
                                 useLocalTime != JNI_FALSE, false, false)) {
@@ -380,8 +376,8 @@ Java_com_corvane_qmerrlog_QmLogger_TraceMsg__Ljava_lang_String_2Ljava_lang_Strin
     JNIEnv* env, jclass, jstring loggerName, jstring sourcePath, jstring function, jint traceId,
     jstring transactionId, jstring text) {
     return Guarded<jint>(kMessageDone, [&]() -> jint {
-        return QmJNIEntryPoint::TraceMsg(env, loggerName, sourcePath, function, traceId,
-                                         transactionId, text, nullptr, false);
+        return QmJNIEntryPoint::TraceMsg(env, loggerName, sourcePath, function, traceId, transactionId, text,
+                                         nullptr, false);
     });
 }
 
@@ -390,23 +386,22 @@ Java_com_corvane_qmerrlog_QmLogger_TraceMsg__Ljava_lang_String_2Ljava_lang_Strin
     JNIEnv* env, jclass, jstring loggerName, jstring sourcePath, jstring function, jint traceId,
     jstring transactionId, jstring text, jobjectArray array) {
     return Guarded<jint>(kMessageDone, [&]() -> jint {
-        return QmJNIEntryPoint::TraceMsg(env, loggerName, sourcePath, function, traceId,
-                                         transactionId, text, array, true);
+        return QmJNIEntryPoint::TraceMsg(env, loggerName, sourcePath, function, traceId, transactionId, text,
+                                         array, true);
     });
 }
 
 JNIEXPORT jboolean JNICALL Java_com_corvane_qmerrlog_QmLogger_TraceEnabled(JNIEnv* env, jclass,
-                                                                            jstring loggerName) {
-    return Guarded<jboolean>(JNI_FALSE, [&]() -> jboolean {
-        return QmJNIEntryPoint::TraceEnabled(env, loggerName, 0);
-    });
+                                                                           jstring loggerName) {
+    return Guarded<jboolean>(JNI_FALSE,
+                             [&]() -> jboolean { return QmJNIEntryPoint::TraceEnabled(env, loggerName, 0); });
 }
 
-JNIEXPORT jboolean JNICALL Java_com_corvane_qmerrlog_QmLogger_TraceEnabledComponent(
-    JNIEnv* env, jclass, jstring loggerName, jint traceComponentId) {
+JNIEXPORT jboolean JNICALL Java_com_corvane_qmerrlog_QmLogger_TraceEnabledComponent(JNIEnv* env, jclass,
+                                                                                    jstring loggerName,
+                                                                                    jint traceComponentId) {
     return Guarded<jboolean>(JNI_FALSE, [&]() -> jboolean {
-        return QmJNIEntryPoint::TraceEnabled(env, loggerName,
-                                             static_cast<unsigned int>(traceComponentId));
+        return QmJNIEntryPoint::TraceEnabled(env, loggerName, static_cast<unsigned int>(traceComponentId));
     });
 }
 

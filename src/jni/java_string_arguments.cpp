@@ -45,12 +45,21 @@ bool ReadDouble(const char* text, long double* value) {
 
 void SignedRange(IntegerSize size, long long* low, long long* high) {
     switch (size) {
-        case IntegerSize::kLong: *low = LONG_MIN; *high = LONG_MAX; break;
+        case IntegerSize::kLong:
+            *low = LONG_MIN;
+            *high = LONG_MAX;
+            break;
         case IntegerSize::kLongLong:
         case IntegerSize::kIntMax:
         case IntegerSize::kSize:
-        case IntegerSize::kPtrDiff: *low = LLONG_MIN; *high = LLONG_MAX; break;
-        default: *low = INT_MIN; *high = INT_MAX; break;  // what the C promotions pass
+        case IntegerSize::kPtrDiff:
+            *low = LLONG_MIN;
+            *high = LLONG_MAX;
+            break;
+        default:
+            *low = INT_MIN;
+            *high = INT_MAX;
+            break;  // what the C promotions pass
     }
 }
 
@@ -80,7 +89,8 @@ int JavaStringArguments::Integer(int index) {
     return ReadSigned(Text(index), INT_MIN, INT_MAX, &value) ? static_cast<int>(value) : 0;
 }
 
-std::size_t JavaStringArguments::Render(const PrintfConversion& c, char* area, std::size_t size, bool* callerText) {
+std::size_t JavaStringArguments::Render(const PrintfConversion& c, char* area, std::size_t size,
+                                        bool* callerText) {
     const char* text = Text(c.argument);
     *callerText = false;
     switch (c.kind) {
@@ -110,11 +120,8 @@ std::size_t JavaStringArguments::Render(const PrintfConversion& c, char* area, s
             *callerText = true;
             return RenderText(c, text, true, area, size);
         case ValueKind::kCount:
-        case ValueKind::kNone:
-            area[0] = '\0';
-            return 0;
-        default:
-            break;  // characters and pointers: the text as it stands
+        case ValueKind::kNone: area[0] = '\0'; return 0;
+        default: break;  // characters and pointers: the text as it stands
     }
     // Not a number of the kind needed: the text itself, under the width and
     // alignment the conversion asks for; a precision of a number is no cut.

@@ -15,7 +15,9 @@ bool CQmAsyncCallbackOutput::SetParams(QmAsyncCallback callback) {
     return true;
 }
 
-bool CQmAsyncCallbackOutput::Open() { return true; }
+bool CQmAsyncCallbackOutput::Open() {
+    return true;
+}
 
 bool CQmAsyncCallbackOutput::Log(CQmErrLogMessage& message) {
     if (m_pfnCallback == nullptr) return false;
@@ -23,17 +25,20 @@ bool CQmAsyncCallbackOutput::Log(CQmErrLogMessage& message) {
     return true;
 }
 
-bool CQmAsyncCallbackOutput::Close() { return true; }
+bool CQmAsyncCallbackOutput::Close() {
+    return true;
+}
 
-bool CQmAsyncCallbackOutput::IsAsync() { return true; }
+bool CQmAsyncCallbackOutput::IsAsync() {
+    return true;
+}
 
 CQmAsyncParameterizedCallbackOutput::CQmAsyncParameterizedCallbackOutput()
     : m_pfnCallback(nullptr), m_pUser(nullptr) {
     SetType(QM_OUTPUT_ASYNC_PARAM_CALLBACK);
 }
 
-bool CQmAsyncParameterizedCallbackOutput::SetParams(QmAsyncParameterizedCallback callback,
-                                                    void* user) {
+bool CQmAsyncParameterizedCallbackOutput::SetParams(QmAsyncParameterizedCallback callback, void* user) {
     m_pfnCallback = callback;
     m_pUser = user;
     return true;
@@ -45,11 +50,14 @@ bool CQmAsyncParameterizedCallbackOutput::Open() {
 
 bool CQmAsyncParameterizedCallbackOutput::Log(CQmErrLogMessage& message) {
     if (m_pfnCallback == nullptr) return false;
-    m_pfnCallback(message.GetBuffer(), message.GetBufferLen(), &CQmErrLogMessage::FreeBuffer,
-                  m_pUser);
+    m_pfnCallback(message.GetBuffer(), message.GetBufferLen(), &CQmErrLogMessage::FreeBuffer, m_pUser);
     return true;
 }
 
-bool CQmAsyncParameterizedCallbackOutput::Close() { return true; }
+bool CQmAsyncParameterizedCallbackOutput::Close() {
+    return true;
+}
 
-bool CQmAsyncParameterizedCallbackOutput::IsAsync() { return true; }
+bool CQmAsyncParameterizedCallbackOutput::IsAsync() {
+    return true;
+}

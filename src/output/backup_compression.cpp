@@ -110,7 +110,9 @@ bool PutInPlace(FileSystem* disk, const std::string& partial, const std::string&
 
 }  // namespace
 
-std::string CompressedBackupPath(const std::string& backupPath) { return backupPath + kCompressedSuffix; }
+std::string CompressedBackupPath(const std::string& backupPath) {
+    return backupPath + kCompressedSuffix;
+}
 
 std::string PartialBackupPath(const std::string& backupPath) {
     const std::size_t separator = backupPath.find_last_of("/\\");

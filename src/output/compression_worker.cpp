@@ -184,7 +184,9 @@ CompressionWorker& Worker() {
     return *worker;
 }
 
-void CompressionWorker::StopAtExit() { Worker().Stop(); }
+void CompressionWorker::StopAtExit() {
+    Worker().Stop();
+}
 
 }  // namespace
 
@@ -193,12 +195,20 @@ bool QueueBackupCompression(FileSystem* disk, const std::string& backupPath) {
     return Worker().Queue(disk, backupPath);
 }
 
-void WaitForBackupCompression() { Worker().WaitIdle(); }
+void WaitForBackupCompression() {
+    Worker().WaitIdle();
+}
 
-void CompressionWorkerPrepareFork() { Worker().PrepareFork(); }
+void CompressionWorkerPrepareFork() {
+    Worker().PrepareFork();
+}
 
-void CompressionWorkerAfterForkInParent() { Worker().AfterForkInParent(); }
+void CompressionWorkerAfterForkInParent() {
+    Worker().AfterForkInParent();
+}
 
-void CompressionWorkerAfterForkInChild() { Worker().AfterForkInChild(); }
+void CompressionWorkerAfterForkInChild() {
+    Worker().AfterForkInChild();
+}
 
 }  // namespace qm

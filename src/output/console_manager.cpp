@@ -8,7 +8,8 @@
 namespace qm {
 
 CQmConsoleManager& CQmConsoleManager::Instance() {
-    static NoDestructor<CQmConsoleManager> instance(ConstructedBy{}, [](void* at) { new (at) CQmConsoleManager(); });
+    static NoDestructor<CQmConsoleManager> instance(ConstructedBy{},
+                                                    [](void* at) { new (at) CQmConsoleManager(); });
     return *instance;
 }
 

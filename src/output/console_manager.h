@@ -38,7 +38,7 @@ private:
     CQmErrLogCS m_consoleLock;
     int m_iConsoleRefCount = 0;
     void* m_hConsole = nullptr;
-    bool m_bReaderCanGo = false;      // standard output is a pipe or a socket
+    bool m_bReaderCanGo = false;     // standard output is a pipe or a socket
     bool m_bRecordCutShort = false;  // the last record stopped mid-line
 };
 

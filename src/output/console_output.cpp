@@ -6,9 +6,13 @@
 #include "qmerrlog/outputs.h"
 #include "platform/error_state.h"
 
-CQmConsoleOutput::CQmConsoleOutput() : m_hConsole(nullptr) { SetType(QM_OUTPUT_CONSOLE); }
+CQmConsoleOutput::CQmConsoleOutput() : m_hConsole(nullptr) {
+    SetType(QM_OUTPUT_CONSOLE);
+}
 
-bool CQmConsoleOutput::SetParams() { return true; }
+bool CQmConsoleOutput::SetParams() {
+    return true;
+}
 
 bool CQmConsoleOutput::Open() {
     const qm::platform::CallerErrorState keepCallersErrno;

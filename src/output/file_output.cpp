@@ -37,7 +37,9 @@ enum class OpenMode {
     kRollAsideWithLimit = 4
 };
 
-bool HasSizeLimit(OpenMode mode) { return mode == OpenMode::kAppendWithLimit || mode == OpenMode::kRollAsideWithLimit; }
+bool HasSizeLimit(OpenMode mode) {
+    return mode == OpenMode::kAppendWithLimit || mode == OpenMode::kRollAsideWithLimit;
+}
 
 // A rollover refused because the file is held elsewhere is tried again only
 // after this long, so that a held file does not cost a rename per line.
@@ -118,7 +120,9 @@ bool QmFileOutputDisk::Use(CQmFileOutput& output, qm::FileSystem* disk) {
     return true;
 }
 
-CQmFileOutput::CQmFileOutput() : m_pState(new (std::nothrow) State()) { SetType(QM_OUTPUT_FILE); }
+CQmFileOutput::CQmFileOutput() : m_pState(new (std::nothrow) State()) {
+    SetType(QM_OUTPUT_FILE);
+}
 
 CQmFileOutput::~CQmFileOutput() {
     if (m_pState != nullptr) m_pState->CloseFile();
@@ -165,9 +169,13 @@ bool CQmFileOutput::Close() {
 
 void CQmFileOutput::EnableBuffering(bool) {}
 
-bool CQmFileOutput::IsBufferingEnabled() { return false; }
+bool CQmFileOutput::IsBufferingEnabled() {
+    return false;
+}
 
-bool CQmFileOutput::IsBufferingSupported() { return false; }
+bool CQmFileOutput::IsBufferingSupported() {
+    return false;
+}
 
 bool LogFile::Open() {
     if (path == nullptr) return false;
@@ -230,7 +238,9 @@ bool LogFile::OpenFile(int kind) {
     return opened != -1;
 }
 
-bool LogFile::RetryDue() { return disk->Now() > rolloverFailTime + kRolloverRetrySeconds; }
+bool LogFile::RetryDue() {
+    return disk->Now() > rolloverFailTime + kRolloverRetrySeconds;
+}
 
 bool LogFile::WriteText(const char* text, unsigned int length) {
     const int open = descriptor.load(std::memory_order_acquire);
@@ -365,7 +375,8 @@ bool LogFile::LogSizeLimited(const char* text, unsigned int length) {
     if (open.links == 0) {
         // Removed since the last line: no accepted line goes to a file that
         // no name reaches any more.
-        if (!ReopenAtPath() || !disk->DescribeOpen(descriptor.load(std::memory_order_relaxed), &open)) return false;
+        if (!ReopenAtPath() || !disk->DescribeOpen(descriptor.load(std::memory_order_relaxed), &open))
+            return false;
     }
     bool rolloverDue;
     if (rolloverRetryPending.load(std::memory_order_relaxed)) {
@@ -411,15 +422,13 @@ bool LogFile::Rollover() {
             if (compress) QueueCompression(backups, pruned, made);
             return opened;
         }
-        case qm::RenameResult::kSourceMissing:
-            return StartNewFile();
+        case qm::RenameResult::kSourceMissing: return StartNewFile();
         case qm::RenameResult::kAccessDenied:
             // Held elsewhere: keep appending to the old file and try again later.
             rolloverRetryPending.store(true, std::memory_order_release);
             rolloverFailTime = disk->Now();
             return OpenFile(qm::kOpenAppend);
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -430,8 +439,7 @@ std::vector<qm::Backup> LogFile::ListBackups(const qm::LogPathParts& parts, bool
 }
 
 qm::RenameResult LogFile::RenameAside(const std::string& live, const qm::LogPathParts& parts,
-                                      const std::vector<qm::Backup>& backups, bool compress,
-                                      std::string* made) {
+                                      const std::vector<qm::Backup>& backups, bool compress, std::string* made) {
     qm::platform::CalendarTime now{};
     disk->LocalTime(&now);
     const std::string stamp = qm::BackupStamp(now);
@@ -457,7 +465,8 @@ qm::RenameResult LogFile::RenameUnlessTaken(const std::string& from, const std::
     return result;
 }
 
-void LogFile::QueueCompression(const std::vector<qm::Backup>& backups, std::size_t pruned, const std::string& made) {
+void LogFile::QueueCompression(const std::vector<qm::Backup>& backups, std::size_t pruned,
+                               const std::string& made) {
     // The new backup, after the plain backups kept that an earlier rollover
     // could not hand over, oldest first.
     for (std::size_t i = pruned; i < backups.size(); ++i) {

@@ -4,12 +4,20 @@
 
 CQmLogOutput::~CQmLogOutput() = default;
 
-bool CQmLogOutput::Flush() { return true; }
+bool CQmLogOutput::Flush() {
+    return true;
+}
 
 void CQmLogOutput::EnableBuffering(bool) {}
 
-bool CQmLogOutput::IsBufferingEnabled() { return false; }
+bool CQmLogOutput::IsBufferingEnabled() {
+    return false;
+}
 
-bool CQmLogOutput::IsBufferingSupported() { return false; }
+bool CQmLogOutput::IsBufferingSupported() {
+    return false;
+}
 
-bool CQmLogOutput::IsAsync() { return false; }
+bool CQmLogOutput::IsAsync() {
+    return false;
+}

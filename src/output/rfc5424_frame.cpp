@@ -7,7 +7,9 @@
 namespace qm {
 namespace {
 
-bool IsPrintable(unsigned char byte) { return byte >= 33 && byte <= 126; }
+bool IsPrintable(unsigned char byte) {
+    return byte >= 33 && byte <= 126;
+}
 
 // A non-negative number in at least `digits` digits; by hand, because every
 // frame needs nine of them and printf costs more than the rest of the frame.

@@ -13,7 +13,9 @@ bool CQmSyncCallbackOutput::SetParams(QmSyncCallback callback) {
     return true;
 }
 
-bool CQmSyncCallbackOutput::Open() { return true; }
+bool CQmSyncCallbackOutput::Open() {
+    return true;
+}
 
 bool CQmSyncCallbackOutput::Log(CQmErrLogMessage& message) {
     if (m_pfnCallback == nullptr) return false;
@@ -31,8 +33,7 @@ CQmSyncParameterizedCallbackOutput::CQmSyncParameterizedCallbackOutput()
     SetType(QM_OUTPUT_SYNC_PARAM_CALLBACK);
 }
 
-bool CQmSyncParameterizedCallbackOutput::SetParams(QmSyncParameterizedCallback callback,
-                                                   void* user) {
+bool CQmSyncParameterizedCallbackOutput::SetParams(QmSyncParameterizedCallback callback, void* user) {
     m_pfnCallback = callback;
     m_pUser = user;
     return true;

@@ -89,8 +89,7 @@ CQmSyslogOutput::~CQmSyslogOutput() {
     delete m_pConnection;
 }
 
-bool CQmSyslogOutput::SetParams(const char* target, const char* appName, int facility,
-                                int auditFacility) {
+bool CQmSyslogOutput::SetParams(const char* target, const char* appName, int facility, int auditFacility) {
     if (m_pConnection == nullptr) return false;
     CQmErrLogAutoCS hold(m_sendLock);
     Connection& connection = *m_pConnection;

@@ -78,14 +78,13 @@ void PrepareFixedFields(SyslogSettings* settings) {
     fields.push_back(' ');
 }
 
-std::size_t BuildSyslogFrame(const CQmErrLogMessage& message, const SyslogSettings& settings,
-                             std::string* frame) {
+std::size_t BuildSyslogFrame(const CQmErrLogMessage& message, const SyslogSettings& settings, std::string* frame) {
     frame->clear();
     // One allocation for the common frame: header fields, a little structured
     // data, the text.
-    frame->reserve(kCountRoom + 80 + settings.fixedFields.size() +
-                   static_cast<std::size_t>(message.GetBufferLen()) +
-                   (message.GetTraceRecord() != nullptr ? static_cast<std::size_t>(message.GetBufferLen()) + 256 : 0));
+    frame->reserve(
+        kCountRoom + 80 + settings.fixedFields.size() + static_cast<std::size_t>(message.GetBufferLen()) +
+        (message.GetTraceRecord() != nullptr ? static_cast<std::size_t>(message.GetBufferLen()) + 256 : 0));
     const std::size_t start = settings.octetCounting ? kCountRoom : 0;
     frame->append(start, ' ');
 
@@ -98,15 +97,12 @@ std::size_t BuildSyslogFrame(const CQmErrLogMessage& message, const SyslogSettin
             severity = SeverityOfMessageId(message.GetMessageId());
             FormatMessageId(message.GetMessageId(), msgId);
             break;
-        case QM_RECORD_AUDIT:
-            facility = settings.auditFacility;
-            break;
+        case QM_RECORD_AUDIT: facility = settings.auditFacility; break;
         case QM_RECORD_TRACE:
             severity = kSeverityDebug;
             record = message.GetTraceRecord();
             break;
-        default:
-            break;
+        default: break;
     }
 
     AppendPriorityAndVersion(frame, facility, severity);

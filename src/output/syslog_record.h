@@ -11,8 +11,13 @@ class CQmErrLogMessage;
 namespace qm {
 
 // Syslog severities and the facilities the output defaults to.
-enum SyslogSeverity { kSeverityError = 3, kSeverityWarning = 4, kSeverityNotice = 5,
-                      kSeverityInfo = 6, kSeverityDebug = 7 };
+enum SyslogSeverity {
+    kSeverityError = 3,
+    kSeverityWarning = 4,
+    kSeverityNotice = 5,
+    kSeverityInfo = 6,
+    kSeverityDebug = 7
+};
 constexpr int kFacilityUser = 1;
 constexpr int kFacilityAuthPriv = 10;
 
@@ -21,12 +26,12 @@ constexpr int kFacilityAuthPriv = 10;
 constexpr const char* kTraceSdId = "qmtrace@32473";
 
 struct SyslogSettings {
-    int facility = kFacilityUser;             // log lines, trace records, plain texts
-    int auditFacility = kFacilityAuthPriv;    // audit records
-    std::string appName;                      // empty: NILVALUE
-    std::string hostName;                     // empty: NILVALUE
+    int facility = kFacilityUser;           // log lines, trace records, plain texts
+    int auditFacility = kFacilityAuthPriv;  // audit records
+    std::string appName;                    // empty: NILVALUE
+    std::string hostName;                   // empty: NILVALUE
     std::string procId;
-    bool octetCounting = false;               // "LEN " before the message (TCP)
+    bool octetCounting = false;  // "LEN " before the message (TCP)
     // " HOSTNAME APP-NAME PROCID ", made once by PrepareFixedFields.
     std::string fixedFields;
 };
@@ -37,7 +42,6 @@ void PrepareFixedFields(SyslogSettings* settings);
 // Builds the frame of message into *frame (its old content dropped) and
 // returns the offset in *frame at which the bytes to send begin (npos for a
 // frame too long to count).
-std::size_t BuildSyslogFrame(const CQmErrLogMessage& message, const SyslogSettings& settings,
-                             std::string* frame);
+std::size_t BuildSyslogFrame(const CQmErrLogMessage& message, const SyslogSettings& settings, std::string* frame);
 
 }  // namespace qm

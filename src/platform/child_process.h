@@ -6,7 +6,11 @@
 namespace qm {
 namespace platform {
 
-enum ChildOutcome { kChildCrashed = -1, kChildTimedOut = -2, kChildWaitFailed = -3 };
+enum ChildOutcome {
+    kChildCrashed = -1,
+    kChildTimedOut = -2,
+    kChildWaitFailed = -3
+};
 
 // The child's process id, or -1. Where processes cannot fork (Win32): -1.
 // In the child: 0.

@@ -15,8 +15,7 @@ bool ConsoleIsPipe(void* handle);
 // One write of up to length bytes; false on failure, else the count written
 // in *written. With readerCanGo a broken pipe is a failed write and never a
 // signal that ends the process.
-bool WriteConsole(void* handle, const char* text, unsigned int length, bool readerCanGo,
-                  unsigned int* written);
+bool WriteConsole(void* handle, const char* text, unsigned int length, bool readerCanGo, unsigned int* written);
 
 }  // namespace platform
 }  // namespace qm

@@ -30,7 +30,7 @@ enum FileOpenKind {
 
 // What a path or an open descriptor names.
 enum class FileKind {
-    kMissing,       // no entry at the path
+    kMissing,  // no entry at the path
     kRegular,
     kDirectory,
     kSymlink,       // the path itself is a link (paths are never followed)

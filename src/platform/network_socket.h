@@ -12,7 +12,11 @@ namespace platform {
 using SocketHandle = long long;
 constexpr SocketHandle kNoSocket = -1;
 
-enum class SocketTransport { kLocalDatagram, kUdp, kTcp };
+enum class SocketTransport {
+    kLocalDatagram,
+    kUdp,
+    kTcp
+};
 
 // Where a socket connects to: a path for kLocalDatagram, else the addresses
 // a host name or numeric address and a port resolve to. Resolving waits on
@@ -30,8 +34,7 @@ void FreeAddresses(ResolvedAddresses* addresses);
 SocketHandle ConnectSocket(const ResolvedAddresses* addresses, int timeoutMs);
 
 // Resolves and connects in one go.
-SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port,
-                           int timeoutMs);
+SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port, int timeoutMs);
 
 // Hands all bytes to the transport (one datagram on a datagram socket).
 // False when they could not all be handed over within the socket's timeout

@@ -6,7 +6,11 @@ namespace platform {
 
 constexpr unsigned int kInfiniteWait = 0xFFFFFFFFu;
 
-enum WaitResult { kWaitSignalled = 0, kWaitTimedOut = 1, kWaitFailed = -1 };
+enum WaitResult {
+    kWaitSignalled = 0,
+    kWaitTimedOut = 1,
+    kWaitFailed = -1
+};
 
 // Null when the semaphore cannot be created (bad counts included).
 void* CreateSemaphore(long initialCount, long maximumCount);

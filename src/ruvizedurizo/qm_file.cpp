@@ -9,17 +9,10 @@ bool CQmFile::OpenFile(const char* path, int mode) {
     if (path == nullptr || mode != kReadLines || m_bOpen) return false;
     std::string text;
     switch (qm::platform::ReadRegularFile(path, kMaxFileBytes, &text)) {
-        case qm::platform::ReadFileResult::kRead:
-            return OpenText(std::move(text));
-        case qm::platform::ReadFileResult::kNotRegularFile:
-            m_refusal = kNotRegularFile;
-            return false;
-        case qm::platform::ReadFileResult::kTooLarge:
-            m_refusal = kTooLarge;
-            return false;
-        default:
-            m_refusal = kCannotRead;
-            return false;
+        case qm::platform::ReadFileResult::kRead: return OpenText(std::move(text));
+        case qm::platform::ReadFileResult::kNotRegularFile: m_refusal = kNotRegularFile; return false;
+        case qm::platform::ReadFileResult::kTooLarge: m_refusal = kTooLarge; return false;
+        default: m_refusal = kCannotRead; return false;
     }
 }
 
@@ -39,8 +32,8 @@ int CQmFile::ReadLine(void* buffer, int size) {
     const char* start = m_text.data() + m_position;
     const void* lineFeed = std::memchr(start, '\n', left);
     // The line's bytes before its end, and where the next line starts.
-    std::size_t body = lineFeed != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - start)
-                                           : left;
+    std::size_t body =
+        lineFeed != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - start) : left;
     m_position += lineFeed != nullptr ? body + 1 : body;
     if (body > 0 && start[body - 1] == '\r') --body;
 

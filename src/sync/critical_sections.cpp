@@ -9,19 +9,29 @@ static_assert(sizeof(QmCriticalSectionStorage) >= qm::platform::kCriticalSection
 static_assert(alignof(QmCriticalSectionStorage) >= qm::platform::kCriticalSectionAlign,
               "critical section storage not aligned enough for the platform");
 
-CQmErrLogCriticalSection::CQmErrLogCriticalSection() { qm::platform::InitCriticalSection(&m_cs); }
+CQmErrLogCriticalSection::CQmErrLogCriticalSection() {
+    qm::platform::InitCriticalSection(&m_cs);
+}
 
 CQmErrLogCriticalSection::~CQmErrLogCriticalSection() {
     qm::platform::DeleteCriticalSection(&m_cs);
 }
 
-void CQmErrLogCriticalSection::Enter() { qm::platform::EnterCriticalSection(&m_cs); }
+void CQmErrLogCriticalSection::Enter() {
+    qm::platform::EnterCriticalSection(&m_cs);
+}
 
-void CQmErrLogCriticalSection::Leave() { qm::platform::LeaveCriticalSection(&m_cs); }
+void CQmErrLogCriticalSection::Leave() {
+    qm::platform::LeaveCriticalSection(&m_cs);
+}
 
-CQmErrLogPrivAutoCS::CQmErrLogPrivAutoCS(CQmErrLogCriticalSection& cs) : m_cs(cs) { m_cs.Enter(); }
+CQmErrLogPrivAutoCS::CQmErrLogPrivAutoCS(CQmErrLogCriticalSection& cs) : m_cs(cs) {
+    m_cs.Enter();
+}
 
-CQmErrLogPrivAutoCS::~CQmErrLogPrivAutoCS() { m_cs.Leave(); }
+CQmErrLogPrivAutoCS::~CQmErrLogPrivAutoCS() {
+    m_cs.Leave();
+}
 
 // Without memory for the critical section the object stays usable and its
 // owner simply runs unprotected.
@@ -44,6 +54,10 @@ void CQmErrLogCS::Leave() {
     if (m_pCS != nullptr) qm::platform::LeaveCriticalSection(m_pCS);
 }
 
-CQmErrLogAutoCS::CQmErrLogAutoCS(CQmErrLogCS& cs) : m_cs(cs) { m_cs.Enter(); }
+CQmErrLogAutoCS::CQmErrLogAutoCS(CQmErrLogCS& cs) : m_cs(cs) {
+    m_cs.Enter();
+}
 
-CQmErrLogAutoCS::~CQmErrLogAutoCS() { m_cs.Leave(); }
+CQmErrLogAutoCS::~CQmErrLogAutoCS() {
+    m_cs.Leave();
+}

@@ -18,9 +18,13 @@ using QmGuardForkAccess = QmInternalAccess<qm::GuardForkReset>;
 
 namespace qm {
 
-void LockGuardForFork(CQmErrLogGuard& guard) { guard.LockForWrite(); }
+void LockGuardForFork(CQmErrLogGuard& guard) {
+    guard.LockForWrite();
+}
 
-void UnlockGuardInParent(CQmErrLogGuard& guard) { guard.Unlock(); }
+void UnlockGuardInParent(CQmErrLogGuard& guard) {
+    guard.Unlock();
+}
 
 void ResetGuardInChild(CQmErrLogGuard& guard) {
     QmGuardState* state = QmGuardForkAccess::StateOf(guard);

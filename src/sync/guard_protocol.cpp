@@ -16,9 +16,7 @@ constexpr long kMaximumWaiters = 0x7FFFFFFF;
 
 class HoldStateLock {
 public:
-    explicit HoldStateLock(QmGuardState& state) : cs_(&state.cs) {
-        platform::EnterCriticalSection(cs_);
-    }
+    explicit HoldStateLock(QmGuardState& state) : cs_(&state.cs) { platform::EnterCriticalSection(cs_); }
     ~HoldStateLock() { platform::LeaveCriticalSection(cs_); }
     HoldStateLock(const HoldStateLock&) = delete;
     HoldStateLock& operator=(const HoldStateLock&) = delete;
@@ -35,8 +33,12 @@ struct Side {
     std::atomic<std::int32_t>* grants;
 };
 
-Side ReadersOf(QmGuardState& state) { return Side{state.readersSemaphore, &state.readerGrants}; }
-Side WritersOf(QmGuardState& state) { return Side{state.writersSemaphore, &state.writerGrants}; }
+Side ReadersOf(QmGuardState& state) {
+    return Side{state.readersSemaphore, &state.readerGrants};
+}
+Side WritersOf(QmGuardState& state) {
+    return Side{state.writersSemaphore, &state.writerGrants};
+}
 
 void Admit(const Side& side, std::int32_t count) {
     if (side.semaphore != nullptr) {
@@ -50,15 +52,13 @@ void Admit(const Side& side, std::int32_t count) {
 void AwaitAdmission(const Side& side) {
     if (side.semaphore != nullptr) {
         // A failed wait is retried rather than taken as an admission.
-        while (platform::WaitSemaphore(side.semaphore, platform::kInfiniteWait) !=
-               platform::kWaitSignalled) {
+        while (platform::WaitSemaphore(side.semaphore, platform::kInfiniteWait) != platform::kWaitSignalled) {
         }
         return;
     }
     for (;;) {
         std::int32_t grants = side.grants->load(std::memory_order_relaxed);
-        if (grants > 0 && side.grants->compare_exchange_weak(grants, grants - 1,
-                                                             std::memory_order_acquire,
+        if (grants > 0 && side.grants->compare_exchange_weak(grants, grants - 1, std::memory_order_acquire,
                                                              std::memory_order_relaxed)) {
             return;
         }
@@ -77,8 +77,7 @@ bool JoinOrQueue(QmGuardState& state, Decide decide) {
         if (mustWait) next = word | kWaitersBit;
         // acq_rel: joining acquires what earlier holders released; raising the
         // bit keeps every change of the word in one chain of read-modify-writes.
-        if (state.word.compare_exchange_weak(word, next, std::memory_order_acq_rel,
-                                             std::memory_order_relaxed)) {
+        if (state.word.compare_exchange_weak(word, next, std::memory_order_acq_rel, std::memory_order_relaxed)) {
             return mustWait;
         }
     }
@@ -159,8 +158,7 @@ void UnlockSlow(QmGuardState& state) {
                 readers = 0;
             }
             if (state.word.compare_exchange_weak(word, MakeWord(active, readers + writers > 0),
-                                                 std::memory_order_acq_rel,
-                                                 std::memory_order_relaxed)) {
+                                                 std::memory_order_acq_rel, std::memory_order_relaxed)) {
                 break;
             }
         }

@@ -28,7 +28,9 @@ inline std::int32_t ActiveOf(std::uint64_t word) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(word));
 }
 
-inline bool HasWaiters(std::uint64_t word) { return (word & kWaitersBit) != 0; }
+inline bool HasWaiters(std::uint64_t word) {
+    return (word & kWaitersBit) != 0;
+}
 
 inline std::uint64_t MakeWord(std::int32_t active, bool waiters) {
     return (waiters ? kWaitersBit : 0) | static_cast<std::uint32_t>(active);
@@ -52,8 +54,7 @@ void UnlockSlow(QmGuardState& state);
 inline void LockForRead(QmGuardState& state) {
     std::uint64_t word = state.word.load(std::memory_order_relaxed);
     while (!HasWaiters(word) && ActiveOf(word) >= 0) {
-        if (state.word.compare_exchange_weak(word, MakeWord(ActiveOf(word) + 1, false),
-                                             std::memory_order_acquire,
+        if (state.word.compare_exchange_weak(word, MakeWord(ActiveOf(word) + 1, false), std::memory_order_acquire,
                                              std::memory_order_relaxed)) {
             return;
         }
@@ -75,8 +76,7 @@ inline void Unlock(QmGuardState& state) {
     // Nobody waits, so nobody is to be woken.
     while (!HasWaiters(word)) {
         if (state.word.compare_exchange_weak(word, MakeWord(ActiveAfterLeave(ActiveOf(word)), false),
-                                             std::memory_order_release,
-                                             std::memory_order_relaxed)) {
+                                             std::memory_order_release, std::memory_order_relaxed)) {
             return;
         }
     }

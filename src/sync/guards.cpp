@@ -30,24 +30,38 @@ void CQmErrLogGuard::Unlock() {
     if (m_pState != nullptr) qm::guard::Unlock(*m_pState);
 }
 
-CQmGuard::CQmGuard() { qm::guard::InitState(m_state); }
+CQmGuard::CQmGuard() {
+    qm::guard::InitState(m_state);
+}
 
-CQmGuard::~CQmGuard() { qm::guard::DestroyState(m_state); }
+CQmGuard::~CQmGuard() {
+    qm::guard::DestroyState(m_state);
+}
 
-void CQmGuard::LockForRead() { qm::guard::LockForRead(m_state); }
+void CQmGuard::LockForRead() {
+    qm::guard::LockForRead(m_state);
+}
 
-void CQmGuard::LockForWrite() { qm::guard::LockForWrite(m_state); }
+void CQmGuard::LockForWrite() {
+    qm::guard::LockForWrite(m_state);
+}
 
-void CQmGuard::Unlock() { qm::guard::Unlock(m_state); }
+void CQmGuard::Unlock() {
+    qm::guard::Unlock(m_state);
+}
 
 CQmErrLogAutoReader::CQmErrLogAutoReader(CQmErrLogGuard& guard) : m_guard(guard) {
     m_guard.LockForRead();
 }
 
-CQmErrLogAutoReader::~CQmErrLogAutoReader() { m_guard.Unlock(); }
+CQmErrLogAutoReader::~CQmErrLogAutoReader() {
+    m_guard.Unlock();
+}
 
 CQmErrLogAutoWriter::CQmErrLogAutoWriter(CQmErrLogGuard& guard) : m_guard(guard) {
     m_guard.LockForWrite();
 }
 
-CQmErrLogAutoWriter::~CQmErrLogAutoWriter() { m_guard.Unlock(); }
+CQmErrLogAutoWriter::~CQmErrLogAutoWriter() {
+    m_guard.Unlock();
+}

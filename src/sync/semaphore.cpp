@@ -14,16 +14,15 @@ CQmErrLogSyncBase::~CQmErrLogSyncBase() {
 
 int CQmErrLogSyncBase::Wait(unsigned int timeoutMs) {
     switch (qm::platform::WaitSemaphore(m_hHandle, timeoutMs)) {
-        case qm::platform::kWaitSignalled:
-            return 0;
-        case qm::platform::kWaitTimedOut:
-            return 1;
-        default:
-            return -1;
+        case qm::platform::kWaitSignalled: return 0;
+        case qm::platform::kWaitTimedOut: return 1;
+        default: return -1;
     }
 }
 
-bool CQmErrLogSyncBase::Test() { return Wait(0) == 0; }
+bool CQmErrLogSyncBase::Test() {
+    return Wait(0) == 0;
+}
 
 CQmErrLogSemaphore::CQmErrLogSemaphore(long initialCount, long maximumCount, bool create) {
     if (create) m_hHandle = qm::platform::CreateSemaphore(initialCount, maximumCount);

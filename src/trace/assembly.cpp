@@ -19,9 +19,7 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
     if (message == nullptr) return false;
     switch (m_iTraceFormat) {
         case QM_TRACE_BRACKETED:
-        case QM_TRACE_COLUMN:
-            message->BeginTraceFormat(m_iTraceFormat, m_bUseLocalTime, nullptr);
-            break;
+        case QM_TRACE_COLUMN: message->BeginTraceFormat(m_iTraceFormat, m_bUseLocalTime, nullptr); break;
         case QM_TRACE_DELIMITED:
             message->BeginTraceFormat(QM_TRACE_DELIMITED, m_bUseLocalTime, m_pszSeparator);
             break;
@@ -55,11 +53,9 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
         } else if (kind == qm::kTraceFieldNames) {
             text = name;
         } else {
-            const int length = m_iTraceFormat == QM_TRACE_COLUMN
-                                   ? field.width
-                                   : static_cast<int>(std::strlen(name));
-            rule.assign(length > 0 ? static_cast<std::size_t>(length) : 0,
-                        kind == qm::kTraceDashRule ? '-' : '=');
+            const int length =
+                m_iTraceFormat == QM_TRACE_COLUMN ? field.width : static_cast<int>(std::strlen(name));
+            rule.assign(length > 0 ? static_cast<std::size_t>(length) : 0, kind == qm::kTraceDashRule ? '-' : '=');
             text = rule.c_str();
         }
 

@@ -12,7 +12,11 @@ namespace qm {
 
 namespace {
 
-enum class Section { kComponents, kData, kFilters };
+enum class Section {
+    kComponents,
+    kData,
+    kFilters
+};
 
 class Reader {
 public:
@@ -81,8 +85,7 @@ bool Reader::Line(char* line, int length) {
             if (!StartsSection(first, "data", ConfigFinding::kNotDataLine)) return false;
             DataLine(tokens);
             return true;
-        case Section::kFilters:
-            return FilterLine(first, tokens);
+        case Section::kFilters: return FilterLine(first, tokens);
     }
     return true;
 }

@@ -65,12 +65,9 @@ bool CQmTraceData::TestDataFilter(unsigned int id) {
     const char* filter = field.filterText != nullptr ? field.filterText : "";
     const bool equal = std::strcmp(value, filter) == 0;
     switch (field.filterOperator) {
-        case QM_FILTER_EQUAL:
-            return equal;
-        case QM_FILTER_NOT_EQUAL:
-            return !equal;
-        default:
-            return false;
+        case QM_FILTER_EQUAL: return equal;
+        case QM_FILTER_NOT_EQUAL: return !equal;
+        default: return false;
     }
 }
 
@@ -106,8 +103,7 @@ bool CQmTraceData::SetFieldValue(unsigned int id, long value) {
             // chooses on its first date or time field.
             if (m_uDateTimeTrigger == 0) m_uDateTimeTrigger = DateTimeTrigger(m_fields);
             return m_uDateTimeTrigger == id ? PopulateDateandTime() : true;
-        default:
-            break;
+        default: break;
     }
     char* area = CurrentValueArea(&m_fields[id]);
     if (id == QM_FIELD_PID) {

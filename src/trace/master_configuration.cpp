@@ -7,9 +7,9 @@
 #include "qmerrlog/tracedata.h"
 #include "trace/config_reader.h"
 
-bool CQmTraceData::SetConfiguration(int format, const char* separator, const char* fileName,
-                                    int componentCount, QmTraceComponentInfo* components,
-                                    QmTraceDataFieldInfo* fields, bool useLocalTime) {
+bool CQmTraceData::SetConfiguration(int format, const char* separator, const char* fileName, int componentCount,
+                                    QmTraceComponentInfo* components, QmTraceDataFieldInfo* fields,
+                                    bool useLocalTime) {
     if (components == nullptr || fields == nullptr) return false;
 
     // A record configured twice must not keep texts or areas of its past.

@@ -11,9 +11,13 @@ namespace {
 std::atomic<long> g_liveTraceRecords{0};
 }  // namespace
 
-void CountTraceRecord(int change) { g_liveTraceRecords.fetch_add(change, std::memory_order_relaxed); }
+void CountTraceRecord(int change) {
+    g_liveTraceRecords.fetch_add(change, std::memory_order_relaxed);
+}
 
-long LiveTraceRecords() { return g_liveTraceRecords.load(std::memory_order_relaxed); }
+long LiveTraceRecords() {
+    return g_liveTraceRecords.load(std::memory_order_relaxed);
+}
 
 }  // namespace qm
 
@@ -67,7 +71,9 @@ void CQmTraceData::ReleaseOwnedConfiguration() {
     m_bOwnsConfiguration = false;
 }
 
-void CQmTraceData::HoldMaster() const { m_lHolders.fetch_add(1, std::memory_order_relaxed); }
+void CQmTraceData::HoldMaster() const {
+    m_lHolders.fetch_add(1, std::memory_order_relaxed);
+}
 
 void CQmTraceData::LetGoOfMaster(const CQmTraceData* master) {
     if (master == nullptr) return;

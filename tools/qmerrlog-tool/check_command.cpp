@@ -21,12 +21,10 @@ namespace {
 // Why a path cannot be read as a file of lines.
 std::string UnreadableReason(const CQmFile& file) {
     switch (file.LastRefusal()) {
-        case CQmFile::kNotRegularFile:
-            return "not a regular file";
+        case CQmFile::kNotRegularFile: return "not a regular file";
         case CQmFile::kTooLarge:
             return "larger than " + std::to_string(CQmFile::kMaxFileBytes / (1024 * 1024)) + " MiB";
-        default:
-            return errno != 0 ? std::strerror(errno) : "it cannot be opened";
+        default: return errno != 0 ? std::strerror(errno) : "it cannot be opened";
     }
 }
 

@@ -8,9 +8,9 @@ namespace qm {
 namespace tool {
 
 // Exit statuses.
-constexpr int kExitAccepted = 0;        // also: a listing was written
+constexpr int kExitAccepted = 0;  // also: a listing was written
 constexpr int kExitAcceptedIgnoring = 1;
-constexpr int kExitRefused = 2;         // also: bad usage
+constexpr int kExitRefused = 2;  // also: bad usage
 
 // Every component and trace component the default logger loaded.
 int ListComponents(std::FILE* out);

@@ -62,7 +62,8 @@ std::string Hint(const ReadingContext& context, const std::string& name, bool co
     }
     const std::size_t slash = name.find('/');
     if (slash != std::string::npos && IsComponentName(context, name.substr(0, slash))) {
-        return " (" + Quote(name.substr(0, slash)) + " has no trace component " + Quote(name.substr(slash + 1)) + ")";
+        return " (" + Quote(name.substr(0, slash)) + " has no trace component " + Quote(name.substr(slash + 1)) +
+               ")";
     }
     return "";
 }
@@ -76,7 +77,8 @@ std::string UnknownFilterField(const ReadingContext& context, const std::string&
         }
     }
     if (name == "components" || name == "data") {
-        return "filter line ignored: a file has one " + name + " line, and filter lines start with a data field name";
+        return "filter line ignored: a file has one " + name +
+               " line, and filter lines start with a data field name";
     }
     return "filter line ignored: " + Quote(name) + " matches no known field" + Hint(context, name, false);
 }
@@ -102,7 +104,8 @@ bool OnDataLine(const ReadingContext& context, const std::string& name) {
 }
 
 // Notes on a filter read as written that is rarely what was meant.
-void DescribeFilter(const RecordedFinding& finding, const ReadingContext& context, std::vector<FindingText>* texts) {
+void DescribeFilter(const RecordedFinding& finding, const ReadingContext& context,
+                    std::vector<FindingText>* texts) {
     const std::string& value = finding.text;
     auto note = [&](const std::string& text) { texts->push_back({finding.line, FindingKind::kNote, text}); };
     if (value.empty()) {
@@ -113,12 +116,14 @@ void DescribeFilter(const RecordedFinding& finding, const ReadingContext& contex
         note("the filter text " + Quote(value) + " starts with a blank, which belongs to the text compared");
     }
     if (!value.empty() && value.back() == '\r') {
-        note("the filter text ends with a carriage return that is not part of a line end; "
-             "it belongs to the text compared");
+        note(
+            "the filter text ends with a carriage return that is not part of a line end; "
+            "it belongs to the text compared");
     }
     if (!OnDataLine(context, finding.name)) {
-        note(Quote(finding.name) + " is not on the data line; its filter still applies whenever a program "
-                                   "sets a value for it");
+        note(Quote(finding.name) +
+             " is not on the data line; its filter still applies whenever a program "
+             "sets a value for it");
     }
 }
 
@@ -137,9 +142,10 @@ std::vector<FindingText> DescribeFinding(const RecordedFinding& finding, const R
             add(FindingKind::kNote, "the line holds a NUL byte; the reader ignores what follows it");
             break;
         case ConfigFinding::kNotComponentsLine:
-            add(FindingKind::kRefusal, "the first line that is neither blank nor a comment must start with "
-                                       "\"components\", not " + Quote(name) + "; the file is refused" +
-                                       KeywordHint(name, "components"));
+            add(FindingKind::kRefusal,
+                "the first line that is neither blank nor a comment must start with "
+                "\"components\", not " +
+                    Quote(name) + "; the file is refused" + KeywordHint(name, "components"));
             break;
         case ConfigFinding::kNotDataLine:
             add(FindingKind::kRefusal, "the line after the components line (line " +
@@ -161,16 +167,12 @@ std::vector<FindingText> DescribeFinding(const RecordedFinding& finding, const R
         case ConfigFinding::kUnknownFilterField:
             add(FindingKind::kIgnored, UnknownFilterField(context, name));
             break;
-        case ConfigFinding::kNoFilterOperator:
-            add(FindingKind::kIgnored, NoFilterOperator(finding));
-            break;
+        case ConfigFinding::kNoFilterOperator: add(FindingKind::kIgnored, NoFilterOperator(finding)); break;
         case ConfigFinding::kFilterReplaced:
             add(FindingKind::kIgnored, "the filter for " + Quote(name) + " replaces the one on line " +
                                            std::to_string(finding.earlierLine) + ", which is ignored");
             break;
-        case ConfigFinding::kFilterSet:
-            DescribeFilter(finding, context, &texts);
-            break;
+        case ConfigFinding::kFilterSet: DescribeFilter(finding, context, &texts); break;
     }
     return texts;
 }

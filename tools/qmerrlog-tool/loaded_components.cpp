@@ -28,7 +28,9 @@ namespace tool {
 
 namespace {
 
-std::string Text(const char* text) { return text != nullptr ? text : ""; }
+std::string Text(const char* text) {
+    return text != nullptr ? text : "";
+}
 
 // An entry's description: the component's own, or that of the trace
 // component the entry's trace component number points at.
@@ -109,7 +111,8 @@ std::vector<ComponentEntry> LoadedComponents(const CQmLogger& logger) {
             current = nullptr;
             while (current == nullptr && next < components.size()) {
                 CQmErrLogComponent* candidate = components[next++];
-                if (QmComponentNumber(candidate->GetComponentId()) == QmComponentNumber(info.id)) current = candidate;
+                if (QmComponentNumber(candidate->GetComponentId()) == QmComponentNumber(info.id))
+                    current = candidate;
             }
         }
         ComponentEntry entry;

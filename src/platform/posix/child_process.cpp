@@ -30,7 +30,9 @@ int OutcomeOf(int status) {
 
 }  // namespace
 
-int ForkProcess() { return static_cast<int>(fork()); }
+int ForkProcess() {
+    return static_cast<int>(fork());
+}
 
 int StartProgram(const char* path, const char* const* arguments) {
     if (path == nullptr) return -1;

@@ -32,7 +32,9 @@ void CivilFromDays(long long days, int* year, int* month, int* day) {
     *year = static_cast<int>(yearOfEra + era * 400 + (*month <= 2 ? 1 : 0));
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 void UtcFromSeconds(long long seconds, CalendarTime* out) {
     long long days = seconds / 86400;
@@ -48,8 +50,8 @@ void UtcFromSeconds(long long seconds, CalendarTime* out) {
     // 1970-01-01 was a Thursday.
     out->dayOfWeek = static_cast<int>(((days % 7) + 11) % 7);
     static const int kDaysBeforeMonth[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-    out->dayOfYear = kDaysBeforeMonth[out->month - 1] + out->day - 1 +
-                     (out->month > 2 && IsLeapYear(out->year) ? 1 : 0);
+    out->dayOfYear =
+        kDaysBeforeMonth[out->month - 1] + out->day - 1 + (out->month > 2 && IsLeapYear(out->year) ? 1 : 0);
 }
 
 // offsetSeconds, when given, receives the zone's offset east of UTC.
@@ -71,11 +73,17 @@ void LocalFromSeconds(time_t seconds, CalendarTime* out, long* offsetSeconds = n
 
 }  // namespace
 
-void LockClockForFork() { pthread_mutex_lock(&g_localTimeLock); }
+void LockClockForFork() {
+    pthread_mutex_lock(&g_localTimeLock);
+}
 
-void UnlockClockInParent() { pthread_mutex_unlock(&g_localTimeLock); }
+void UnlockClockInParent() {
+    pthread_mutex_unlock(&g_localTimeLock);
+}
 
-void ResetClockInChild() { pthread_mutex_init(&g_localTimeLock, nullptr); }
+void ResetClockInChild() {
+    pthread_mutex_init(&g_localTimeLock, nullptr);
+}
 
 void GetCurrentTime(bool localTime, CalendarTime* out) {
     if (out == nullptr) return;

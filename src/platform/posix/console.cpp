@@ -33,10 +33,11 @@ void* GetConsoleOutputHandle() {
     return HandleFromDescriptor(STDOUT_FILENO);
 }
 
-bool ConsoleIsPipe(void* handle) { return handle != nullptr && IsPipeOrSocket(DescriptorFromHandle(handle)); }
+bool ConsoleIsPipe(void* handle) {
+    return handle != nullptr && IsPipeOrSocket(DescriptorFromHandle(handle));
+}
 
-bool WriteConsole(void* handle, const char* text, unsigned int length, bool readerCanGo,
-                  unsigned int* written) {
+bool WriteConsole(void* handle, const char* text, unsigned int length, bool readerCanGo, unsigned int* written) {
     if (handle == nullptr) return false;
     const int descriptor = DescriptorFromHandle(handle);
     ssize_t result;

@@ -12,7 +12,9 @@ static_assert(alignof(pthread_mutex_t) <= kCriticalSectionAlign,
               "the critical section storage is not aligned enough for a pthread mutex");
 
 namespace {
-pthread_mutex_t* AsMutex(void* storage) { return static_cast<pthread_mutex_t*>(storage); }
+pthread_mutex_t* AsMutex(void* storage) {
+    return static_cast<pthread_mutex_t*>(storage);
+}
 }  // namespace
 
 void InitCriticalSection(void* storage) {
@@ -31,11 +33,17 @@ void ResetCriticalSectionInChild(void* storage) {
     InitCriticalSection(storage);
 }
 
-void DeleteCriticalSection(void* storage) { pthread_mutex_destroy(AsMutex(storage)); }
+void DeleteCriticalSection(void* storage) {
+    pthread_mutex_destroy(AsMutex(storage));
+}
 
-void EnterCriticalSection(void* storage) { pthread_mutex_lock(AsMutex(storage)); }
+void EnterCriticalSection(void* storage) {
+    pthread_mutex_lock(AsMutex(storage));
+}
 
-void LeaveCriticalSection(void* storage) { pthread_mutex_unlock(AsMutex(storage)); }
+void LeaveCriticalSection(void* storage) {
+    pthread_mutex_unlock(AsMutex(storage));
+}
 
 }  // namespace platform
 }  // namespace qm

@@ -8,7 +8,9 @@ namespace platform {
 
 CallerErrorState::CallerErrorState() : m_iErrno(errno), m_ulLastError(0) {}
 
-CallerErrorState::~CallerErrorState() { Restore(); }
+CallerErrorState::~CallerErrorState() {
+    Restore();
+}
 
 void CallerErrorState::Restore() const {
     errno = m_iErrno;

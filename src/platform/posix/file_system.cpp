@@ -20,18 +20,14 @@ namespace {
 RenameResult ClassifyRenameError(int error) {
     switch (error) {
         case EEXIST:
-        case ENOTEMPTY:
-            return RenameResult::kAlreadyExists;
+        case ENOTEMPTY: return RenameResult::kAlreadyExists;
         case EACCES:
         case EPERM:
         case EBUSY:
         case ETXTBSY:
-        case EROFS:
-            return RenameResult::kAccessDenied;
-        case ENOENT:
-            return RenameResult::kSourceMissing;
-        default:
-            return RenameResult::kFailed;
+        case EROFS: return RenameResult::kAccessDenied;
+        case ENOENT: return RenameResult::kSourceMissing;
+        default: return RenameResult::kFailed;
     }
 }
 

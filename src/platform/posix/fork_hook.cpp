@@ -48,7 +48,9 @@ void InstallForkHandlers(ForkHandler prepare, ForkHandler parent, ForkHandler ch
     pthread_atfork(&RunPrepare, &RunParent, &RunChild);
 }
 
-unsigned int ForkGeneration() { return g_forkGeneration.load(std::memory_order_relaxed); }
+unsigned int ForkGeneration() {
+    return g_forkGeneration.load(std::memory_order_relaxed);
+}
 
 }  // namespace platform
 }  // namespace qm

@@ -73,8 +73,7 @@ int ConnectInet(const addrinfo* list, int timeoutMs) {
     for (const addrinfo* entry = list; entry != nullptr; entry = entry->ai_next) {
         const int fd = socket(entry->ai_family, entry->ai_socktype | SOCK_CLOEXEC, entry->ai_protocol);
         if (fd < 0) continue;
-        if (SetSendTimeout(fd, timeoutMs) &&
-            ConnectWithin(fd, entry->ai_addr, entry->ai_addrlen, timeoutMs)) {
+        if (SetSendTimeout(fd, timeoutMs) && ConnectWithin(fd, entry->ai_addr, entry->ai_addrlen, timeoutMs)) {
             return fd;
         }
         close(fd);
@@ -124,8 +123,7 @@ SocketHandle ConnectSocket(const ResolvedAddresses* addresses, int timeoutMs) {
     return fd < 0 ? kNoSocket : fd;
 }
 
-SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port,
-                           int timeoutMs) {
+SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port, int timeoutMs) {
     ResolvedAddresses* addresses = ResolveAddresses(transport, address, port);
     const SocketHandle socket = ConnectSocket(addresses, timeoutMs);
     FreeAddresses(addresses);

@@ -19,7 +19,9 @@ namespace {
 std::atomic<int> g_processId{0};
 }  // namespace
 
-void ForgetCachedProcessId() { g_processId.store(0, std::memory_order_relaxed); }
+void ForgetCachedProcessId() {
+    g_processId.store(0, std::memory_order_relaxed);
+}
 
 int CurrentProcessId() {
     int id = g_processId.load(std::memory_order_relaxed);

@@ -7,11 +7,12 @@
 namespace qm {
 namespace platform {
 
-static_assert(sizeof(pthread_key_t) <= sizeof(unsigned long),
-              "a pthread key must fit a slot index");
+static_assert(sizeof(pthread_key_t) <= sizeof(unsigned long), "a pthread key must fit a slot index");
 
 namespace {
-pthread_key_t AsKey(unsigned long slot) { return static_cast<pthread_key_t>(slot); }
+pthread_key_t AsKey(unsigned long slot) {
+    return static_cast<pthread_key_t>(slot);
+}
 }  // namespace
 
 bool AllocThreadSlot(unsigned long* slot, ThreadExitHook onThreadExit) {
@@ -22,9 +23,13 @@ bool AllocThreadSlot(unsigned long* slot, ThreadExitHook onThreadExit) {
     return true;
 }
 
-void FreeThreadSlot(unsigned long slot) { pthread_key_delete(AsKey(slot)); }
+void FreeThreadSlot(unsigned long slot) {
+    pthread_key_delete(AsKey(slot));
+}
 
-void* GetThreadSlotValue(unsigned long slot) { return pthread_getspecific(AsKey(slot)); }
+void* GetThreadSlotValue(unsigned long slot) {
+    return pthread_getspecific(AsKey(slot));
+}
 
 void SetThreadSlotValue(unsigned long slot, void* value) {
     pthread_setspecific(AsKey(slot), value);

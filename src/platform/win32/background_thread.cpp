@@ -6,7 +6,9 @@
 namespace qm {
 namespace platform {
 
-void LowerCurrentThreadPriority() { ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); }
+void LowerCurrentThreadPriority() {
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+}
 
 }  // namespace platform
 }  // namespace qm

@@ -28,7 +28,9 @@ HANDLE TakeChild(int processId) {
 
 }  // namespace
 
-int ForkProcess() { return -1; }
+int ForkProcess() {
+    return -1;
+}
 
 int StartProgram(const char* path, const char* const* arguments) {
     if (path == nullptr) return -1;

@@ -17,7 +17,9 @@ unsigned long long AsNumber(const FILETIME& time) {
     return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DayOfYear(int year, int month, int day) {
     static const int kDaysBeforeMonth[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
@@ -52,7 +54,8 @@ void BreakDown(const FILETIME& utc, bool localTime, CalendarTime* out, int* offs
     out->dayOfYear = DayOfYear(parts.wYear, parts.wMonth, parts.wDay);
     if (offsetMinutes != nullptr) {
         // 600,000,000 intervals make a minute; zones are whole minutes.
-        const long long difference = static_cast<long long>(AsNumber(wanted)) - static_cast<long long>(AsNumber(utc));
+        const long long difference =
+            static_cast<long long>(AsNumber(wanted)) - static_cast<long long>(AsNumber(utc));
         *offsetMinutes = static_cast<int>(difference / 600000000LL);
     }
 }

@@ -33,7 +33,9 @@ void* GetConsoleOutputHandle() {
 }
 
 // Windows has no SIGPIPE: a pipe whose reader has gone only fails the write.
-bool ConsoleIsPipe(void*) { return false; }
+bool ConsoleIsPipe(void*) {
+    return false;
+}
 
 bool WriteConsole(void* handle, const char* text, unsigned int length, bool, unsigned int* written) {
     if (handle == nullptr || (text == nullptr && length != 0)) return false;
@@ -42,9 +44,8 @@ bool WriteConsole(void* handle, const char* text, unsigned int length, bool, uns
         DWORD mode = 0;
         // WriteConsoleA refuses handles that are not a console; WriteFile on a
         // console would bypass its code page handling.
-        const BOOL done = ::GetConsoleMode(handle, &mode)
-                              ? ::WriteConsoleA(handle, text, length, &count, nullptr)
-                              : ::WriteFile(handle, text, length, &count, nullptr);
+        const BOOL done = ::GetConsoleMode(handle, &mode) ? ::WriteConsoleA(handle, text, length, &count, nullptr)
+                                                          : ::WriteFile(handle, text, length, &count, nullptr);
         if (!done) return false;
     }
     if (written != nullptr) *written = static_cast<unsigned int>(count);

@@ -14,7 +14,9 @@ static_assert(alignof(CRITICAL_SECTION) <= kCriticalSectionAlign,
 
 namespace {
 
-CRITICAL_SECTION* AsCriticalSection(void* storage) { return static_cast<CRITICAL_SECTION*>(storage); }
+CRITICAL_SECTION* AsCriticalSection(void* storage) {
+    return static_cast<CRITICAL_SECTION*>(storage);
+}
 
 // Locks are held for a few instructions around shared state: a short spin
 // before sleeping saves a kernel round trip on multi-core machines.
@@ -28,11 +30,17 @@ void InitCriticalSection(void* storage) {
 }
 
 // The global functions are named explicitly: ours hide them in this namespace.
-void DeleteCriticalSection(void* storage) { ::DeleteCriticalSection(AsCriticalSection(storage)); }
+void DeleteCriticalSection(void* storage) {
+    ::DeleteCriticalSection(AsCriticalSection(storage));
+}
 
-void EnterCriticalSection(void* storage) { ::EnterCriticalSection(AsCriticalSection(storage)); }
+void EnterCriticalSection(void* storage) {
+    ::EnterCriticalSection(AsCriticalSection(storage));
+}
 
-void LeaveCriticalSection(void* storage) { ::LeaveCriticalSection(AsCriticalSection(storage)); }
+void LeaveCriticalSection(void* storage) {
+    ::LeaveCriticalSection(AsCriticalSection(storage));
+}
 
 // Windows processes do not fork, so there is never a child to reset in.
 void ResetCriticalSectionInChild(void*) {}

@@ -4,9 +4,13 @@
 namespace qm {
 namespace platform {
 
-SocketHandle BindLocalDatagram(const char*, int) { return kNoSocket; }
+SocketHandle BindLocalDatagram(const char*, int) {
+    return kNoSocket;
+}
 
-long long ReceiveDatagram(SocketHandle, char*, std::size_t, bool) { return -1; }
+long long ReceiveDatagram(SocketHandle, char*, std::size_t, bool) {
+    return -1;
+}
 
 }  // namespace platform
 }  // namespace qm

@@ -18,8 +18,7 @@ void* LoadLibraryByName(const char* bareName) {
     // A library that is missing, broken or lacks a dependency must not stop
     // the host with an error box: the caller sees only the null result.
     DWORD previousMode = 0;
-    const BOOL quiet =
-        ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
+    const BOOL quiet = ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
     HMODULE library = ::LoadLibraryA(fileName.c_str());
     if (quiet) ::SetThreadErrorMode(previousMode, nullptr);
     return library;
@@ -33,8 +32,9 @@ void* FindLibrarySymbol(void* library, const char* name) {
     FARPROC symbol = ::GetProcAddress(static_cast<HMODULE>(library), name);
     if (symbol == nullptr) return nullptr;
     HMODULE owner = nullptr;
-    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCSTR>(symbol), &owner) ||
+    if (!::GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(symbol), &owner) ||
         owner != static_cast<HMODULE>(library)) {
         return nullptr;
     }

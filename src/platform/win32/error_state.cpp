@@ -10,7 +10,9 @@ namespace platform {
 
 CallerErrorState::CallerErrorState() : m_iErrno(errno), m_ulLastError(GetLastError()) {}
 
-CallerErrorState::~CallerErrorState() { Restore(); }
+CallerErrorState::~CallerErrorState() {
+    Restore();
+}
 
 void CallerErrorState::Restore() const {
     errno = m_iErrno;

@@ -19,17 +19,13 @@ namespace {
 RenameResult ClassifyRenameError(DWORD error) {
     switch (error) {
         case ERROR_ALREADY_EXISTS:
-        case ERROR_FILE_EXISTS:
-            return RenameResult::kAlreadyExists;
+        case ERROR_FILE_EXISTS: return RenameResult::kAlreadyExists;
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
-        case ERROR_WRITE_PROTECT:
-            return RenameResult::kAccessDenied;
-        case ERROR_FILE_NOT_FOUND:
-            return RenameResult::kSourceMissing;
-        default:
-            return RenameResult::kFailed;
+        case ERROR_WRITE_PROTECT: return RenameResult::kAccessDenied;
+        case ERROR_FILE_NOT_FOUND: return RenameResult::kSourceMissing;
+        default: return RenameResult::kFailed;
     }
 }
 
@@ -40,10 +36,8 @@ bool IsNoSuchPath(DWORD error) {
         case ERROR_INVALID_NAME:
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
-        case ERROR_BAD_NET_NAME:
-            return true;
-        default:
-            return false;
+        case ERROR_BAD_NET_NAME: return true;
+        default: return false;
     }
 }
 
@@ -82,8 +76,7 @@ public:
         // hands down, where administrators set who may read logs (an
         // owner-only one would shut out the accounts that collect them).
         HANDLE handle = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                      nullptr);
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (handle == INVALID_HANDLE_VALUE) return -1;
         BY_HANDLE_FILE_INFORMATION info;
         const bool isDisk = ::GetFileType(handle) == FILE_TYPE_DISK;
@@ -116,9 +109,9 @@ public:
         // Delete sharing: pruning may remove a backup while it is being
         // read for compression. The reparse point itself is opened and
         // refused, as for the log.
-        HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        HANDLE handle =
+            ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (handle == INVALID_HANDLE_VALUE) return -1;
         BY_HANDLE_FILE_INFORMATION info;
         if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info) ||
@@ -170,9 +163,9 @@ public:
             return true;
         }
         // Opened for no access at all: only to learn the file's identity.
-        HANDLE handle = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                      nullptr);
+        HANDLE handle =
+            ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         BY_HANDLE_FILE_INFORMATION info;
         if (handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &info)) {
             FillIdentity(info, out);
@@ -194,8 +187,8 @@ public:
         if (!EndsWithSeparator(pattern)) pattern += '\\';
         pattern += '*';
         WIN32_FIND_DATAA entry;
-        HANDLE search = ::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &entry,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        HANDLE search = ::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                           nullptr, FIND_FIRST_EX_LARGE_FETCH);
         if (search == INVALID_HANDLE_VALUE) {
             // The root of a drive has no "." entry: an empty one finds nothing.
             return ::GetLastError() == ERROR_FILE_NOT_FOUND;

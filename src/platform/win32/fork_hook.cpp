@@ -7,7 +7,9 @@ namespace platform {
 
 void InstallForkHandlers(ForkHandler, ForkHandler, ForkHandler) {}
 
-unsigned int ForkGeneration() { return 0; }
+unsigned int ForkGeneration() {
+    return 0;
+}
 
 }  // namespace platform
 }  // namespace qm

@@ -10,8 +10,7 @@ bool GetHostName(char* buffer, std::size_t size) {
     buffer[0] = '\0';
     char name[256] = {};
     DWORD length = sizeof name;
-    if (!::GetComputerNameExA(ComputerNameDnsHostname, name, &length) || length == 0 ||
-        length >= size) {
+    if (!::GetComputerNameExA(ComputerNameDnsHostname, name, &length) || length == 0 || length >= size) {
         return false;
     }
     for (DWORD i = 0; i <= length; ++i) buffer[i] = name[i];

@@ -4,7 +4,9 @@
 namespace qm {
 namespace platform {
 
-long long ResidentBytes() { return -1; }
+long long ResidentBytes() {
+    return -1;
+}
 
 }  // namespace platform
 }  // namespace qm

@@ -24,8 +24,7 @@ bool WinsockStarted() {
 
 bool SetSendTimeout(SOCKET s, int timeoutMs) {
     const DWORD limit = static_cast<DWORD>(timeoutMs);
-    return setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limit),
-                      sizeof limit) == 0;
+    return setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit) == 0;
 }
 
 bool ConnectWithin(SOCKET s, const sockaddr* address, int length, int timeoutMs) {
@@ -92,8 +91,7 @@ SocketHandle ConnectSocket(const ResolvedAddresses* addresses, int timeoutMs) {
     return kNoSocket;
 }
 
-SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port,
-                           int timeoutMs) {
+SocketHandle ConnectSocket(SocketTransport transport, const char* address, const char* port, int timeoutMs) {
     ResolvedAddresses* addresses = ResolveAddresses(transport, address, port);
     const SocketHandle socket = ConnectSocket(addresses, timeoutMs);
     FreeAddresses(addresses);

@@ -7,9 +7,13 @@
 namespace qm {
 namespace platform {
 
-int CurrentProcessId() { return static_cast<int>(::GetCurrentProcessId()); }
+int CurrentProcessId() {
+    return static_cast<int>(::GetCurrentProcessId());
+}
 
-unsigned int CurrentThreadId() { return static_cast<unsigned int>(::GetCurrentThreadId()); }
+unsigned int CurrentThreadId() {
+    return static_cast<unsigned int>(::GetCurrentThreadId());
+}
 
 }  // namespace platform
 }  // namespace qm

@@ -73,7 +73,9 @@ void FreeThreadSlot(unsigned long slot) {
     ::TlsFree(static_cast<DWORD>(slot));
 }
 
-void* GetThreadSlotValue(unsigned long slot) { return ::TlsGetValue(static_cast<DWORD>(slot)); }
+void* GetThreadSlotValue(unsigned long slot) {
+    return ::TlsGetValue(static_cast<DWORD>(slot));
+}
 
 void SetThreadSlotValue(unsigned long slot, void* value) {
     ::TlsSetValue(static_cast<DWORD>(slot), value);

@@ -27,13 +27,10 @@ int ErrnoOf(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME:
-            return ENOENT;
+        case ERROR_INVALID_NAME: return ENOENT;
         case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-            return EACCES;
-        default:
-            return EIO;
+        case ERROR_SHARING_VIOLATION: return EACCES;
+        default: return EIO;
     }
 }
 
