@@ -30,19 +30,19 @@ std::atomic<CQmErrLogGuard*> g_outerGuard{nullptr};
 void PrepareFork() {
     CQmErrLogGuard* outer = g_outerGuard.load(std::memory_order_acquire);
     if (outer != nullptr) qm::LockGuardForFork(*outer);
-    qm::LockLiveLoggersForFork();
+    qm::LiveLoggersLock().Enter();
     qm::ForEachLiveLogger(&QmLoggerLifecycle::LockGuardsForFork);
-    qm::LockOutputClaimsForFork();
-    qm::LockThreadTracePoolForFork();
+    qm::OutputClaimsLock().Enter();
+    qm::ThreadTracePoolLock().Enter();
     qm::CompressionWorkerPrepareFork();
 }
 
 void ResumeParent() {
     qm::CompressionWorkerAfterForkInParent();
-    qm::UnlockThreadTracePoolInParent();
-    qm::UnlockOutputClaimsInParent();
+    qm::ThreadTracePoolLock().Leave();
+    qm::OutputClaimsLock().Leave();
     qm::ForEachLiveLogger(&QmLoggerLifecycle::UnlockGuardsInParent);
-    qm::UnlockLiveLoggersInParent();
+    qm::LiveLoggersLock().Leave();
     CQmErrLogGuard* outer = g_outerGuard.load(std::memory_order_acquire);
     if (outer != nullptr) qm::UnlockGuardInParent(*outer);
 }
@@ -50,10 +50,10 @@ void ResumeParent() {
 void StartChild() {
     // The worker thread stays in the parent; the child starts its own on need.
     qm::CompressionWorkerAfterForkInChild();
-    qm::ResetThreadTracePoolInChild();
-    qm::ResetOutputClaimsInChild();
+    qm::ResetCriticalSectionInChild(qm::ThreadTracePoolLock());
+    qm::ResetCriticalSectionInChild(qm::OutputClaimsLock());
     // The list's lock first: the walk below takes it afresh.
-    qm::ResetLiveLoggersInChild();
+    qm::ResetCriticalSectionInChild(qm::LiveLoggersLock());
     qm::ForEachLiveLogger(&QmLoggerLifecycle::ResetGuardsInChild);
     CQmErrLogGuard* outer = g_outerGuard.load(std::memory_order_acquire);
     if (outer != nullptr) qm::ResetGuardInChild(*outer);

@@ -5,7 +5,6 @@
 
 #include "platform/no_destructor.h"
 #include "qmerrlog/locks.h"
-#include "sync/guard_fork.h"
 
 namespace {
 
@@ -42,16 +41,8 @@ void ForEachLiveLogger(void (*visit)(CQmLogger& logger)) {
     for (CQmLogger* logger : live.loggers) visit(*logger);
 }
 
-void LockLiveLoggersForFork() {
-    TheLiveLoggers().lock.Enter();
-}
-
-void UnlockLiveLoggersInParent() {
-    TheLiveLoggers().lock.Leave();
-}
-
-void ResetLiveLoggersInChild() {
-    ResetCriticalSectionInChild(TheLiveLoggers().lock);
+CQmErrLogCriticalSection& LiveLoggersLock() {
+    return TheLiveLoggers().lock;
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 // guards while the process forks.
 #pragma once
 
+class CQmErrLogCriticalSection;
 class CQmLogger;
 
 namespace qm {
@@ -17,9 +18,8 @@ void RemoveLiveLogger(CQmLogger* logger);
 // Runs visit on every live logger under the list's lock.
 void ForEachLiveLogger(void (*visit)(CQmLogger& logger));
 
-// fork(): held while the process is copied (around the loggers' guards).
-void LockLiveLoggersForFork();
-void UnlockLiveLoggersInParent();
-void ResetLiveLoggersInChild();
+// The list's lock: fork() holds it while the process is copied (around the
+// loggers' guards).
+CQmErrLogCriticalSection& LiveLoggersLock();
 
 }  // namespace qm

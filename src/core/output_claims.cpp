@@ -4,7 +4,6 @@
 
 #include "platform/no_destructor.h"
 #include "qmerrlog/locks.h"
-#include "sync/guard_fork.h"
 
 namespace {
 
@@ -45,16 +44,8 @@ bool OutputClaimed(CQmLogOutput* output) {
     return claims.installed.count(output) != 0;
 }
 
-void LockOutputClaimsForFork() {
-    TheClaims().lock.Enter();
-}
-
-void UnlockOutputClaimsInParent() {
-    TheClaims().lock.Leave();
-}
-
-void ResetOutputClaimsInChild() {
-    ResetCriticalSectionInChild(TheClaims().lock);
+CQmErrLogCriticalSection& OutputClaimsLock() {
+    return TheClaims().lock;
 }
 
 }  // namespace qm

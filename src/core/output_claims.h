@@ -3,6 +3,7 @@
 // to close and delete it.
 #pragma once
 
+class CQmErrLogCriticalSection;
 class CQmLogOutput;
 
 namespace qm {
@@ -13,9 +14,7 @@ bool ClaimOutput(CQmLogOutput* output);
 void UnclaimOutput(CQmLogOutput* output);
 bool OutputClaimed(CQmLogOutput* output);
 
-// fork(): the claims' lock is held while the process is copied.
-void LockOutputClaimsForFork();
-void UnlockOutputClaimsInParent();
-void ResetOutputClaimsInChild();
+// The claims' lock: fork() holds it while the process is copied.
+CQmErrLogCriticalSection& OutputClaimsLock();
 
 }  // namespace qm

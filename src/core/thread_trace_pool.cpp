@@ -8,7 +8,6 @@
 #include "qmerrlog/locks.h"
 #include "qmerrlog/registry.h"
 #include "qmerrlog/tracedata.h"
-#include "sync/guard_fork.h"
 
 namespace {
 
@@ -105,16 +104,8 @@ int ThreadTraceEntriesInUse() {
     return inUse;
 }
 
-void LockThreadTracePoolForFork() {
-    ThePool().lock.Enter();
-}
-
-void UnlockThreadTracePoolInParent() {
-    ThePool().lock.Leave();
-}
-
-void ResetThreadTracePoolInChild() {
-    ResetCriticalSectionInChild(ThePool().lock);
+CQmErrLogCriticalSection& ThreadTracePoolLock() {
+    return ThePool().lock;
 }
 
 }  // namespace qm

@@ -6,6 +6,7 @@
 // exists and while the last one goes away.
 #pragma once
 
+class CQmErrLogCriticalSection;
 struct ThreadTraceData;
 
 namespace qm {
@@ -30,9 +31,7 @@ int ThreadTracePoolSize();
 // Entries handed out and not given back.
 int ThreadTraceEntriesInUse();
 
-// fork(): the pool's lock is held while the process is copied.
-void LockThreadTracePoolForFork();
-void UnlockThreadTracePoolInParent();
-void ResetThreadTracePoolInChild();
+// The pool's lock: fork() holds it while the process is copied.
+CQmErrLogCriticalSection& ThreadTracePoolLock();
 
 }  // namespace qm
