@@ -5,6 +5,7 @@
 #include <atomic>
 #include <regex>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -52,31 +53,12 @@ TEST_F(TraceSwitching, RefusalsChangeNothing) {
     logger->DeleteLogOutput(async);
 
     RecordingOutput* main = new RecordingOutput();
-    ASSERT_TRUE(Enable(main, config));
+    ASSERT_TRUE(Enable(main, config, QM_TRACE_JSON_LINES));
+    EXPECT_TRUE(main->Lines().empty());  // JSON lines have no heading
     RecordingOutput refused;
     EXPECT_FALSE(Enable(&refused, dir.Path("missing.cfg")));
     EXPECT_FALSE(Enable(&refused, config, /*format=*/5));
     EXPECT_TRUE(logger->TraceEnabled(kLegacy));  // the earlier set-up is still in force
-}
-
-TEST_F(TraceSwitching, HeadingLinesAndDateTrigger) {
-    RecordingOutput* main = new RecordingOutput();
-    ASSERT_TRUE(Enable(main, Config("components: Log\ndata: Date, Message\n")));
-    ASSERT_EQ(2u, main->Lines().size());
-    EXPECT_EQ("[Date][Message]\n", main->Lines()[0]);
-    EXPECT_EQ("[====][=======]\n", main->Lines()[1]);
-
-    // The trigger fills the date once the Date field is set.
-    CQmTraceData* copy = nullptr;
-    ASSERT_TRUE(logger->ShouldTraceAlloc(kLogComponent, &copy));
-    EXPECT_TRUE(copy->SetFieldValue(QM_FIELD_DATE, -1));
-    EXPECT_EQ(10u, std::string(copy->GetFieldValue(QM_FIELD_DATE)).size());
-    copy->LeaveNoBody();
-
-    // A tagged trace has no heading.
-    RecordingOutput* tagged = new RecordingOutput();
-    ASSERT_TRUE(Enable(tagged, Config("components: Log\ndata: Date, Message\n"), 3));
-    EXPECT_TRUE(tagged->Lines().empty());
 }
 
 // A record kept across switches gets the answers of the master in force, not
@@ -116,23 +98,26 @@ TEST_F(TraceSwitching, MainOnlyKeepsSecondOutputAndMaster) {
     // Without a master in force there is nothing to keep: it switches on fully.
     RecordingOutput* first = new RecordingOutput();
     ASSERT_TRUE(Enable(first, Config("components: Log\ndata: Tid\n"), 0, nullptr, /*mainOnly=*/true));
-    EXPECT_TRUE(logger->FieldTraced(QM_FIELD_TID));
     logger->DisableTrace(false);
 
-    RecordingOutput* main = new RecordingOutput();
+    // A line goes to both outputs; it counts as written only if both took it.
+    RecordingOutput* main = new RecordingOutput(nullptr, true, /*logResult=*/false);
     RecordingOutput* second = new RecordingOutput();
     ASSERT_TRUE(Enable(main, Config("components: Log\ndata: Message\n"), 0, second));
+    CQmErrLogMessage message(false);
+    message.FormatAuditMessage("both");
+    EXPECT_FALSE(logger->LogTraceMsg(message));
+    EXPECT_EQ("both", main->Lines().back());
     logger->DisableTrace(/*mainOnly=*/true);
     EXPECT_TRUE(logger->TraceEnabled(0));
     EXPECT_FALSE(logger->FieldTraced(QM_FIELD_MESSAGE));  // needs the main output
+    EXPECT_TRUE(logger->LogTraceMsg(message));
 
     RecordingOutput* newMain = new RecordingOutput();
     ASSERT_TRUE(Enable(newMain, Config("components: Log\ndata: Tid\n"), 0, nullptr, /*mainOnly=*/true));
     EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));  // the master in force stayed
-    CQmErrLogMessage message(false);
-    message.FormatAuditMessage("both");
     EXPECT_TRUE(logger->LogTraceMsg(message));
-    EXPECT_EQ("both", second->Lines().back());
+    EXPECT_EQ((std::vector<std::string>{"[Message]\n", "[=======]\n", "both", "both", "both"}), second->Lines());
     EXPECT_EQ("both", newMain->Lines().back());
 }
 
@@ -162,45 +147,6 @@ TEST_F(TraceSwitching, WorkingCopyFollowsNewConfigurationAndItsLogger) {
     EXPECT_TRUE(again->Log());
     EXPECT_EQ("two|" + std::to_string(qm::platform::CurrentThreadId()) + "\n", second->Lines().back());
     again->LeaveNoBody();
-}
-
-TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
-    qmtest::TempDir dir;
-    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
-    CQmLogger* named = getMyLogger("pool-named");
-    ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
-    ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
-
-    CQmTraceData* first = nullptr;
-    std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &first)); }).join();
-    // Whatever earlier tests in this process left, this thread's entries included.
-    const int poolSize = qm::ThreadTracePoolSize(), inUse = qm::ThreadTraceEntriesInUse();
-    CQmTraceData* second = nullptr;
-    std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &second)); }).join();
-    EXPECT_EQ(first, second);  // given back at thread end, taken again first-fit
-
-    // A thread tracing through both loggers holds two entries; both come
-    // back when it ends, and the next threads take them again.
-    CQmTraceData *viaDefault = nullptr, *viaNamed = nullptr;
-    std::thread([&] {
-        ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &viaDefault));
-        ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &viaNamed));
-    }).join();
-    EXPECT_NE(viaDefault, viaNamed);
-    EXPECT_EQ(inUse, qm::ThreadTraceEntriesInUse());
-    CQmTraceData *nextDefault = nullptr, *nextNamed = nullptr;
-    std::thread([&] {
-        ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &nextDefault));
-        ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &nextNamed));
-    }).join();
-    EXPECT_EQ(viaDefault, nextDefault);
-    EXPECT_EQ(viaNamed, nextNamed);
-    EXPECT_EQ(named, nextNamed->GetLogger());
-
-    // Removing the named logger frees no entry another logger may hold.
-    EXPECT_TRUE(removeMyLogger("pool-named"));
-    EXPECT_EQ(poolSize, qm::ThreadTracePoolSize());
-    theLogger()->DisableTrace(false);
 }
 
 TEST(ThreadTracePool, GrowsByThirtyFirstFit) {
