@@ -98,12 +98,6 @@ public final class QmLoggerTest {
                 && !QmLogger.TraceEnabledComponent("records", QmLogger.traceComponentId(1, 0))
                 && !QmLogger.TraceEnabled("never-traced"), "TraceEnabled answers");
 
-        // JSON lines: no heading, one object a record, texts escaped.
-        String json = config("json.cfg", "components: Log/Legacy", "data: Function, Message, TransactionID");
-        check(traceTo("json", "json.trace", QmLogger.FORMAT_JSON_LINES, null, json) == 1, "JSON lines");
-        QmLogger.TraceMsg("json", "Json.java", "j", LEGACY, "T1", "say \"%s\"", new String[] {"hi\\"});
-        expectLines("json.trace", "{\"Function\":\"j\",\"Message\":\"say \\\"hi\\\\\\\"\",\"TransactionID\":\"T1\"}");
-
         // Too many arguments: nothing logged or traced (see below), a warning in the default logger's trace.
         String warnings = config("warnings.cfg", "components: Log", "data: Function, Message");
         check(traceTo(null, "warnings.trace", QmLogger.FORMAT_DELIMITED, " | ", warnings) == 1, "delimited");
