@@ -22,10 +22,8 @@ namespace {
 // Sanitizer builds run the same loops, fewer times.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr int kReloads = 1000;
-constexpr int kShortThreads = 400;
 #else
 constexpr int kReloads = 10000;
-constexpr int kShortThreads = 2000;
 #endif
 
 }  // namespace
@@ -62,35 +60,9 @@ TEST(TraceMemory, ReloadsUnderTracingThreadsKeepOnlyBorrowedMasters) {
     removeMyLogger("memory-reloads");
 }
 
-// Short-lived threads tracing through a named logger and the default logger
-// give every entry back: the pool stays at the size a few threads need.
-TEST(TraceMemory, ShortLivedThreadsGiveEveryLoggersEntryBack) {
-    qmtest::TempDir dir;
-    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
-    CQmLogger* named = getMyLogger("memory-threads");
-    ASSERT_TRUE(TraceToRecorder(named, config));
-    ASSERT_TRUE(TraceToRecorder(theLogger(), config));
-    const int inUseBefore = qm::ThreadTraceEntriesInUse();
-    const int sizeBefore = qm::ThreadTracePoolSize();
-    for (int i = 0; i < kShortThreads; i += 4) {
-        std::vector<std::thread> threads;
-        for (int j = 0; j < 4; ++j) {
-            threads.emplace_back([named] {
-                TraceOnce(named);
-                TraceOnce(theLogger());
-            });
-        }
-        for (std::thread& thread : threads) thread.join();
-    }
-    EXPECT_EQ(inUseBefore, qm::ThreadTraceEntriesInUse());
-    // Eight entries at a time fit in what earlier tests left plus one growth.
-    EXPECT_LE(qm::ThreadTracePoolSize(), sizeBefore + 30);
-    theLogger()->DisableTrace(false);
-    removeMyLogger("memory-threads");
-}
-
-// A named logger removed while a thread still holds its entry: the entry
-// comes back when the thread ends, and the next logger reuses the slot.
+// A named logger removed while a thread still holds its entry: the thread's
+// entries of both loggers come back when it ends, and the next logger reuses
+// the slot.
 TEST(TraceMemory, EntriesOfARemovedLoggerComeBackWhenTheirThreadsEnd) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
