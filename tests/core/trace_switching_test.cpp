@@ -13,6 +13,7 @@
 #include "qmerrlog/qmerrlog.h"
 #include "support/eventually.h"
 #include "support/recording_output.h"
+#include "support/trace_steps.h"
 #include "support/temp_dir.h"
 
 using qmtest::RecordingOutput;
@@ -195,24 +196,12 @@ TEST(TraceSwitchingConcurrency, TracersNeverSeeAHalfOldConfiguration) {
             // Kept across switches: up to date, it takes the unguarded path.
             CQmTraceData kept;
             while (!stop) {
-                CQmTraceData* copy = nullptr;
-                if (!logger->ShouldTraceAlloc(kLogComponent, &copy)) continue;
-                copy->SetFieldValue(QM_FIELD_MESSAGE, "m");
-                copy->SetFieldValue(QM_FIELD_TID, 0);
-                copy->Format();
-                if (copy->Log()) ++written;
-                copy->LeaveNoBody();
-                const auto traceN = [](CQmTraceData& r) {
-                    r.SetFieldValue(QM_FIELD_MESSAGE, "n");
-                    r.Format();
-                    r.Log();
-                    r.LeaveNoBody();
-                };
+                if (qmtest::TraceOnce(logger)) ++written;
                 CQmTraceData own;
-                if (logger->ShouldTrace(kLogComponent, &own)) traceN(own);
+                if (logger->ShouldTrace(kLogComponent, &own)) qmtest::TraceRecord(own);
                 for (int again = 0; again < 2; ++again) {
                     if (!logger->TraceEnabled(kLogComponent) || !logger->ShouldTrace(kLogComponent, &kept)) break;
-                    traceN(kept);
+                    qmtest::TraceRecord(kept);
                 }
             }
         });
