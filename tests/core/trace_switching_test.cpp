@@ -63,25 +63,41 @@ TEST_F(TraceSwitching, RefusalsChangeNothing) {
 }
 
 // A record kept across switches gets the answers of the master in force, not
-// the answers cached for the one it was copied from.
-TEST_F(TraceSwitching, SelectionAnswersFollowEachNewMaster) {
+// the answers cached for the one it was copied from; a thread's working copy
+// takes each new layout, also when the new master is again the first one
+// after a switch-off.
+TEST_F(TraceSwitching, AnswersAndWorkingCopiesFollowEachNewMaster) {
     CQmTraceData kept;
+    CQmTraceData* copy = nullptr;
     EXPECT_FALSE(logger->TraceEnabled(0));
-    const struct { const char* config; bool legacy, log; } rounds[] = {
-        {"components: Log/Legacy\ndata: Message\n", true, false},  // naming a trace component selects it alone
-        {"components: Log\ndata: Message\n", true, true},  // a component brings its trace components
-        {"components: Log/Legacy\ndata: Message\n", true, false}};
+    const std::string tid = std::to_string(qm::platform::CurrentThreadId());
+    const struct { const char* config; int format; bool log; std::string record; } rounds[] = {
+        {"components: Log/Legacy\ndata: Message\n", 0, false, "[one]\n"},  // a trace component alone
+        {"components: Log\ndata: Message, Tid\n", 2, true, "one|" + tid + "\n"},  // with its component
+        {"components: Log/Legacy\ndata: Message\n", 0, false, "[one]\n"}};
     for (const auto& r : rounds) {
         SCOPED_TRACE(r.config);
-        ASSERT_TRUE(Enable(new RecordingOutput(), Config(r.config)));
+        if (&r == &rounds[1]) logger->DisableTrace(false);
+        RecordingOutput* output = new RecordingOutput();
+        ASSERT_TRUE(Enable(output, Config(r.config), r.format));
         for (int ask = 0; ask < 3; ++ask) {  // the first asks fill the cache, the later ones read it
-            EXPECT_EQ(logger->TraceEnabled(kLegacy), r.legacy);
-            EXPECT_EQ(logger->ShouldTrace(kLegacy, &kept), r.legacy);
+            EXPECT_TRUE(logger->TraceEnabled(kLegacy) && logger->ShouldTrace(kLegacy, &kept));
             EXPECT_EQ(logger->ShouldTrace(kLogComponent, &kept), r.log);
             EXPECT_EQ(logger->TraceEnabled(kLogComponent), r.log);
             EXPECT_TRUE(logger->TraceEnabled(0));
             EXPECT_FALSE(logger->TraceEnabled(kUnknown) || logger->ShouldTrace(kUnknown, &kept));
         }
+        CQmTraceData* again = nullptr;
+        ASSERT_TRUE(logger->ShouldTraceAlloc(kLegacy, &again));
+        EXPECT_TRUE(copy == nullptr || copy == again);  // the thread keeps its entry
+        copy = again;
+        EXPECT_EQ(logger, copy->GetLogger());
+        copy->SetFieldValue(QM_FIELD_MESSAGE, "one");
+        copy->SetFieldValue(QM_FIELD_TID, 0);
+        copy->Format();
+        EXPECT_TRUE(copy->Log());
+        EXPECT_EQ(r.record, output->Lines().back());
+        copy->LeaveNoBody();
     }
     EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));
     EXPECT_FALSE(logger->FieldTraced(9));  // User: not on the data line
@@ -120,34 +136,6 @@ TEST_F(TraceSwitching, MainOnlyKeepsSecondOutputAndMaster) {
     EXPECT_TRUE(logger->LogTraceMsg(message));
     EXPECT_EQ((std::vector<std::string>{"[Message]\n", "[=======]\n", "both", "both", "both"}), second->Lines());
     EXPECT_EQ("both", newMain->Lines().back());
-}
-
-TEST_F(TraceSwitching, WorkingCopyFollowsNewConfigurationAndItsLogger) {
-    RecordingOutput* first = new RecordingOutput();
-    ASSERT_TRUE(Enable(first, Config("components: Log\ndata: Message\n")));
-    CQmTraceData* copy = nullptr;
-    ASSERT_TRUE(logger->ShouldTraceAlloc(kLogComponent, &copy));
-    EXPECT_EQ(logger, copy->GetLogger());
-    copy->SetFieldValue(QM_FIELD_MESSAGE, "one");
-    copy->Format();
-    EXPECT_TRUE(copy->Log());
-    EXPECT_EQ("[one]\n", first->Lines().back());
-    copy->LeaveNoBody();
-
-    // Off and on again: the copy must be refreshed, though the new master is
-    // again the first one after a switch-off.
-    logger->DisableTrace(false);
-    RecordingOutput* second = new RecordingOutput();
-    ASSERT_TRUE(Enable(second, Config("components: Log\ndata: Message, Message, Tid\n"), 2));
-    CQmTraceData* again = nullptr;
-    ASSERT_TRUE(logger->ShouldTraceAlloc(kLogComponent, &again));
-    EXPECT_EQ(copy, again);  // the thread keeps its entry
-    again->SetFieldValue(QM_FIELD_MESSAGE, "two");
-    again->SetFieldValue(QM_FIELD_TID, 0);
-    again->Format();
-    EXPECT_TRUE(again->Log());
-    EXPECT_EQ("two|" + std::to_string(qm::platform::CurrentThreadId()) + "\n", second->Lines().back());
-    again->LeaveNoBody();
 }
 
 TEST(ThreadTracePool, GrowsByThirtyFirstFit) {
