@@ -119,11 +119,8 @@ TEST(Catalogue, BorrowedTextsMakeEscapedBodiesOfTheirOwnArguments) {
          [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id, 7, "b", 4, "c"); }},
         {"%s%n.%m%%", "a." + noEntry + "%", nullptr,
          [](CQmErrLogMessage& m, int id, int* n) { return m.FormatLogMessage(id, "a", n); }},
-        // The pointer's text is the platform's: the body is compared up to it.
-        {"%.3s|%5.1f|%lu|%x|%p", "abc|  2.5|4000000000|ff|", nullptr,
-         [](CQmErrLogMessage& m, int id, int*) {
-             return m.FormatLogMessage(id, "abcdef", 2.5, 4000000000ul, 255u, nullptr);
-         }},
+        {"%.3s|%5.1f|%lu|%x", "abc|  2.5|4000000000|ff", nullptr,
+         [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id, "abcdef", 2.5, 4000000000ul, 255u); }},
         {"%99999999s", std::string(4095 - 1, ' ') + "x", "x"},
         {"100%% sure %y, 5%", "100% sure %y, 5%", nullptr,
          [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id); }}};
@@ -135,9 +132,7 @@ TEST(Catalogue, BorrowedTextsMakeEscapedBodiesOfTheirOwnArguments) {
         const int id = static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1));
         EXPECT_TRUE(c.format ? c.format(message, id, &written) : message.FormatLogMessage(id, c.argument));
         CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
-        std::string body = message.GetBuffer();
-        if (std::strstr(c.text, "%p") != nullptr) body = body.substr(0, body.rfind('|') + 1) + "\n";
-        EXPECT_EQ(body, "[INFO] " + c.body + "\n");
+        EXPECT_EQ(message.GetBuffer(), "[INFO] " + c.body + "\n");
     }
     EXPECT_EQ(written, 77);  // %n never writes
     EXPECT_EQ(errno, ENOENT);  // nor does formatting change errno

@@ -15,6 +15,7 @@
 #include "support/eventually.h"
 #include "support/logger_test_access.h"
 #include "support/recording_output.h"
+#include "support/trace_steps.h"
 #include "support/temp_dir.h"
 
 using qmtest::OutputEvents;
@@ -45,10 +46,7 @@ std::vector<Slot> Slots() {
          [](CQmLogger& l) { l.DisableLog(); }},
         {"audit", [](CQmLogger& l, CQmLogOutput* o) { return l.EnableAuditLogRollover(o); },
          &CQmLogger::LogAuditMsg, [](CQmLogger& l) { l.DisableAuditLog(); }},
-        {"trace main",
-         [](CQmLogger& l, CQmLogOutput* o) {
-             return l.EnableTrace(o, 0, nullptr, g_config.c_str(), false, false, false);
-         },
+        {"trace main", [](CQmLogger& l, CQmLogOutput* o) { return qmtest::TraceTo(&l, o, g_config); },
          &CQmLogger::LogTraceMsg, [](CQmLogger& l) { l.DisableTrace(false); }},
         {"trace second",
          [](CQmLogger& l, CQmLogOutput* o) {
@@ -125,13 +123,9 @@ TEST(LogAuditSwitching, DisableWaitsForAuditCallInProgress) {
     });
     EXPECT_TRUE(qmtest::Eventually([&] { return gate->inside.load(); }));
     std::atomic<bool> disabled{false};
-    std::thread switcher([&] {
-        logger->DisableAuditLog();
-        disabled = true;
-    });
+    std::thread switcher([&] { logger->DisableAuditLog(), disabled = true; });
     // While the audit call is inside Log, the error log is not held up.
-    RecordingOutput* log = new RecordingOutput();
-    EXPECT_TRUE(logger->SetLogOutput(log));
+    EXPECT_TRUE(logger->SetLogOutput(new RecordingOutput()));
     EXPECT_FALSE(disabled);
     EXPECT_EQ(0, events.closed);
     gate->release = true;
@@ -161,11 +155,9 @@ TEST(LoggerConcurrency, OutputsReplacedWhileThreadsLogLoseNothing) {
         });
     }
     std::thread replacer([&] {
-        int replaced = 0;
-        while (!done || replaced < 20) {
+        for (int replaced = 0; !done || replaced < 20; ++replaced) {
             if (replaced % 5 == 4) logger->DisableLog();
             logger->SetLogOutput(new RecordingOutput(&events));
-            ++replaced;
         }
     });
     for (std::thread& t : threads) t.join();
@@ -194,26 +186,21 @@ TEST(OutputOwnership, AnInstalledOutputIsRefusedEverywhereElseUntilRemoved) {
                 std::unique_ptr<CQmLogger> first(CQmLoggerTestAccess::Make());
                 std::unique_ptr<CQmLogger> second(CQmLoggerTestAccess::Make());
                 CQmLogger& elsewhere = sameLogger ? *first : *second;
-                OutputEvents events;
+                OutputEvents events, again;
                 RecordingOutput* output = new RecordingOutput(&events);
                 ASSERT_TRUE(home.install(*first, output));
-                const bool handedBack = sameLogger && home.name != other.name && home.IsTrace() && other.IsTrace();
-                if (sameLogger && home.name == other.name) {
-                    // Handed in again to its own slot: kept, still one owner.
-                    EXPECT_TRUE(other.install(elsewhere, output));
-                } else {
-                    EXPECT_FALSE(other.install(elsewhere, output));
-                }
+                const bool sameSlot = sameLogger && home.name == other.name;
+                // Handed in again to its own slot: kept, still one owner.
+                EXPECT_EQ(other.install(elsewhere, output), sameSlot);
                 EXPECT_EQ(0, events.destroyed.load());
                 home.remove(*first);
-                if (handedBack) {
+                if (sameLogger && !sameSlot && home.IsTrace() && other.IsTrace()) {
                     EXPECT_EQ(events.opened.load(), events.closed.load());
                     EXPECT_EQ(0, events.destroyed.load());
                     delete output;
                 }
                 EXPECT_EQ(1, events.destroyed.load());
                 // Removed, a new output of the same kind may go anywhere.
-                OutputEvents again;
                 EXPECT_TRUE(other.install(elsewhere, new RecordingOutput(&again)));
                 first.reset();
                 second.reset();
@@ -237,7 +224,7 @@ TEST(OutputOwnership, RefusedEnableTraceHandsEveryOutputBack) {
         std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
         OutputEvents mainEvents, secondEvents;
         RecordingOutput* main = new RecordingOutput(&mainEvents);
-        ASSERT_TRUE(logger->EnableTrace(main, 0, nullptr, good.c_str(), false, false, false));
+        ASSERT_TRUE(qmtest::TraceTo(logger.get(), main, good));
         RecordingOutput* second = new RecordingOutput(&secondEvents, c.secondOpens);
         EXPECT_FALSE(logger->EnableTrace(main, second, 0, nullptr, c.config->c_str(), false, false, false));
 

@@ -45,7 +45,7 @@ protected:
 
 TEST_F(TraceSwitching, RefusalsChangeNothing) {
     const std::string config = Config("components: Log/Legacy\ndata: Message\n");
-    EXPECT_FALSE(logger->EnableTrace(nullptr, 0, nullptr, config.c_str(), false, false, false));
+    EXPECT_FALSE(qmtest::TraceTo(logger, nullptr, config));
 
     // An asynchronous main output takes no second output, before any file is read.
     CQmLogOutput* async = logger->NewLogOutput(3, [](const char*, int, QmReleaseFunction) {});
@@ -141,7 +141,7 @@ TEST_F(TraceSwitching, MainOnlyKeepsSecondOutputAndMaster) {
 TEST(ThreadTracePool, GrowsByThirtyFirstFit) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
-    ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    ASSERT_TRUE(qmtest::TraceToRecorder(theLogger(), config));
     // Every free entry and one more: the pool grows by one block of thirty.
     const int before = qm::ThreadTracePoolSize();
     const int wanted = before - qm::ThreadTraceEntriesInUse() + 1;

@@ -10,8 +10,13 @@
 
 namespace qmtest {
 
+// Switches tracing on into output, which stays the caller's when refused.
+inline bool TraceTo(CQmLogger* logger, CQmLogOutput* output, const std::string& config) {
+    return logger->EnableTrace(output, 0, nullptr, config.c_str(), false, false, false);
+}
+
 inline bool TraceToRecorder(CQmLogger* logger, const std::string& config) {
-    return logger->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false);
+    return TraceTo(logger, new RecordingOutput(), config);
 }
 
 // Fills, formats and writes a record, then empties it.
