@@ -61,17 +61,19 @@ TEST(TraceMemory, ReloadsUnderTracingThreadsKeepOnlyBorrowedMasters) {
 }
 
 // A named logger removed while a thread still holds its entry: the thread's
-// entries of both loggers come back when it ends, and the next logger reuses
-// the slot.
+// entries (that one and the default logger's) come back when it ends, and
+// the next logger reuses the slot.
 TEST(TraceMemory, EntriesOfARemovedLoggerComeBackWhenTheirThreadsEnd) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
+    ASSERT_TRUE(TraceToRecorder(theLogger(), config));
     const int inUseBefore = qm::ThreadTraceEntriesInUse();
     std::atomic<int> step{0};
     std::thread holder([&] {
         CQmLogger* named = getMyLogger("memory-removed");
         ASSERT_TRUE(TraceToRecorder(named, config));
         TraceOnce(named);
+        TraceOnce(theLogger());
         step = 1;
         while (step.load() != 2) std::this_thread::yield();
         // The next logger finds this thread's entry in the reused slot.
@@ -80,20 +82,20 @@ TEST(TraceMemory, EntriesOfARemovedLoggerComeBackWhenTheirThreadsEnd) {
         TraceOnce(next);
     });
     while (step.load() != 1) std::this_thread::yield();
-    EXPECT_EQ(inUseBefore + 1, qm::ThreadTraceEntriesInUse());
+    EXPECT_EQ(inUseBefore + 2, qm::ThreadTraceEntriesInUse());
     EXPECT_TRUE(removeMyLogger("memory-removed"));
     step = 2;
     holder.join();
     EXPECT_EQ(inUseBefore, qm::ThreadTraceEntriesInUse());
     removeMyLogger("memory-next");
+    theLogger()->DisableTrace(false);
 }
 
 // Before any logger exists (ctest runs each test in a process of its own),
 // and while the last one goes away as threads end.
 TEST(ThreadTracePool, UsableBeforeAnyLoggerAndWhileTheLastOneIsReleased) {
     ThreadTraceData* entry = GetThreadTraceData();
-    ASSERT_NE(nullptr, entry);
-    EXPECT_NE(nullptr, entry->traceData);
+    ASSERT_TRUE(entry != nullptr && entry->traceData != nullptr);
     entry->isFree = true;
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");

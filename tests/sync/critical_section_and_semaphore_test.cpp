@@ -13,8 +13,7 @@ namespace {
 TEST(CriticalSection, BothKindsExcludeOtherThreadsAndLetTheOwnerReenter) {
     CQmErrLogCriticalSection embedded;
     CQmErrLogCS heap;
-    long underEmbedded = 0;
-    long underHeap = 0;
+    long underEmbedded = 0, underHeap = 0;
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
