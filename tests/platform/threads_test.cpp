@@ -15,6 +15,7 @@ static void CountExit(void* value) { g_exits += value == &g_exits; }
 
 TEST(PlatformThreadSlot, ValuesArePerThreadAndTheExitHookSeesOnlyNonNullOnes) {
     unsigned long slot = 0;
+    g_exits = 0;  // counted afresh when the test is repeated
     ASSERT_TRUE(AllocThreadSlot(&slot, &CountExit));
     SetThreadSlotValue(slot, &g_exits);
     std::thread([&] {
