@@ -97,15 +97,9 @@ TEST(Catalogue, BorrowedTextsMakeEscapedBodiesOfTheirOwnArguments) {
         const char* argument = "unused";
         Format format = nullptr;
     } cases[] = {
-        {"%1s", " ", ""},
-        {"%s", "", ""},
-        {"%1s", "(null)", nullptr},
-        {"%s", "(null)", nullptr},
-        {"%s", "a\\nb\\x1b", "a\nb\x1b"},
-        {"%1s", "caf\xc3\xa9", "caf\xc3\xa9"},
-        {"no conversions\there", "no conversions\there"},
-        {"", ""},
-        {long5000.c_str(), std::string(4095, 'q')},
+        {"%1s", " ", ""}, {"%s", "", ""}, {"%1s", "(null)", nullptr}, {"%s", "(null)", nullptr},
+        {"%s", "a\\nb\\x1b", "a\nb\x1b"}, {"%1s", "caf\xc3\xa9", "caf\xc3\xa9"},
+        {"no conversions\there", "no conversions\there"}, {"", ""}, {long5000.c_str(), std::string(4095, 'q')},
         {"%s=%d (%lu, %.1f) %c", "port=8080 (4000000000, 2.5) k", nullptr,
          [](CQmErrLogMessage& m, int, int*) {
              return m.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_INFO, 9)), "port", 8080, 4000000000ul,
