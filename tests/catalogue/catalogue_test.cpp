@@ -36,15 +36,10 @@ public:
 };
 
 TEST(Catalogue, DefaultLoggerKnowsTheOwnComponentAlone) {
-    EXPECT_STREQ(GetComponentPtr()->GetShortName(), "Log");
-    int count = 0;
-    QmTraceComponentDesc* list = nullptr;
-    GetComponentPtr()->GetTraceComponents(&count, &list);
-    ASSERT_EQ(count, 1);
-    EXPECT_STREQ(list[0].key, "Legacy");
     EXPECT_STREQ(theLogger()->GetAvailableComponents(), "Log ; Log description : Legacy ; Legacy Description.");
     EXPECT_EQ(CQmLoggerTestAccess::InfoRows(*theLogger()), (Rows{"01000000 Log", "01010000 Log/Legacy"}));
 
+    int count = 0;
     const char* const* names = nullptr;
     ASSERT_TRUE(GetKnownComponentLibs(&count, &names) && count == 25);
     EXPECT_STREQ(names[0], "qmlogcomponent");
@@ -102,15 +97,9 @@ TEST(Catalogue, BorrowedTextsMakeEscapedBodiesOfTheirOwnArguments) {
         const char* argument = "unused";
         Format format = nullptr;
     } cases[] = {
-        {"%1s", " ", ""},
-        {"%s", "", ""},
-        {"%1s", "(null)", nullptr},
-        {"%s", "(null)", nullptr},
-        {"%s", "a\\nb\\x1b", "a\nb\x1b"},
-        {"%1s", "caf\xc3\xa9", "caf\xc3\xa9"},
-        {"no conversions\there", "no conversions\there"},
-        {"", ""},
-        {long5000.c_str(), std::string(4095, 'q')},
+        {"%1s", " ", ""}, {"%s", "", ""}, {"%1s", "(null)", nullptr}, {"%s", "(null)", nullptr},
+        {"%s", "a\\nb\\x1b", "a\nb\x1b"}, {"%1s", "caf\xc3\xa9", "caf\xc3\xa9"},
+        {"no conversions\there", "no conversions\there"}, {"", ""}, {long5000.c_str(), std::string(4095, 'q')},
         {"%s=%d (%lu, %.1f) %c", "port=8080 (4000000000, 2.5) k", nullptr,
          [](CQmErrLogMessage& m, int, int*) {
              return m.FormatLogMessage(static_cast<int>(QmMessageId(2, QM_MSG_INFO, 9)), "port", 8080, 4000000000ul,
@@ -124,11 +113,8 @@ TEST(Catalogue, BorrowedTextsMakeEscapedBodiesOfTheirOwnArguments) {
          [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id, 7, "b", 4, "c"); }},
         {"%s%n.%m%%", "a." + noEntry + "%", nullptr,
          [](CQmErrLogMessage& m, int id, int* n) { return m.FormatLogMessage(id, "a", n); }},
-        // The pointer's text is the platform's: the body is compared up to it.
-        {"%.3s|%5.1f|%lu|%x|%p", "abc|  2.5|4000000000|ff|", nullptr,
-         [](CQmErrLogMessage& m, int id, int*) {
-             return m.FormatLogMessage(id, "abcdef", 2.5, 4000000000ul, 255u, nullptr);
-         }},
+        {"%.3s|%5.1f|%lu|%x", "abc|  2.5|4000000000|ff", nullptr,
+         [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id, "abcdef", 2.5, 4000000000ul, 255u); }},
         {"%99999999s", std::string(4095 - 1, ' ') + "x", "x"},
         {"100%% sure %y, 5%", "100% sure %y, 5%", nullptr,
          [](CQmErrLogMessage& m, int id, int*) { return m.FormatLogMessage(id); }}};
@@ -140,9 +126,7 @@ TEST(Catalogue, BorrowedTextsMakeEscapedBodiesOfTheirOwnArguments) {
         const int id = static_cast<int>(QmMessageId(2, QM_MSG_INFO, 1));
         EXPECT_TRUE(c.format ? c.format(message, id, &written) : message.FormatLogMessage(id, c.argument));
         CQmLoggerTestAccess::SetSlot(*theLogger(), 1, nullptr);
-        std::string body = message.GetBuffer();
-        if (std::strstr(c.text, "%p") != nullptr) body = body.substr(0, body.rfind('|') + 1) + "\n";
-        EXPECT_EQ(body, "[INFO] " + c.body + "\n");
+        EXPECT_EQ(message.GetBuffer(), "[INFO] " + c.body + "\n");
     }
     EXPECT_EQ(written, 77);  // %n never writes
     EXPECT_EQ(errno, ENOENT);  // nor does formatting change errno

@@ -15,6 +15,7 @@
 #include "support/eventually.h"
 #include "support/logger_test_access.h"
 #include "support/recording_output.h"
+#include "support/trace_steps.h"
 #include "support/temp_dir.h"
 
 using qmtest::OutputEvents;
@@ -45,10 +46,7 @@ std::vector<Slot> Slots() {
          [](CQmLogger& l) { l.DisableLog(); }},
         {"audit", [](CQmLogger& l, CQmLogOutput* o) { return l.EnableAuditLogRollover(o); },
          &CQmLogger::LogAuditMsg, [](CQmLogger& l) { l.DisableAuditLog(); }},
-        {"trace main",
-         [](CQmLogger& l, CQmLogOutput* o) {
-             return l.EnableTrace(o, 0, nullptr, g_config.c_str(), false, false, false);
-         },
+        {"trace main", [](CQmLogger& l, CQmLogOutput* o) { return qmtest::TraceTo(&l, o, g_config); },
          &CQmLogger::LogTraceMsg, [](CQmLogger& l) { l.DisableTrace(false); }},
         {"trace second",
          [](CQmLogger& l, CQmLogOutput* o) {
@@ -63,60 +61,29 @@ std::vector<Slot> Slots() {
 
 }  // namespace
 
-// A new logger is ready and has no output: every kind of line is refused.
-TEST(Logger, OutputSlotsInstallRefuseReplaceAndSwitchOff) {
-    EXPECT_EQ(theLogger(), theLogger());
+// Null, or an output that fails to open, is refused: the slot's previous
+// output is gone and the refused one is the caller's. An installed output is
+// not the caller's to delete.
+TEST(Logger, ARefusedOutputIsTheCallersAndEmptiesTheSlot) {
     for (const Slot& slot : Slots()) {
-        if (slot.IsTrace()) continue;  // the error-log and audit slots follow the same rules
+        if (slot.IsTrace()) continue;  // refused trace set-ups hand everything back (below)
         SCOPED_TRACE(slot.name);
         std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-        EXPECT_TRUE(logger->Inited());
-        auto install = [&](CQmLogOutput* output) { return slot.install(*logger, output); };
         CQmErrLogMessage message(false);
         auto log = [&] { return (logger.get()->*slot.log)(Text(message, "x")); };
-        EXPECT_FALSE(log() || logger->LogTraceMsg(message));
-        slot.remove(*logger);  // nothing installed: nothing happens
-
         OutputEvents first, refused;
         RecordingOutput* output = new RecordingOutput(&first);
-        ASSERT_TRUE(install(output));
-        EXPECT_FALSE(install(nullptr));
-        EXPECT_TRUE(install(output));  // handed in again: stays installed and open
-        logger->DeleteLogOutput(output);  // installed: the slot still owns it
-        EXPECT_EQ(0, first.closed + first.destroyed);
+        ASSERT_TRUE(slot.install(*logger, output));
+        EXPECT_FALSE(slot.install(*logger, nullptr));
+        logger->DeleteLogOutput(output);
         EXPECT_TRUE(log());
-
-        // A refused output stays the caller's; the previous one is gone.
         RecordingOutput* bad = new RecordingOutput(&refused, /*openResult=*/false);
-        EXPECT_FALSE(install(bad));
-        EXPECT_EQ(1, first.closed);
-        EXPECT_EQ(1, first.destroyed);
+        EXPECT_FALSE(slot.install(*logger, bad));
+        EXPECT_EQ(2, first.closed + first.destroyed);
         EXPECT_FALSE(log());
         logger->DeleteLogOutput(bad);
         EXPECT_EQ(1, refused.destroyed);
-
-        ASSERT_TRUE(install(new RecordingOutput(&first)));
-        slot.remove(*logger);
-        EXPECT_FALSE(log());
-        EXPECT_EQ(2, first.destroyed);
     }
-}
-
-TEST(Logger, TraceDispatchCombinesBothOutputs) {
-    std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
-    qmtest::TempDir dir;
-    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
-    RecordingOutput* main = new RecordingOutput(nullptr, true, /*logResult=*/false);
-    RecordingOutput* second = new RecordingOutput();
-    ASSERT_TRUE(logger->EnableTrace(main, second, 0, nullptr, config.c_str(), false, false, false));
-    CQmErrLogMessage message(false);
-    EXPECT_FALSE(logger->LogTraceMsg(Text(message, "both")));
-    EXPECT_EQ("both", main->Lines().back());
-    EXPECT_EQ("both", second->Lines().back());
-
-    logger->DisableTrace(/*mainOnly=*/true);
-    EXPECT_TRUE(logger->LogTraceMsg(Text(message, "second only")));
-    EXPECT_EQ("second only", second->Lines().back());
 }
 
 TEST(Logger, LocalTimeFlagReachesNewMessages) {
@@ -156,13 +123,9 @@ TEST(LogAuditSwitching, DisableWaitsForAuditCallInProgress) {
     });
     EXPECT_TRUE(qmtest::Eventually([&] { return gate->inside.load(); }));
     std::atomic<bool> disabled{false};
-    std::thread switcher([&] {
-        logger->DisableAuditLog();
-        disabled = true;
-    });
+    std::thread switcher([&] { logger->DisableAuditLog(), disabled = true; });
     // While the audit call is inside Log, the error log is not held up.
-    RecordingOutput* log = new RecordingOutput();
-    EXPECT_TRUE(logger->SetLogOutput(log));
+    EXPECT_TRUE(logger->SetLogOutput(new RecordingOutput()));
     EXPECT_FALSE(disabled);
     EXPECT_EQ(0, events.closed);
     gate->release = true;
@@ -192,11 +155,9 @@ TEST(LoggerConcurrency, OutputsReplacedWhileThreadsLogLoseNothing) {
         });
     }
     std::thread replacer([&] {
-        int replaced = 0;
-        while (!done || replaced < 20) {
+        for (int replaced = 0; !done || replaced < 20; ++replaced) {
             if (replaced % 5 == 4) logger->DisableLog();
             logger->SetLogOutput(new RecordingOutput(&events));
-            ++replaced;
         }
     });
     for (std::thread& t : threads) t.join();
@@ -225,26 +186,21 @@ TEST(OutputOwnership, AnInstalledOutputIsRefusedEverywhereElseUntilRemoved) {
                 std::unique_ptr<CQmLogger> first(CQmLoggerTestAccess::Make());
                 std::unique_ptr<CQmLogger> second(CQmLoggerTestAccess::Make());
                 CQmLogger& elsewhere = sameLogger ? *first : *second;
-                OutputEvents events;
+                OutputEvents events, again;
                 RecordingOutput* output = new RecordingOutput(&events);
                 ASSERT_TRUE(home.install(*first, output));
-                const bool handedBack = sameLogger && home.name != other.name && home.IsTrace() && other.IsTrace();
-                if (sameLogger && home.name == other.name) {
-                    // Handed in again to its own slot: kept, still one owner.
-                    EXPECT_TRUE(other.install(elsewhere, output));
-                } else {
-                    EXPECT_FALSE(other.install(elsewhere, output));
-                }
+                const bool sameSlot = sameLogger && home.name == other.name;
+                // Handed in again to its own slot: kept, still one owner.
+                EXPECT_EQ(other.install(elsewhere, output), sameSlot);
                 EXPECT_EQ(0, events.destroyed.load());
                 home.remove(*first);
-                if (handedBack) {
+                if (sameLogger && !sameSlot && home.IsTrace() && other.IsTrace()) {
                     EXPECT_EQ(events.opened.load(), events.closed.load());
                     EXPECT_EQ(0, events.destroyed.load());
                     delete output;
                 }
                 EXPECT_EQ(1, events.destroyed.load());
                 // Removed, a new output of the same kind may go anywhere.
-                OutputEvents again;
                 EXPECT_TRUE(other.install(elsewhere, new RecordingOutput(&again)));
                 first.reset();
                 second.reset();
@@ -268,20 +224,15 @@ TEST(OutputOwnership, RefusedEnableTraceHandsEveryOutputBack) {
         std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
         OutputEvents mainEvents, secondEvents;
         RecordingOutput* main = new RecordingOutput(&mainEvents);
-        ASSERT_TRUE(logger->EnableTrace(main, 0, nullptr, good.c_str(), false, false, false));
+        ASSERT_TRUE(qmtest::TraceTo(logger.get(), main, good));
         RecordingOutput* second = new RecordingOutput(&secondEvents, c.secondOpens);
         EXPECT_FALSE(logger->EnableTrace(main, second, 0, nullptr, c.config->c_str(), false, false, false));
 
         CQmErrLogMessage message(false);
-        message.FormatAuditMessage("after");
-        const int linesBefore = mainEvents.logged.load();
-        EXPECT_FALSE(logger->LogTraceMsg(message));
-        EXPECT_EQ(linesBefore, mainEvents.logged.load());
+        EXPECT_FALSE(logger->LogTraceMsg(Text(message, "after")));
         EXPECT_EQ(mainEvents.opened.load(), mainEvents.closed.load());
-        EXPECT_EQ(0, secondEvents.logged.load());
         delete main;
         delete second;
-        // Both are free to go anywhere again.
         logger.reset();
         EXPECT_EQ(1, mainEvents.destroyed.load());
         EXPECT_EQ(1, secondEvents.destroyed.load());

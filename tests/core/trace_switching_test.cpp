@@ -5,6 +5,7 @@
 #include <atomic>
 #include <regex>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "qmerrlog/qmerrlog.h"
 #include "support/eventually.h"
 #include "support/recording_output.h"
+#include "support/trace_steps.h"
 #include "support/temp_dir.h"
 
 using qmtest::RecordingOutput;
@@ -43,7 +45,7 @@ protected:
 
 TEST_F(TraceSwitching, RefusalsChangeNothing) {
     const std::string config = Config("components: Log/Legacy\ndata: Message\n");
-    EXPECT_FALSE(logger->EnableTrace(nullptr, 0, nullptr, config.c_str(), false, false, false));
+    EXPECT_FALSE(qmtest::TraceTo(logger, nullptr, config));
 
     // An asynchronous main output takes no second output, before any file is read.
     CQmLogOutput* async = logger->NewLogOutput(3, [](const char*, int, QmReleaseFunction) {});
@@ -52,53 +54,50 @@ TEST_F(TraceSwitching, RefusalsChangeNothing) {
     logger->DeleteLogOutput(async);
 
     RecordingOutput* main = new RecordingOutput();
-    ASSERT_TRUE(Enable(main, config));
+    ASSERT_TRUE(Enable(main, config, QM_TRACE_JSON_LINES));
+    EXPECT_TRUE(main->Lines().empty());  // JSON lines have no heading
     RecordingOutput refused;
     EXPECT_FALSE(Enable(&refused, dir.Path("missing.cfg")));
     EXPECT_FALSE(Enable(&refused, config, /*format=*/5));
     EXPECT_TRUE(logger->TraceEnabled(kLegacy));  // the earlier set-up is still in force
 }
 
-TEST_F(TraceSwitching, HeadingLinesAndDateTrigger) {
-    RecordingOutput* main = new RecordingOutput();
-    ASSERT_TRUE(Enable(main, Config("components: Log\ndata: Date, Message\n")));
-    ASSERT_EQ(2u, main->Lines().size());
-    EXPECT_EQ("[Date][Message]\n", main->Lines()[0]);
-    EXPECT_EQ("[====][=======]\n", main->Lines()[1]);
-
-    // The trigger fills the date once the Date field is set.
-    CQmTraceData* copy = nullptr;
-    ASSERT_TRUE(logger->ShouldTraceAlloc(kLogComponent, &copy));
-    EXPECT_TRUE(copy->SetFieldValue(QM_FIELD_DATE, -1));
-    EXPECT_EQ(10u, std::string(copy->GetFieldValue(QM_FIELD_DATE)).size());
-    copy->LeaveNoBody();
-
-    // A tagged trace has no heading.
-    RecordingOutput* tagged = new RecordingOutput();
-    ASSERT_TRUE(Enable(tagged, Config("components: Log\ndata: Date, Message\n"), 3));
-    EXPECT_TRUE(tagged->Lines().empty());
-}
-
 // A record kept across switches gets the answers of the master in force, not
-// the answers cached for the one it was copied from.
-TEST_F(TraceSwitching, SelectionAnswersFollowEachNewMaster) {
+// the answers cached for the one it was copied from; a thread's working copy
+// takes each new layout, also when the new master is again the first one
+// after a switch-off.
+TEST_F(TraceSwitching, AnswersAndWorkingCopiesFollowEachNewMaster) {
     CQmTraceData kept;
+    CQmTraceData* copy = nullptr;
     EXPECT_FALSE(logger->TraceEnabled(0));
-    const struct { const char* config; bool legacy, log; } rounds[] = {
-        {"components: Log/Legacy\ndata: Message\n", true, false},  // naming a trace component selects it alone
-        {"components: Log\ndata: Message\n", true, true},  // a component brings its trace components
-        {"components: Log/Legacy\ndata: Message\n", true, false}};
+    const std::string tid = std::to_string(qm::platform::CurrentThreadId());
+    const struct { const char* config; int format; bool log; std::string record; } rounds[] = {
+        {"components: Log/Legacy\ndata: Message\n", 0, false, "[one]\n"},  // a trace component alone
+        {"components: Log\ndata: Message, Tid\n", 2, true, "one|" + tid + "\n"},  // with its component
+        {"components: Log/Legacy\ndata: Message\n", 0, false, "[one]\n"}};
     for (const auto& r : rounds) {
         SCOPED_TRACE(r.config);
-        ASSERT_TRUE(Enable(new RecordingOutput(), Config(r.config)));
+        if (&r == &rounds[1]) logger->DisableTrace(false);
+        RecordingOutput* output = new RecordingOutput();
+        ASSERT_TRUE(Enable(output, Config(r.config), r.format));
         for (int ask = 0; ask < 3; ++ask) {  // the first asks fill the cache, the later ones read it
-            EXPECT_EQ(logger->TraceEnabled(kLegacy), r.legacy);
-            EXPECT_EQ(logger->ShouldTrace(kLegacy, &kept), r.legacy);
+            EXPECT_TRUE(logger->TraceEnabled(kLegacy) && logger->ShouldTrace(kLegacy, &kept));
             EXPECT_EQ(logger->ShouldTrace(kLogComponent, &kept), r.log);
             EXPECT_EQ(logger->TraceEnabled(kLogComponent), r.log);
             EXPECT_TRUE(logger->TraceEnabled(0));
             EXPECT_FALSE(logger->TraceEnabled(kUnknown) || logger->ShouldTrace(kUnknown, &kept));
         }
+        CQmTraceData* again = nullptr;
+        ASSERT_TRUE(logger->ShouldTraceAlloc(kLegacy, &again));
+        EXPECT_TRUE(copy == nullptr || copy == again);  // the thread keeps its entry
+        copy = again;
+        EXPECT_EQ(logger, copy->GetLogger());
+        copy->SetFieldValue(QM_FIELD_MESSAGE, "one");
+        copy->SetFieldValue(QM_FIELD_TID, 0);
+        copy->Format();
+        EXPECT_TRUE(copy->Log());
+        EXPECT_EQ(r.record, output->Lines().back());
+        copy->LeaveNoBody();
     }
     EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));
     EXPECT_FALSE(logger->FieldTraced(9));  // User: not on the data line
@@ -116,97 +115,33 @@ TEST_F(TraceSwitching, MainOnlyKeepsSecondOutputAndMaster) {
     // Without a master in force there is nothing to keep: it switches on fully.
     RecordingOutput* first = new RecordingOutput();
     ASSERT_TRUE(Enable(first, Config("components: Log\ndata: Tid\n"), 0, nullptr, /*mainOnly=*/true));
-    EXPECT_TRUE(logger->FieldTraced(QM_FIELD_TID));
     logger->DisableTrace(false);
 
-    RecordingOutput* main = new RecordingOutput();
+    // A line goes to both outputs; it counts as written only if both took it.
+    RecordingOutput* main = new RecordingOutput(nullptr, true, /*logResult=*/false);
     RecordingOutput* second = new RecordingOutput();
     ASSERT_TRUE(Enable(main, Config("components: Log\ndata: Message\n"), 0, second));
+    CQmErrLogMessage message(false);
+    message.FormatAuditMessage("both");
+    EXPECT_FALSE(logger->LogTraceMsg(message));
+    EXPECT_EQ("both", main->Lines().back());
     logger->DisableTrace(/*mainOnly=*/true);
     EXPECT_TRUE(logger->TraceEnabled(0));
     EXPECT_FALSE(logger->FieldTraced(QM_FIELD_MESSAGE));  // needs the main output
+    EXPECT_TRUE(logger->LogTraceMsg(message));
 
     RecordingOutput* newMain = new RecordingOutput();
     ASSERT_TRUE(Enable(newMain, Config("components: Log\ndata: Tid\n"), 0, nullptr, /*mainOnly=*/true));
     EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));  // the master in force stayed
-    CQmErrLogMessage message(false);
-    message.FormatAuditMessage("both");
     EXPECT_TRUE(logger->LogTraceMsg(message));
-    EXPECT_EQ("both", second->Lines().back());
+    EXPECT_EQ((std::vector<std::string>{"[Message]\n", "[=======]\n", "both", "both", "both"}), second->Lines());
     EXPECT_EQ("both", newMain->Lines().back());
-}
-
-TEST_F(TraceSwitching, WorkingCopyFollowsNewConfigurationAndItsLogger) {
-    RecordingOutput* first = new RecordingOutput();
-    ASSERT_TRUE(Enable(first, Config("components: Log\ndata: Message\n")));
-    CQmTraceData* copy = nullptr;
-    ASSERT_TRUE(logger->ShouldTraceAlloc(kLogComponent, &copy));
-    EXPECT_EQ(logger, copy->GetLogger());
-    copy->SetFieldValue(QM_FIELD_MESSAGE, "one");
-    copy->Format();
-    EXPECT_TRUE(copy->Log());
-    EXPECT_EQ("[one]\n", first->Lines().back());
-    copy->LeaveNoBody();
-
-    // Off and on again: the copy must be refreshed, though the new master is
-    // again the first one after a switch-off.
-    logger->DisableTrace(false);
-    RecordingOutput* second = new RecordingOutput();
-    ASSERT_TRUE(Enable(second, Config("components: Log\ndata: Message, Message, Tid\n"), 2));
-    CQmTraceData* again = nullptr;
-    ASSERT_TRUE(logger->ShouldTraceAlloc(kLogComponent, &again));
-    EXPECT_EQ(copy, again);  // the thread keeps its entry
-    again->SetFieldValue(QM_FIELD_MESSAGE, "two");
-    again->SetFieldValue(QM_FIELD_TID, 0);
-    again->Format();
-    EXPECT_TRUE(again->Log());
-    EXPECT_EQ("two|" + std::to_string(qm::platform::CurrentThreadId()) + "\n", second->Lines().back());
-    again->LeaveNoBody();
-}
-
-TEST(ThreadTracePool, EveryLoggersEntriesReturnWhenThreadsEnd) {
-    qmtest::TempDir dir;
-    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
-    CQmLogger* named = getMyLogger("pool-named");
-    ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
-    ASSERT_TRUE(named->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
-
-    CQmTraceData* first = nullptr;
-    std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &first)); }).join();
-    // Whatever earlier tests in this process left, this thread's entries included.
-    const int poolSize = qm::ThreadTracePoolSize(), inUse = qm::ThreadTraceEntriesInUse();
-    CQmTraceData* second = nullptr;
-    std::thread([&] { ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &second)); }).join();
-    EXPECT_EQ(first, second);  // given back at thread end, taken again first-fit
-
-    // A thread tracing through both loggers holds two entries; both come
-    // back when it ends, and the next threads take them again.
-    CQmTraceData *viaDefault = nullptr, *viaNamed = nullptr;
-    std::thread([&] {
-        ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &viaDefault));
-        ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &viaNamed));
-    }).join();
-    EXPECT_NE(viaDefault, viaNamed);
-    EXPECT_EQ(inUse, qm::ThreadTraceEntriesInUse());
-    CQmTraceData *nextDefault = nullptr, *nextNamed = nullptr;
-    std::thread([&] {
-        ASSERT_TRUE(theLogger()->ShouldTraceAlloc(kLogComponent, &nextDefault));
-        ASSERT_TRUE(named->ShouldTraceAlloc(kLogComponent, &nextNamed));
-    }).join();
-    EXPECT_EQ(viaDefault, nextDefault);
-    EXPECT_EQ(viaNamed, nextNamed);
-    EXPECT_EQ(named, nextNamed->GetLogger());
-
-    // Removing the named logger frees no entry another logger may hold.
-    EXPECT_TRUE(removeMyLogger("pool-named"));
-    EXPECT_EQ(poolSize, qm::ThreadTracePoolSize());
-    theLogger()->DisableTrace(false);
 }
 
 TEST(ThreadTracePool, GrowsByThirtyFirstFit) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
-    ASSERT_TRUE(theLogger()->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false));
+    ASSERT_TRUE(qmtest::TraceToRecorder(theLogger(), config));
     // Every free entry and one more: the pool grows by one block of thirty.
     const int before = qm::ThreadTracePoolSize();
     const int wanted = before - qm::ThreadTraceEntriesInUse() + 1;
@@ -249,24 +184,12 @@ TEST(TraceSwitchingConcurrency, TracersNeverSeeAHalfOldConfiguration) {
             // Kept across switches: up to date, it takes the unguarded path.
             CQmTraceData kept;
             while (!stop) {
-                CQmTraceData* copy = nullptr;
-                if (!logger->ShouldTraceAlloc(kLogComponent, &copy)) continue;
-                copy->SetFieldValue(QM_FIELD_MESSAGE, "m");
-                copy->SetFieldValue(QM_FIELD_TID, 0);
-                copy->Format();
-                if (copy->Log()) ++written;
-                copy->LeaveNoBody();
-                const auto traceN = [](CQmTraceData& r) {
-                    r.SetFieldValue(QM_FIELD_MESSAGE, "n");
-                    r.Format();
-                    r.Log();
-                    r.LeaveNoBody();
-                };
+                if (qmtest::TraceOnce(logger)) ++written;
                 CQmTraceData own;
-                if (logger->ShouldTrace(kLogComponent, &own)) traceN(own);
+                if (logger->ShouldTrace(kLogComponent, &own)) qmtest::TraceRecord(own);
                 for (int again = 0; again < 2; ++again) {
                     if (!logger->TraceEnabled(kLogComponent) || !logger->ShouldTrace(kLogComponent, &kept)) break;
-                    traceN(kept);
+                    qmtest::TraceRecord(kept);
                 }
             }
         });

@@ -1,6 +1,5 @@
 // The log line prolog "[pid/tid][date][source]".
 #include <chrono>
-#include <cstring>
 #include <ctime>
 #include <regex>
 #include <string>
@@ -28,9 +27,11 @@ std::string CallerIds() {
     return std::to_string(qm::platform::CurrentProcessId()) + "/" + std::to_string(qm::platform::CurrentThreadId());
 }
 
+// Source names come from compilers and Java callers on either platform, so
+// both separators cut everywhere: the last of either kind wins. A long name
+// gives a bounded line: 255 bytes at most, escapes included and never cut in
+// half; control characters cannot end the line.
 TEST(LogProlog, CarriesTheCallersIdsTheFilePartAndOnlyPositiveLines) {
-    // A long name gives a bounded line: 255 bytes at most, escapes included
-    // and never cut in half; control characters cannot end the line.
     const std::string huge = std::string("dir/") + std::string(10000, 'n');
     const std::string hugeSource = std::string(255, 'n') + ":7";
     const std::string forged = std::string(253, 'f') + "\n[x]";
@@ -39,7 +40,13 @@ TEST(LogProlog, CarriesTheCallersIdsTheFilePartAndOnlyPositiveLines) {
         {"db/connect.src", 42, "connect.src:42"}, {"main.src", 0, "main.src"},
         {"main.src", -5, "main.src"}, {nullptr, 3, ":3"},
         {huge.c_str(), 7, hugeSource.c_str()},
-        {"a\r\nb\x1b.cpp", 0, "a\\r\\nb\\x1b.cpp"}, {forged.c_str(), 0, forgedSource.c_str()}};
+        {"a\r\nb\x1b.cpp", 0, "a\\r\\nb\\x1b.cpp"}, {forged.c_str(), 0, forgedSource.c_str()},
+        {"C:\\src\\db\\connect.cpp", 9, "connect.cpp:9"},  // MSVC, Java on Windows
+        {"C:/src/db/connect.cpp", 9, "connect.cpp:9"},
+        {"C:\\src/db\\connect.cpp", 9, "connect.cpp:9"}, {"C:\\src\\db/connect.cpp", 9, "connect.cpp:9"},
+        {"\\\\server\\share\\A.java", 9, "A.java:9"},  // UNC
+        {"dir\\", 9, ":9"}, {"/", 9, ":9"}, {"\\", 9, ":9"},  // nothing after the last separator
+        {"C:connect.cpp", 9, "C:connect.cpp:9"}};          // a drive letter alone is no separator
     CQmErrLogMessage message(false);  // one message: each prolog replaces the last
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);
@@ -48,34 +55,13 @@ TEST(LogProlog, CarriesTheCallersIdsTheFilePartAndOnlyPositiveLines) {
         EXPECT_EQ(Parse(message).source, c.source);
         EXPECT_EQ(message.GetCode(), c.line);
     }
+    const char* name = "C:\\src/db\\connect.cpp";  // the file part points into the name itself
+    EXPECT_EQ(CQmErrLogMessage::PathnameFindFilePart(name), name + 10);
     std::thread([] {
         CQmErrLogMessage other(false);
         other.FormatLogProlog("t", 1, 0);
         EXPECT_EQ(Parse(other).ids, CallerIds());
     }).join();
-}
-
-// Source names come from compilers and Java callers on either platform, so
-// both separators cut everywhere: the last of either kind wins.
-TEST(LogProlog, SourceNamesAreCutAtTheLastSlashOrBackslashOnEveryPlatform) {
-    const struct { const char* file; const char* source; } cases[] = {
-        {"src/db/connect.cpp", "connect.cpp:9"},          // POSIX, and mingw-w64's __FILE__
-        {"C:\\src\\db\\connect.cpp", "connect.cpp:9"},  // MSVC, Java on Windows
-        {"C:/src/db/connect.cpp", "connect.cpp:9"},
-        {"C:\\src/db\\connect.cpp", "connect.cpp:9"},   // mixed: the last wins
-        {"C:\\src\\db/connect.cpp", "connect.cpp:9"},
-        {"\\\\server\\share\\A.java", "A.java:9"},     // UNC
-        {"dir\\", ":9"}, {"/", ":9"}, {"\\", ":9"},         // nothing after the last separator
-        {"C:connect.cpp", "C:connect.cpp:9"}};            // a drive letter alone is no separator
-    CQmErrLogMessage message(false);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        EXPECT_TRUE(message.FormatLogProlog(c.file, 9, 0));
-        EXPECT_EQ(Parse(message).source, c.source);
-        const char* part = CQmErrLogMessage::PathnameFindFilePart(c.file);
-        EXPECT_EQ(std::string(part) + ":9", c.source);  // a pointer into the name itself
-        EXPECT_TRUE(part >= c.file && part <= c.file + std::strlen(c.file));
-    }
 }
 
 TEST(LogProlog, FlagChoosesUtcOrLocalTime) {  // the tests run far from UTC

@@ -33,14 +33,12 @@ TEST(JavaStringArguments, EachConversionGetsANumberWhenTheStringIsOneElseTheText
         {"%lld|%hd", {"-4000000000", "70000"}, "-4000000000|4464"},  // narrowed as C narrows
         {"%c%c|%p|%ls", {"A", "long", "0x10", "wide"}, "Along|0x10|wide"},
         // Missing strings are empty texts; the format never reads past the last.
-        {"%s=%d (%s)", {"only"}, "only= ()"},
-        {"%1s|%3d|%s", {}, " |   |"},
+        {"%s=%d (%s)", {"only"}, "only= ()"}, {"%1s|%3d|%s", {}, " |   |"},
         {"%2$s %1$s %2$s", {"a", "b"}, "b a b"},
         {"%*d|%-*s|%.*s", {"4", "7", "-3", "x", "2", "abc"}, "   7|x  |ab"},
         {"%n%s %%", {"x", "y"}, "y %"},
         // Widths and precisions are clamped: a record stays bounded.
-        {"%99999999s", {"x"}, std::string(4094, ' ') + "x"},
-        {"%.99999999f", {"1"}, "1." + std::string(4093, '0')},
+        {"%99999999s", {"x"}, std::string(4094, ' ') + "x"}, {"%.99999999f", {"1"}, "1." + std::string(4093, '0')},
         {"%s", {q5000.c_str()}, std::string(4095, 'q')},
     };
     for (const auto& c : cases) {

@@ -15,6 +15,7 @@
 #include "qmerrlog/message.h"
 #include "qmerrlog/registry.h"
 #include "support/temp_dir.h"
+#include "support/trace_steps.h"
 
 namespace qmtest {
 namespace {
@@ -31,8 +32,7 @@ constexpr auto TraceMsgArray = &QM_EXPORT(
 
 void Count(const char*, int, void* counter) { ++*static_cast<std::atomic<int>*>(counter); }
 void CountTrace(CQmLogger* logger, std::atomic<int>& counter, const std::string& file) {
-    CQmLogOutput* output = logger->NewLogOutput(QM_OUTPUT_SYNC_PARAM_CALLBACK, &Count, &counter);
-    ASSERT_TRUE(logger->EnableTrace(output, QM_TRACE_BRACKETED, nullptr, file.c_str(), false, false, false));
+    ASSERT_TRUE(TraceTo(logger, logger->NewLogOutput(QM_OUTPUT_SYNC_PARAM_CALLBACK, &Count, &counter), file));
 }
 
 // Every logger that counts into these counters is set up anew from files

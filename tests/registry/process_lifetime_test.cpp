@@ -76,7 +76,7 @@ TEST(ProcessExit, AfterTheExitHandlerLinesAndInstallsAreRefused) {
         if (logger->LogErrMsg(message) || theLogger()->LogErrMsg(message)) failed |= 4;
         CQmLogOutput* late = logger->NewLogOutput(QM_OUTPUT_FILE, path.c_str(), 1, 0, 0);
         if (logger->SetLogOutput(late) || logger->EnableAuditLogRollover(late)) failed |= 8;
-        if (logger->EnableTrace(late, 0, nullptr, nullptr, false, false, false)) failed |= 16;
+        if (qmtest::TraceTo(logger, late, dir.Write("t.cfg", "components: Log\n"))) failed |= 16;
         if (dir.Read("late.log") != "before\n") failed |= 32;
         std::_Exit(failed);
     }
@@ -88,15 +88,15 @@ TEST(ProcessExit, AfterTheExitHandlerLinesAndInstallsAreRefused) {
 // the process forks 40 times: every child logs at once, with its own ids.
 TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
     qmtest::TempDir dir;
-    const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
-    const std::string mainLog = dir.Path("main.log");
-    const std::string namedLog = dir.Path("named.log");
     CQmLogger* main = theLogger();
     CQmLogger* named = getMyLogger("fork-named");
-    ASSERT_TRUE(main->SetLogOutput(main->NewLogOutput(QM_OUTPUT_FILE, mainLog.c_str(), 1, 0, 0)));
-    ASSERT_TRUE(named->SetLogOutput(named->NewLogOutput(QM_OUTPUT_FILE, namedLog.c_str(), 3, 1000, 2)));
-    ASSERT_TRUE(main->EnableTrace(main->NewLogOutput(QM_OUTPUT_FILE, dir.Path("trace.log").c_str(), 1, 0, 0), 0,
-                                  nullptr, config.c_str(), false, false, false));
+    const auto file = [&dir](CQmLogger* logger, const char* name, int mode, int size = 0, int backups = 0) {
+        return logger->NewLogOutput(QM_OUTPUT_FILE, dir.Path(name).c_str(), mode, size, backups);
+    };
+    ASSERT_TRUE(main->SetLogOutput(file(main, "main.log", 1)));
+    ASSERT_TRUE(named->SetLogOutput(file(named, "named.log", 3, 1000, 2)));
+    ASSERT_TRUE(qmtest::TraceTo(main, file(main, "trace.log", 1),
+                                dir.Write("trace.cfg", "components: Log\ndata: Message\n")));
 
     std::atomic<bool> stop{false};
     std::vector<std::thread> threads;
@@ -109,10 +109,9 @@ TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
         while (!stop.load(std::memory_order_relaxed)) qmtest::TraceOnce(main, "traced");
     });
     // Writers queue on the guards while others read: forks meet them too.
-    threads.emplace_back([named, &stop, &dir] {
-        const std::string swapped = dir.Path("audit.log");
+    threads.emplace_back([&] {
         while (!stop.load(std::memory_order_relaxed)) {
-            named->EnableAuditLogRollover(named->NewLogOutput(QM_OUTPUT_FILE, swapped.c_str(), 1, 0, 0));
+            named->EnableAuditLogRollover(file(named, "audit.log", 1));
             named->DisableAuditLog();
         }
     });

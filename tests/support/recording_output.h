@@ -45,12 +45,11 @@ public:
         std::lock_guard<std::mutex> hold(m_lock);
         return m_lines;
     }
-    void SetLogResult(bool result) { m_logResult = result; }
 
 private:
     OutputEvents* m_events;
     bool m_openResult;
-    std::atomic<bool> m_logResult;
+    bool m_logResult;
     std::mutex m_lock;
     std::vector<std::string> m_lines;
 };

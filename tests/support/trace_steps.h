@@ -10,18 +10,28 @@
 
 namespace qmtest {
 
+// Switches tracing on into output, which stays the caller's when refused.
+inline bool TraceTo(CQmLogger* logger, CQmLogOutput* output, const std::string& config) {
+    return logger->EnableTrace(output, 0, nullptr, config.c_str(), false, false, false);
+}
+
 inline bool TraceToRecorder(CQmLogger* logger, const std::string& config) {
-    return logger->EnableTrace(new RecordingOutput(), 0, nullptr, config.c_str(), false, false, false);
+    return TraceTo(logger, new RecordingOutput(), config);
+}
+
+// Fills, formats and writes a record, then empties it.
+inline void TraceRecord(CQmTraceData& record, const char* text = "m") {
+    record.SetFieldValue(QM_FIELD_MESSAGE, text);
+    record.Format();
+    record.Log();
+    record.LeaveNoBody();
 }
 
 // False when the logger does not trace the component (no record was taken).
 inline bool TraceOnce(CQmLogger* logger, const char* text = "m") {
     CQmTraceData* record = nullptr;
     if (!logger->ShouldTraceAlloc(QmTraceComponentId(1, 0), &record)) return false;
-    record->SetFieldValue(QM_FIELD_MESSAGE, text);
-    record->Format();
-    record->Log();
-    record->LeaveNoBody();
+    TraceRecord(*record, text);
     return true;
 }
 

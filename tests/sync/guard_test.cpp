@@ -145,9 +145,7 @@ TEST(Guard, NoReaderEverOverlapsAWriter) {
     for (int kind = 0; kind < 4; ++kind) {
         SCOPED_TRACE(kKinds[kind]);
         AnyGuard guard(kind);
-        std::atomic<int> readersInside{0};
-        std::atomic<int> writersInside{0};
-        std::atomic<int> overlaps{0};
+        std::atomic<int> readersInside{0}, writersInside{0}, overlaps{0};
         long long value = 0;  // plain on purpose: readers read it, so TSan also sees an overlap
         std::vector<std::thread> threads;
         for (int t = 0; t < 6; ++t) {
@@ -174,10 +172,8 @@ TEST(GuardWithoutItsHeapBlock, EveryOperationIsANoOp) {
     CQmErrLogGuard guard;
     QmGuardState* state = nullptr;
     QmLockTestAccess::Swap(guard, state);
-    guard.LockForWrite();
-    guard.LockForWrite();  // would block for ever with a state
-    guard.LockForRead();
-    guard.Unlock();
+    guard.LockForWrite(), guard.LockForWrite();  // would block for ever with a state
+    guard.LockForRead(), guard.Unlock();
     QmLockTestAccess::Swap(guard, state);
     EXPECT_EQ(QmLockTestAccess::Counts(QmLockTestAccess::State(guard)), "0/0/0/0");
 }

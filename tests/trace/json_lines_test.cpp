@@ -3,8 +3,6 @@
 #include <fstream>
 #include <functional>
 
-#include "qmerrlog/logger.h"
-#include "qmerrlog/registry.h"
 #include "support/json_reader.h"
 #include "trace/trace_test_access.h"
 
@@ -77,51 +75,4 @@ TEST_F(JsonLines, EveryValueKindAndHostileTextsParseBack) {
     ASSERT_TRUE(qmtest::ParseJsonLines(file, &parsed));
     ASSERT_EQ(parsed.size(), std::size(cases));
     for (std::size_t i = 0; i < parsed.size(); ++i) EXPECT_EQ(parsed[i], cases[i].parsed) << i;
-}
-
-TEST_F(JsonLines, TheMessageNamesItsRecord) {
-    auto master = Master("components: Log\ndata: Tid Message\n", QM_TRACE_JSON_LINES);
-    auto copy = CopyOf(*master);
-    copy->SetFieldValue(QM_FIELD_TID, 0);
-    ASSERT_TRUE(copy->Format());
-    EXPECT_EQ(copy->GetMessage().GetRecordKind(), QM_RECORD_TRACE);
-    EXPECT_EQ(copy->GetMessage().GetTraceRecord(), copy.get());
-    EXPECT_EQ(copy->GetTracedFieldId(0), static_cast<int>(QM_FIELD_TID));
-    EXPECT_EQ(copy->GetTracedFieldId(1), static_cast<int>(QM_FIELD_MESSAGE));
-    EXPECT_EQ(copy->GetTracedFieldId(2), -1);
-    EXPECT_EQ(copy->GetFieldValueKind(QM_FIELD_TID), QM_VALUE_NUMBER);
-    EXPECT_EQ(copy->GetFieldValueKind(QM_FIELD_MESSAGE), QM_VALUE_UNSET);
-    copy->LeaveNoBody();
-    EXPECT_EQ(copy->GetMessage().GetTraceRecord(), nullptr);
-    EXPECT_EQ(copy->GetFieldValueKind(QM_FIELD_TID), QM_VALUE_UNSET);
-}
-
-// Through a logger into a file output: format 4 is accepted, no heading
-// lines, every record one parseable line.
-TEST_F(JsonLines, ThroughALoggerIntoAFile) {
-    if (!qmtest::HavePython()) GTEST_SKIP() << "python3 is needed to read the records back";
-    const std::string config = m_dir.Write("json.cfg", "components: Log\ndata: Date Tid Message\n");
-    const std::string file = m_dir.Path("trace.jsonl");
-    CQmLogger* logger = getMyLogger("json-lines");
-    ASSERT_NE(logger, nullptr);
-    CQmLogOutput* output = logger->NewLogOutput(QM_OUTPUT_FILE, file.c_str(), 0, 0, 0);
-    ASSERT_TRUE(logger->EnableTrace(output, QM_TRACE_JSON_LINES, nullptr, config.c_str(), false, false, false));
-    for (int i = 0; i < 3; ++i) {
-        CQmTraceData* record = nullptr;
-        ASSERT_TRUE(logger->ShouldTraceAlloc(kLog, &record));
-        record->SetFieldValue(QM_FIELD_DATE, 0);
-        record->SetFieldValue(QM_FIELD_TID, 0);
-        record->SetFieldValue(QM_FIELD_MESSAGE, record->FormatTraceMessage("record %d \"quoted\"", i));
-        ASSERT_TRUE(record->Format());
-        ASSERT_TRUE(record->Log());
-        record->LeaveNoBody();
-    }
-    logger->DisableTrace(false);
-    removeMyLogger("json-lines");
-    std::vector<std::string> parsed;
-    ASSERT_TRUE(qmtest::ParseJsonLines(file, &parsed));
-    ASSERT_EQ(parsed.size(), 3u);
-    EXPECT_NE(parsed[2].find("\"Message\": \"record 2 \\\"quoted\\\"\""), std::string::npos) << parsed[2];
-    EXPECT_EQ(parsed[0].rfind("{\"Date\": \"", 0), 0u) << parsed[0];
-    EXPECT_NE(parsed[0].find("\"Tid\": "), std::string::npos);
 }
