@@ -36,26 +36,26 @@ TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     CQmFile file;
     char line[16];
     EXPECT_LE(file.ReadLine(line, sizeof line), 0);
-    EXPECT_FALSE(file.OpenFile(nullptr, 3));
+    EXPECT_FALSE(file.OpenFile(nullptr, CQmFile::kReadLines));
     file.CloseFile();
 #ifndef _WIN32
     // A FIFO without a writer: opening must neither wait nor succeed.
     // (Directories and devices: the configuration reader's test.)
     const std::string fifo = dir.Path("fifo");
     if (std::system(("mkfifo '" + fifo + "'").c_str()) == 0) {
-        EXPECT_FALSE(file.OpenFile(fifo.c_str(), 3));
+        EXPECT_FALSE(file.OpenFile(fifo.c_str(), CQmFile::kReadLines));
         EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
     }
 #else
-    EXPECT_FALSE(file.OpenFile("NUL", 3));
+    EXPECT_FALSE(file.OpenFile("NUL", CQmFile::kReadLines));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
 #endif
-    EXPECT_FALSE(file.OpenFile(dir.Path("missing").c_str(), 3));
+    EXPECT_FALSE(file.OpenFile(dir.Path("missing").c_str(), CQmFile::kReadLines));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kCannotRead);
 
     const std::string bound = dir.Write("bound.cfg", std::string(CQmFile::kMaxFileBytes - 2, '#') + "\nx");
     EXPECT_FALSE(file.OpenFile(bound.c_str(), 1));
-    ASSERT_TRUE(file.OpenFile(bound.c_str(), 3));
+    ASSERT_TRUE(file.OpenFile(bound.c_str(), CQmFile::kReadLines));
     dir.Write("bound.cfg", "changed\n");  // what was read stays what is delivered
     EXPECT_EQ(file.ReadLine(nullptr, 16), 0);
     EXPECT_EQ(file.ReadLine(line, 1), 0);
@@ -66,7 +66,7 @@ TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     file.CloseFile();
     EXPECT_LE(file.ReadLine(line, sizeof line), 0);
     const std::string over = dir.Write("over.cfg", std::string(CQmFile::kMaxFileBytes + 1, '\n'));
-    EXPECT_FALSE(file.OpenFile(over.c_str(), 3));
+    EXPECT_FALSE(file.OpenFile(over.c_str(), CQmFile::kReadLines));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kTooLarge);
 }  // the destructor closes once more
 
