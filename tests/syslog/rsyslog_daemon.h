@@ -23,16 +23,13 @@ public:
     // The path of rsyslogd, or empty when the machine has none.
     static std::string Program() {
         if (qm::platform::IsLogPathSeparator('\\')) return "";
-        for (const char* path : {"/usr/sbin/rsyslogd", "/sbin/rsyslogd"}) {
+        for (const char* path : {"/usr/sbin/rsyslogd", "/sbin/rsyslogd"})
             if (std::filesystem::exists(path)) return path;
-        }
         return "";
     }
 
     explicit RsyslogDaemon(const TempDir& dir) : m_dir(dir) {}
     ~RsyslogDaemon() { Stop(); }
-    RsyslogDaemon(const RsyslogDaemon&) = delete;
-    RsyslogDaemon& operator=(const RsyslogDaemon&) = delete;
 
     // Picks a port free for UDP and TCP; true once socket and TCP port are up.
     bool Start() {
@@ -52,9 +49,6 @@ public:
         WaitFor([pid] { return !std::filesystem::exists("/proc/" + pid); });
         std::filesystem::remove(PidPath());
     }
-
-    // More configuration for the next Start, after the collector's own.
-    void AddConfiguration(const std::string& text) { m_extra += text; }
 
     std::string Port() const { return m_port; }
     std::string SocketPath() const { return m_dir.Path("log.sock"); }
@@ -76,7 +70,7 @@ public:
                "ruleset(name=\"qm\") {\n"
                "  action(type=\"mmpstrucdata\")\n"
                "  action(type=\"omfile\" file=\"" + OutputPath() + "\" template=\"qmjson\")\n"
-               "}\n" + m_extra;
+               "}\n";
     }
 
     // The messages of app, each [severity, facility, msgid, {sd-id: {param:
@@ -120,10 +114,7 @@ private:
         std::ifstream(PidPath()) >> pid;
         return pid;
     }
-    bool Running() const {
-        const std::string pid = ReadPid();
-        return !pid.empty() && std::filesystem::exists("/proc/" + pid);
-    }
+    bool Running() const { return !ReadPid().empty() && std::filesystem::exists("/proc/" + ReadPid()); }
     bool TcpAccepts() const {
         const auto socket = qm::platform::ConnectSocket(qm::platform::SocketTransport::kTcp, "127.0.0.1",
                                                         m_port.c_str(), 1000);
@@ -137,17 +128,13 @@ private:
             "t = socket.socket(); t.bind((\"127.0.0.1\", 0)); port = t.getsockname()[1]\n"
             "u = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); u.bind((\"127.0.0.1\", port))\n"
             "print(port)' > '" + out + "' 2>/dev/null";
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            if (std::system(command.c_str()) != 0) continue;
-            std::ifstream(out) >> m_port;
-            if (!m_port.empty()) return true;
-        }
-        return false;
+        for (int attempt = 0; attempt < 20 && m_port.empty(); ++attempt)
+            if (std::system(command.c_str()) == 0) std::ifstream(out) >> m_port;
+        return !m_port.empty();
     }
 
     const TempDir& m_dir;
     std::string m_port;
-    std::string m_extra;
 };
 
 }  // namespace qmtest
