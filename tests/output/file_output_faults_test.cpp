@@ -15,12 +15,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using FileOutputFaults = FileOutputInEachPathStyle;
+using FileOutputFaults = FileOutputFixture;
 
 // A refused rename keeps the lines in the held file; the next try comes only
 // more than 300 s after the refusal. In mode 2 the refusal at Open is retried
 // by the first line, and refused again.
-TEST_P(FileOutputFaults, RefusedRenameKeepsAppendingUntilMoreThan300Seconds) {
+TEST_F(FileOutputFaults, RefusedRenameKeepsAppendingUntilMoreThan300Seconds) {
     for (int mode : {2, 3}) {
         SCOPED_TRACE(mode);
         const std::string name = "m" + std::to_string(mode);
@@ -41,7 +41,7 @@ TEST_P(FileOutputFaults, RefusedRenameKeepsAppendingUntilMoreThan300Seconds) {
 
 // No hard links and no no-replace rename: a plain rename to a free name, at
 // once and as often as needed, never "held elsewhere, try in 300 s".
-TEST_P(FileOutputFaults, WithoutHardLinksTheRolloverRenamesToAFreeName) {
+TEST_F(FileOutputFaults, WithoutHardLinksTheRolloverRenamesToAFreeName) {
     m_disk.noHardLinks = true;
     ASSERT_TRUE(Open("a.log", "old\n", 4, 0, 0));
     EXPECT_TRUE(Log("1\n"));
@@ -63,7 +63,7 @@ TEST_P(FileOutputFaults, WithoutHardLinksTheRolloverRenamesToAFreeName) {
 // A line cut short by a full disk is a failure, and the first line accepted
 // after space returns starts on a line of its own; a write that put nothing
 // on disk leaves nothing to end. Lock-free and size-limited modes alike.
-TEST_P(FileOutputFaults, ShortWriteFailsAndTheNextLineStartsFresh) {
+TEST_F(FileOutputFaults, ShortWriteFailsAndTheNextLineStartsFresh) {
     for (int mode : {1, 3}) {
         SCOPED_TRACE(mode);
         const std::string name = "m" + std::to_string(mode) + ".log";
@@ -83,7 +83,7 @@ TEST_P(FileOutputFaults, ShortWriteFailsAndTheNextLineStartsFresh) {
 
 // A directory left at the log path is never opened, emptied or renamed as a
 // backup, whatever the mode.
-TEST_P(FileOutputFaults, DirectoryAtTheLogPathIsRefusedAndLeftInPlace) {
+TEST_F(FileOutputFaults, DirectoryAtTheLogPathIsRefusedAndLeftInPlace) {
     fs::create_directory(m_dir.Path("a.log"));
     m_dir.Write("a.log/inside", "kept");
     for (int mode = 0; mode <= 4; ++mode) {
@@ -97,7 +97,7 @@ TEST_P(FileOutputFaults, DirectoryAtTheLogPathIsRefusedAndLeftInPlace) {
 
 // Watching the path for external rotation costs one look a second, not one
 // a line; and a regular file never pays for the broken-pipe protection.
-TEST_P(FileOutputFaults, ThePathIsComparedAtMostOnceASecond) {
+TEST_F(FileOutputFaults, ThePathIsComparedAtMostOnceASecond) {
     for (int mode = 0; mode <= 4; ++mode) {
         SCOPED_TRACE(mode);
         ASSERT_TRUE(Open("m" + std::to_string(mode) + ".log", nullptr, mode, 1, 0));
@@ -108,8 +108,5 @@ TEST_P(FileOutputFaults, ThePathIsComparedAtMostOnceASecond) {
     }
     EXPECT_EQ(m_disk.pipeWrites.load(), 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(PathStyles, FileOutputFaults, testing::ValuesIn(qmtest::PathStylesOfThisPlatform()),
-                         qmtest::PathStyleName);
 
 }  // namespace

@@ -15,16 +15,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using FileOutputTest = FileOutputInEachPathStyle;
-using LogPathSplit = FileOutputFixture;
+using FileOutputTest = FileOutputFixture;
 
-std::string Backup(const char* stem, int counter) {
+std::string Backup(const std::string& stem, int counter) {
     char suffix[16] = "";
     if (counter > 0) std::snprintf(suffix, sizeof suffix, "_%02d", counter);
-    return std::string(stem) + "_20090315_100000" + suffix + ".log";
+    return stem + "_20090315_100000" + suffix + ".log";
 }
 
-TEST_P(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
+TEST_F(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
     // By mode: the file after Open and "x\n", and the backup of "old\n".
     const std::pair<const char*, const char*> expected[] = {
         {"x\n", "<none>"}, {"old\nx\n", "<none>"}, {"x\n", "old\n"}, {"old\nx\n", "<none>"}, {"x\n", "old\n"}};
@@ -47,7 +46,7 @@ TEST_P(FileOutputTest, EachModeTreatsAnExistingFileItsOwnWay) {
 
 // Sizes are 64-bit: a live file past 4 GiB is rolled over at a 4096 MB
 // limit, and that limit does not wrap round to "before every line".
-TEST_P(FileOutputTest, LineThatWouldReachTheLimitStartsTheNextFile) {
+TEST_F(FileOutputTest, LineThatWouldReachTheLimitStartsTheNextFile) {
     ASSERT_TRUE(Open("a.log", std::string(1048000, 'o').c_str(), 3, 1, 0));
     EXPECT_TRUE(Log(std::string(500, 's')));
     EXPECT_TRUE(Log(std::string(75, 'f')));  // limit - 1: appended
@@ -66,7 +65,7 @@ TEST_P(FileOutputTest, LineThatWouldReachTheLimitStartsTheNextFile) {
 // Three backups kept: the oldest go, so that the new one makes three. What
 // cannot be deleted (a failing delete, a directory under a backup's name) is
 // skipped and the rollover goes on; the next one tries again.
-TEST_P(FileOutputTest, PruningKeepsTheNewestBackupsAndSkipsWhatCannotBeDeleted) {
+TEST_F(FileOutputTest, PruningKeepsTheNewestBackupsAndSkipsWhatCannotBeDeleted) {
     fs::create_directory(m_dir.Path("a_20090315_090000.log"));
     for (const char* name : {"a_20090315_100003.log", "a_20090315_100001_01.log", "a_20090315_100001.log",
                              "a_20090315_100002.log", "a_20090315_143005.txt"})
@@ -90,7 +89,7 @@ TEST_P(FileOutputTest, PruningKeepsTheNewestBackupsAndSkipsWhatCannotBeDeleted) 
 // A limit of 0 rolls over before every line (the first time an empty file).
 // Within one second the counter is one past the highest, as a number: after
 // _99 comes _100; and pruning keeps the newest by that number.
-TEST_P(FileOutputTest, RolloversWithinOneSecondCountOnAsNumbers) {
+TEST_F(FileOutputTest, RolloversWithinOneSecondCountOnAsNumbers) {
     ASSERT_TRUE(Open("trace", "0\n", 4, 0, 0));
     for (const char* line : {"1\n", "2\n", "3\n"}) EXPECT_TRUE(Log(line));
     std::string files;  // the backups in turn, then the live file
@@ -138,22 +137,26 @@ TEST(BackupNames, RecognisesOnlyItsOwnBackups) {
     }
 }
 
-// The backup is named by the directory exactly as the user wrote it, and
-// pruned in whatever style it was found.
-TEST_P(FileOutputTest, BackupGoesBesideTheFileInTheSeparatorsItWasGiven) {
-    const std::string given = qmtest::InStyle(m_dir.Path("a.log"), GetParam());
-    ASSERT_TRUE(Open("a.log", "old\n", 4, 0, 2));
-    EXPECT_TRUE(Log("1\n"));
-    EXPECT_EQ(m_disk.LastRenameTarget(), given.substr(0, given.size() - 5) + "a_20090315_100000_01.log");
-    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_100000.log", "a_20090315_100000_01.log"}));
-    EXPECT_TRUE(Log("2\n"));
-    EXPECT_EQ(Entries(), (Names{"a.log", "a_20090315_100000_01.log", "a_20090315_100000_02.log"}));
-    EXPECT_EQ(In("a.log") + In("a_20090315_100000_02.log"), "2\n1\n");
+// The backup is named by the directory exactly as the user wrote it (on
+// Windows in each separator style), and pruned in whatever style it was found.
+TEST_F(FileOutputTest, BackupGoesBesideTheFileInTheSeparatorsItWasGiven) {
+    for (qmtest::PathStyle style : qmtest::PathStylesOfThisPlatform()) {
+        const std::string name = "s" + std::to_string(static_cast<int>(style));
+        SCOPED_TRACE(name);
+        const std::string given = qmtest::InStyle(m_dir.Write(name + ".log", "old\n"), style);
+        ASSERT_TRUE(OpenAt(given, 4, 0, 2));
+        EXPECT_TRUE(Log("1\n"));
+        EXPECT_EQ(m_disk.LastRenameTarget(), given.substr(0, given.size() - 6) + Backup(name, 1));
+        EXPECT_TRUE(Log("2\n"));
+        EXPECT_EQ(In(Backup(name, 0)) + "|" + In(Backup(name, 1)) + "|" +
+                      In(Backup(name, 2)) + "|" + In(name + ".log"),
+                  "<none>||1\n|2\n");
+    }
 }
 
 // A backslash after the last slash: a directory separator on Windows (the
 // last separator of either kind wins), part of the file name on POSIX.
-TEST_F(LogPathSplit, BackslashSeparatesOnlyOnWindows) {
+TEST_F(FileOutputTest, BackslashSeparatesOnlyOnWindows) {
     fs::create_directory(m_dir.Path("x"));
     const std::string path = qmtest::InStyle(m_dir.Path(), qmtest::PathStyle::kSlashes) + "x\\a.log";
     std::ofstream(path, std::ios::binary) << "old\n";
@@ -168,8 +171,5 @@ TEST_F(LogPathSplit, BackslashSeparatesOnlyOnWindows) {
     EXPECT_TRUE(fs::is_empty(m_dir.Path("x")));
 #endif
 }
-
-INSTANTIATE_TEST_SUITE_P(PathStyles, FileOutputTest, testing::ValuesIn(qmtest::PathStylesOfThisPlatform()),
-                         qmtest::PathStyleName);
 
 }  // namespace

@@ -262,14 +262,6 @@ TEST_F(PipesAndLinks, RemovedOrMovedLiveFileIsReplacedAtThePath) {
         EXPECT_TRUE(Log("joined\n"));
         EXPECT_EQ(In(name + ".1") + In(name), replaced + "moved\njoined\n");
     }
-    // A disk that cannot tell: the rollover finds nothing to set aside and
-    // starts a new file.
-    m_disk.blind = true;
-    ASSERT_TRUE(Open("blind.log", nullptr, 3, 0, 0));
-    EXPECT_TRUE(Log("1\n"));
-    fs::remove(m_dir.Path("blind.log"));
-    EXPECT_TRUE(Log("2\n"));
-    EXPECT_EQ(In("blind.log"), "2\n");
 }
 
 // A real full file system: a 64 KB tmpfs mounted in a private mount

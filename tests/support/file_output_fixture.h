@@ -1,11 +1,9 @@
-// A file output in a fresh directory on the fake disk, with the log path
-// written in each separator style the platform takes, and readers for what
-// ends up on disk (compressed backups included).
+// A file output in a fresh directory on the fake disk, the log path in each
+// separator style the platform takes, and readers for what ends up on disk
+// (compressed backups included).
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,12 +32,6 @@ inline std::vector<PathStyle> PathStylesOfThisPlatform() {
     return {PathStyle::kAsGiven};
 #endif
 }
-
-inline const char* NameOf(PathStyle style) {
-    return style == PathStyle::kSlashes ? "Slashes" : style == PathStyle::kMixed ? "Mixed" : "AsGiven";
-}
-inline std::string PathStyleName(const testing::TestParamInfo<PathStyle>& info) { return NameOf(info.param); }
-inline void PrintTo(PathStyle style, std::ostream* out) { *out << NameOf(style); }
 
 // The path with its separators rewritten: all '/', or alternating kinds
 // with '/' last before the file name (so that a split at the last
@@ -85,8 +77,7 @@ struct FileOutputFixture : testing::Test {
 
     // Opens the output on a file of the directory, first writing content there unless it is null.
     bool Open(const std::string& name, const char* content, int mode, int maxSizeMb, int maxBackups) {
-        const std::string path = content != nullptr ? m_dir.Write(name, content) : m_dir.Path(name);
-        return OpenAt(qmtest::InStyle(path, m_pathStyle), mode, maxSizeMb, maxBackups);
+        return OpenAt(content != nullptr ? m_dir.Write(name, content) : m_dir.Path(name), mode, maxSizeMb, maxBackups);
     }
     // Opens the output on the path exactly as given.
     bool OpenAt(const std::string& path, int mode, int maxSizeMb, int maxBackups) {
@@ -96,10 +87,7 @@ struct FileOutputFixture : testing::Test {
     }
     bool Log(const std::string& text) { return qmtest::LogText(m_output, text); }
     // What a file of the directory holds, or "<none>".
-    std::string In(const std::string& name) const {
-        std::ifstream in(m_dir.Path(name), std::ios::binary);
-        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<none>";
-    }
+    std::string In(const std::string& name) const { return m_dir.Read(name); }
     Names Entries() const {
         Names names;
         for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
@@ -110,10 +98,4 @@ struct FileOutputFixture : testing::Test {
     qmtest::TempDir m_dir;
     qmtest::FakeDisk m_disk;
     CQmFileOutput m_output;
-    qmtest::PathStyle m_pathStyle = qmtest::PathStyle::kAsGiven;
-};
-
-// The same fixture run once for each separator style of the platform.
-struct FileOutputInEachPathStyle : FileOutputFixture, testing::WithParamInterface<qmtest::PathStyle> {
-    FileOutputInEachPathStyle() { m_pathStyle = GetParam(); }
 };
