@@ -2,19 +2,12 @@
 // written, no line is lost or doubled while many threads roll over, a
 // failing compression leaves the plain backup and nothing else behind, and
 // pruning counts plain and compressed backups as one history.
-#include <algorithm>
-#include <filesystem>
 #include <map>
 #include <sstream>
-#include <string>
 #include <thread>
 #include <tuple>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 #include "output/backup_compression.h"
-#include "output/compression_worker.h"
 #include "support/file_output_fixture.h"
 
 namespace fs = std::filesystem;

@@ -10,9 +10,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <string>
+#include <functional>
 
-#include "output/compression_worker.h"
 #include "support/file_output_fixture.h"
 
 namespace {
@@ -33,18 +32,13 @@ using CompressionLifetime = FileOutputFixture;
 
 const std::string kBig(3 << 20, 'q');  // tens of deflate blocks: exit meets a file part-way
 
-// Runs body in a child that ends with exit (atexit handlers run) or _exit;
-// the child's exit status, or -1 when it did not end normally.
-template <typename Body>
-int InChild(Body body) {
+// Runs body in a child that ends with exit (atexit handlers run); the
+// child's exit status, or -1 when it did not end normally.
+int InChild(const std::function<int()>& body) {
     const pid_t child = fork();
-    if (child == 0) {
-        const int status = body();
-        std::exit(status);
-    }
+    if (child == 0) std::exit(body());
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST_F(CompressionLifetime, ExitStopsTheWorkerAndForkedChildrenNeverHang) {

@@ -3,11 +3,7 @@
 // directory at the log path, and the cost of watching the path. The fake
 // disk makes the faults a test cannot make for real; everything else is the
 // real disk.
-#include <filesystem>
-#include <string>
 #include <tuple>
-
-#include <gtest/gtest.h>
 
 #include "support/file_output_fixture.h"
 

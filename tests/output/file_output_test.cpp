@@ -1,12 +1,7 @@
 // File output: what each mode does with an existing file, when a rollover
 // happens, how backups are named, counted and pruned, and where the log path
 // is split into directory and file name.
-#include <filesystem>
-#include <string>
 #include <tuple>
-#include <utility>
-
-#include <gtest/gtest.h>
 
 #include "output/file_backups.h"
 #include "support/file_output_fixture.h"

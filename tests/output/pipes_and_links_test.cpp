@@ -9,18 +9,13 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <functional>
 #include <regex>
-#include <set>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "support/file_output_fixture.h"
 
