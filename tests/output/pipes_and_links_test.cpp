@@ -125,7 +125,6 @@ TEST_F(PipesAndLinks, FifoAtTheLogPathWhoseReaderHasGoneOnlyFailsTheWrite) {
     ASSERT_TRUE(Open("a.log", nullptr, 4, 0, 0));
     EXPECT_TRUE(Log("first\n"));
     EXPECT_EQ(ReadAvailable(reader), "first\n");
-    EXPECT_GT(m_disk.pipeWrites.load(), 0);
     EXPECT_EQ(Entries(), (Names{"a.log"}));
     close(reader);
     EXPECT_EQ(WriteToGoneReader([&] { return Log("lost\n"); }), kOnlyAFailedWrite);
