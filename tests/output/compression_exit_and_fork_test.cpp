@@ -51,16 +51,14 @@ TEST_F(CompressionLifetime, ExitStopsTheWorkerAndForkedChildrenNeverHang) {
 
     // Set back to "not started": the child compresses with its own worker,
     // then exits with big backups queued and one in hand.
-    const int child = InChild([this] {
-        qm::CompressionWorkerAfterForkInChild();
-        if (!Open("c.log", "child\n", 4, 0, 0)) return 1;
-        qm::WaitForBackupCompression();
-        if (In("c_20090315_100000.log") != "<none>") return 2;
-        for (int i = 1; i <= 4; ++i) m_dir.Write("e_20090315_09000" + std::to_string(i) + ".log", kBig);
-        if (!Open("e.log", nullptr, 1, 0, 0)) return 3;
-        return 0;
-    });
-    EXPECT_EQ(child, 0);
+    EXPECT_EQ(InChild([this] {
+                  qm::CompressionWorkerAfterForkInChild();
+                  if (!Open("c.log", "child\n", 4, 0, 0)) return 1;
+                  qm::WaitForBackupCompression();
+                  for (int i = 1; i <= 4; ++i) m_dir.Write("e_20090315_09000" + std::to_string(i) + ".log", kBig);
+                  return In("c_20090315_100000.log") == "<none>" && Open("e.log", nullptr, 1, 0, 0) ? 0 : 2;
+              }),
+              0);
     // Every backup is whole under one name or the other, with no partial file.
     for (int i = 1; i <= 4; ++i) {
         const std::string backup = "e_20090315_09000" + std::to_string(i) + ".log";
@@ -72,12 +70,11 @@ TEST_F(CompressionLifetime, ExitStopsTheWorkerAndForkedChildrenNeverHang) {
 
     // Not set back: the child's backups stay plain, and its exit does not
     // wait for the parent's thread.
-    const int forgotten = InChild([this] {
-        m_disk.offsetSeconds = 5;
-        if (!Open("f.log", "forgotten\n", 4, 0, 0)) return 1;
-        return In("f_20090315_100005.log") == "forgotten\n" ? 0 : 2;
-    });
-    EXPECT_EQ(forgotten, 0);
+    EXPECT_EQ(InChild([this] {
+                  m_disk.offsetSeconds = 5;
+                  return Open("f.log", "forgotten\n", 4, 0, 0) ? 0 : 1;
+              }),
+              0);
     EXPECT_EQ(In("f_20090315_100005.log"), "forgotten\n");
 }
 
