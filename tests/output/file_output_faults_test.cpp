@@ -1,8 +1,7 @@
 // File output under the faults production log directories see: a file held
 // by another process, file systems without hard links, full disks, a
-// directory at the log path. The fake
-// disk makes the faults a test cannot make for real; everything else is the
-// real disk.
+// directory at the log path. The fake disk makes the faults a test cannot
+// make for real; everything else is the real disk.
 #include <tuple>
 
 #include "support/file_output_fixture.h"

@@ -44,7 +44,7 @@ public:
         if (written > 0) spaceLeft -= written;
         return written;
     }
-    long long WriteToPipe(int fd, const char* data, unsigned int n) override { return m_real->WriteToPipe(fd, data, n); }
+    long long WriteToPipe(int fd, const char* d, unsigned int n) override { return m_real->WriteToPipe(fd, d, n); }
     bool FileSize(int fd, long long* size) override {
         if (!m_real->FileSize(fd, size)) return false;
         *size += extraSize;

@@ -77,7 +77,8 @@ struct FileOutputFixture : testing::Test {
 
     // Opens the output on a file of the directory, first writing content there unless it is null.
     bool Open(const std::string& name, const char* content, int mode, int maxSizeMb, int maxBackups) {
-        return OpenAt(content != nullptr ? m_dir.Write(name, content) : m_dir.Path(name), mode, maxSizeMb, maxBackups);
+        const std::string path = content != nullptr ? m_dir.Write(name, content) : m_dir.Path(name);
+        return OpenAt(path, mode, maxSizeMb, maxBackups);
     }
     // Opens the output on the path exactly as given.
     bool OpenAt(const std::string& path, int mode, int maxSizeMb, int maxBackups) {
