@@ -86,105 +86,61 @@ struct RedirectedStdout {
     int saved = -1, reader = -1;
 };
 
-std::string ReadAvailable(int descriptor) {
-    char buffer[256];
-    const ssize_t count = read(descriptor, buffer, sizeof buffer);
-    return count > 0 ? std::string(buffer, static_cast<std::size_t>(count)) : std::string();
-}
-
-// A console on a pipe or a socket whose reader has gone: Log is false, the
-// process lives, the program's SIGPIPE handling is untouched.
-TEST(ClosedPipes, ConsoleWhoseReaderHasGoneOnlyFailsTheWrite) {
-    for (bool socket : {false, true}) {
-        SCOPED_TRACE(socket ? "socket" : "pipe");
-        std::string first, outcome;
-        {
-            RedirectedStdout out(socket);
-            CQmConsoleOutput console;
-            if (out.reader >= 0 && console.Open()) {
-                qmtest::LogText(console, "first\n");
-                first = ReadAvailable(out.reader);
-                out.CloseReader();
-                outcome = WriteToGoneReader([&] { return qmtest::LogText(console, "lost\n"); });
-                console.Close();
-            }
-        }
-        EXPECT_EQ(first, "first\n");
-        EXPECT_EQ(outcome, kOnlyAFailedWrite);
-    }
-}
-
-// A file output whose path is a FIFO: no reader at Open is a refusal, not a
-// wait; a reader that goes later is a failed write. The FIFO is never
-// renamed as a backup.
-TEST_F(PipesAndLinks, FifoAtTheLogPathWhoseReaderHasGoneOnlyFailsTheWrite) {
-    const std::string path = m_dir.Path("a.log");
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    EXPECT_FALSE(Open("a.log", nullptr, 1, 0, 0));
-    const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_TRUE(Open("a.log", nullptr, 4, 0, 0));
-    EXPECT_TRUE(Log("first\n"));
-    EXPECT_EQ(ReadAvailable(reader), "first\n");
-    EXPECT_EQ(Entries(), (Names{"a.log"}));
-    close(reader);
-    EXPECT_EQ(WriteToGoneReader([&] { return Log("lost\n"); }), kOnlyAFailedWrite);
-}
-
 // Records longer than a pipe takes at once (4,096 bytes), from several
-// threads, arrive whole and one after the other: on the console and on a
-// file output whose path is a FIFO.
-TEST(WholeRecords, LongRecordsFromManyThreadsNeverInterleaveOnAPipe) {
+// threads, arrive whole and one after the other; once the reader has gone,
+// Log is false, the process lives and the program's SIGPIPE handling is
+// untouched. On the console (standard output a pipe or a socket) and on a
+// file output whose path is a FIFO: no reader at Open is a refusal there, not
+// a wait, and the FIFO is never renamed as a backup, even at a limit of 0.
+TEST_F(PipesAndLinks, PipeReadersGetWholeRecordsAndTheirGoingOnlyFailsTheWrite) {
     constexpr int kThreads = 4, kRecords = 60, kLength = 5000;
     const auto record = [](int t, int n) {
         std::string text = std::to_string(t) + ":" + std::to_string(n) + ":";
         return text + std::string(kLength - text.size() - 1, char('a' + t)) + "\n";
     };
-    std::multiset<std::string> expected;
+    std::multiset<std::string> expected{"end\n"};
     for (int t = 0; t < kThreads; ++t)
         for (int n = 0; n < kRecords; ++n) expected.insert(record(t, n));
-    qmtest::TempDir dir;
-    const std::string fifo = dir.Path("fifo");
+    const std::string fifo = m_dir.Path("a.log");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    for (bool console : {true, false}) {
-        SCOPED_TRACE(console ? "console" : "fifo");
-        std::string received;
-        std::thread readerThread;
-        std::atomic<int> refused{0};
-        {
-            RedirectedStdout out(false);
-            CQmConsoleOutput consoleOutput;
-            CQmFileOutput fileOutput;
-            int reader = dup(out.reader);
-            out.CloseReader();
-            if (!console) {
-                close(reader);
-                reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-                fcntl(reader, F_SETFL, 0);
-                fileOutput.SetParams(fifo.c_str(), 1, 0, 0);
+    EXPECT_FALSE(Open("a.log", nullptr, 4, 0, 0));
+    for (const char* kind : {"pipe", "socket", "fifo"}) {
+        SCOPED_TRACE(kind);
+        RedirectedStdout out(kind[0] == 's');
+        CQmConsoleOutput console;
+        const bool onConsole = kind[0] != 'f';
+        int reader = onConsole ? dup(out.reader) : open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        out.CloseReader();
+        fcntl(reader, F_SETFL, 0);
+        CQmLogOutput& output = onConsole ? static_cast<CQmLogOutput&>(console) : m_output;
+        ASSERT_TRUE(onConsole ? console.Open() : Open("a.log", nullptr, 4, 0, 0));
+        std::string received;  // up to the record logged after all others
+        std::thread readerThread([&received, reader] {
+            char buffer[8192];
+            for (ssize_t n; received.size() < 4 || received.compare(received.size() - 4, 4, "end\n") != 0;) {
+                if ((n = read(reader, buffer, sizeof buffer)) <= 0) break;
+                received.append(buffer, static_cast<std::size_t>(n));
             }
-            CQmLogOutput& output = console ? static_cast<CQmLogOutput&>(consoleOutput) : fileOutput;
-            refused += !output.Open();
-            readerThread = std::thread([&received, reader] {
-                char buffer[8192];
-                for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;)
-                    received.append(buffer, static_cast<std::size_t>(n));
-                close(reader);
+            close(reader);
+        });
+        std::atomic<int> refused{0};
+        std::vector<std::thread> writers;
+        for (int t = 0; t < kThreads; ++t)
+            writers.emplace_back([&, t] {
+                for (int n = 0; n < kRecords; ++n) refused += !qmtest::LogText(output, record(t, n));
             });
-            std::vector<std::thread> writers;
-            for (int t = 0; t < kThreads; ++t)
-                writers.emplace_back([&, t] {
-                    for (int n = 0; n < kRecords; ++n) refused += !qmtest::LogText(output, record(t, n));
-                });
-            for (std::thread& writer : writers) writer.join();
-            output.Close();
-        }  // the last writing end closes here: the reader sees the end
+        for (std::thread& writer : writers) writer.join();
+        EXPECT_TRUE(qmtest::LogText(output, "end\n"));
         readerThread.join();
+        EXPECT_EQ(WriteToGoneReader([&] { return qmtest::LogText(output, "lost\n"); }), kOnlyAFailedWrite);
+        output.Close();
         EXPECT_EQ(refused.load(), 0);
         std::multiset<std::string> got;
         std::istringstream lines(received);
         for (std::string line; std::getline(lines, line);) got.insert(line + "\n");
         EXPECT_TRUE(got == expected) << got.size() << " records of " << expected.size();
     }
+    EXPECT_EQ(Entries(), (Names{"a.log"}));
 }
 
 // A link at the log path is never followed to a file: nothing is emptied,
