@@ -44,7 +44,6 @@ TEST_F(FileOutputFaults, WithoutHardLinksTheRolloverRenamesToAFreeName) {
     EXPECT_EQ(In("a_20090315_100000.log") + "|" + In("a_20090315_100000_01.log") + "|" +
                   In("a_20090315_100000_02.log") + "|" + In("a.log"),
               "old\n||1\n|2\n");
-    EXPECT_GE(m_disk.plainRenames.load(), 3);
 
     // The checked rename itself, on the real disk: a taken name is never replaced.
     qm::FileSystem* disk = qm::RealFileSystem();

@@ -144,46 +144,37 @@ TEST_F(PipesAndLinks, PipeReadersGetWholeRecordsAndTheirGoingOnlyFailsTheWrite) 
 }
 
 // A link at the log path is never followed to a file: nothing is emptied,
-// created elsewhere or renamed. A link to a device (as /dev/stdout is) is
-// written through, and never rolled over.
+// created elsewhere or renamed. A link to a device (/dev/null) is written
+// through and never rolled over, and so is /dev/stdout while standard output
+// goes to a file, which is appended to; the same link to any other file stays
+// refused.
 TEST_F(PipesAndLinks, LinksAtTheLogPathAreNeverFollowedToAFile) {
-    const std::string target = m_dir.Write("target", "secret\n");
+    const std::string target = m_dir.Write("target", "secret\n"), captured = m_dir.Write("captured", "earlier\n");
     fs::create_directory(m_dir.Path("sub"));
     fs::create_symlink(target, m_dir.Path("a.log"));
     fs::create_symlink(m_dir.Path("sub/created"), m_dir.Path("dangling.log"));
     fs::create_symlink("/dev/null", m_dir.Path("null.log"));
-    for (int mode = 0; mode <= 4; ++mode) {
-        SCOPED_TRACE(mode);
-        EXPECT_FALSE(Open("a.log", nullptr, mode, 0, 0) || Log("forged\n"));
-        EXPECT_FALSE(Open("dangling.log", nullptr, mode, 0, 0));
-        EXPECT_TRUE(Open("null.log", nullptr, mode, 0, 0) && Log("discarded\n"));
-    }
-    EXPECT_EQ(In("target"), "secret\n");
-    EXPECT_EQ(Entries(), (Names{"a.log", "dangling.log", "null.log", "sub", "target"}));
-    EXPECT_TRUE(fs::is_empty(m_dir.Path("sub")));
-    for (const char* link : {"a.log", "dangling.log", "null.log"}) EXPECT_TRUE(fs::is_symlink(m_dir.Path(link)));
-}
-
-// /dev/stdout of a program whose output goes to a file is a link to that
-// file: written through, appended to, never emptied or rolled over. The same
-// link to any other file stays refused.
-TEST_F(PipesAndLinks, LinkToTheFileStandardOutputWritesToIsWrittenThrough) {
-    const std::string captured = m_dir.Write("captured", "earlier\n");
     fs::create_symlink("/dev/stdout", m_dir.Path("stdout.log"));
-    std::string results;
     std::fflush(stdout);
-    const int saved = dup(STDOUT_FILENO);
-    const int file = open(captured.c_str(), O_WRONLY | O_APPEND);
+    const int saved = dup(STDOUT_FILENO), file = open(captured.c_str(), O_WRONLY | O_APPEND);
     dup2(file, STDOUT_FILENO);
     close(file);
-    for (int mode = 0; mode <= 4; ++mode)
-        results += std::to_string(Open("stdout.log", nullptr, mode, 0, 0) && Log(std::to_string(mode) + "\n"));
+    std::string results;  // per mode: link to a file, dangling link, /dev/null, /dev/stdout
+    for (int mode = 0; mode <= 4; ++mode) {
+        results += std::to_string(Open("a.log", nullptr, mode, 0, 0) || Log("forged\n"));
+        results += std::to_string(Open("dangling.log", nullptr, mode, 0, 0));
+        results += std::to_string(Open("null.log", nullptr, mode, 0, 0) && Log("discarded\n"));
+        results += std::to_string(Open("stdout.log", nullptr, mode, 0, 0) && Log(std::to_string(mode) + "\n")) + " ";
+    }
     m_output.Close();
     dup2(saved, STDOUT_FILENO);
     close(saved);
-    EXPECT_EQ(results, "11111");
-    EXPECT_EQ(In("captured"), "earlier\n0\n1\n2\n3\n4\n");
-    EXPECT_EQ(Entries(), (Names{"captured", "stdout.log"}));
+    EXPECT_EQ(results, "0011 0011 0011 0011 0011 ");
+    EXPECT_EQ(In("target") + In("captured"), "secret\nearlier\n0\n1\n2\n3\n4\n");
+    EXPECT_EQ(Entries(), (Names{"a.log", "captured", "dangling.log", "null.log", "stdout.log", "sub", "target"}));
+    for (const char* link : {"a.log", "dangling.log", "null.log", "stdout.log"})
+        EXPECT_TRUE(fs::is_symlink(m_dir.Path(link))) << link;
+    EXPECT_TRUE(fs::is_empty(m_dir.Path("sub")));
     fs::create_symlink(captured, m_dir.Path("direct.log"));
     EXPECT_FALSE(Open("direct.log", nullptr, 1, 0, 0));  // standard output is elsewhere again
 }

@@ -26,8 +26,6 @@ public:
     std::atomic<long long> extraSize{0};     // added to every size the output asks for
     std::atomic<long long> readableBytes{-1};  // before reads fail; -1 for no limit
     std::atomic<bool> failSyncs{false};
-
-    std::atomic<int> plainRenames{0};
     // The backup path of the last rollover, exactly as the output spelled it.
     std::string LastRenameTarget() {
         std::lock_guard<std::mutex> hold(m_renameLock);
@@ -68,10 +66,7 @@ public:
         if (noHardLinks) return qm::RenameResult::kUnsupported;
         return m_real->RenameNoReplace(from, to);
     }
-    qm::RenameResult RenameIfAbsent(const char* from, const char* to) override {
-        ++plainRenames;
-        return m_real->RenameIfAbsent(from, to);
-    }
+    qm::RenameResult RenameIfAbsent(const char* f, const char* t) override { return m_real->RenameIfAbsent(f, t); }
     int OpenForReading(const char* path) override { return m_real->OpenForReading(path); }
     long long Read(int fd, char* data, unsigned int n) override {
         const long long left = readableBytes;
