@@ -48,32 +48,28 @@ struct SyslogFrame : CQmTraceDataTestAccess {
 };
 
 TEST_F(SyslogFrame, EachKindOfRecord) {
-    const std::string utc = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)";
-    const std::string local = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}\+10:30)";
-    CQmErrLogMessage line(false);
+    const std::string utc = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z web-01 my_app__ 4242 )";
+    const std::string local = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}\+10:30 web-01 my_app__ 4242 )";
+    CQmErrLogMessage line(false), audit(true), plain(false);  // plain: no known kind, a notice
     line.FormatLogProlog("a.cpp", 3, 0);
     ASSERT_TRUE(line.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_WARNING, 1)), "bad \xFF byte"));
-    EXPECT_TRUE(std::regex_match(Frame(line), std::regex("<132>1 " + utc +
-        R"re( web-01 my_app__ 4242 0x01008001 - \[\d+/\d+\]\[[^\]]+\]\[a\.cpp:3\]\[WARNING\] bad \xEF\xBF\xBD byte)re")))
-        << Frame(line);
-
-    CQmErrLogMessage audit(true);
     audit.FormatAuditMessage("user %s", "ann");
-    EXPECT_TRUE(std::regex_match(Frame(audit), std::regex("<37>1 " + local + " web-01 my_app__ 4242 - - user ann")))
-        << Frame(audit);
-
-    // A message of no known kind (a prolog alone, an empty one) is a notice.
-    CQmErrLogMessage plain(false);
-    EXPECT_TRUE(std::regex_match(Frame(plain), std::regex("<133>1 " + utc + " web-01 my_app__ 4242 - -"))) << Frame(plain);
-
     auto master = Master("components: Log\ndata: User Message\n", QM_TRACE_BRACKETED);
     auto record = CopyOf(*master);
     record->SetFieldValue(9, "a\"b");
     record->SetFieldValue(QM_FIELD_MESSAGE, "x]y\\z");
     ASSERT_TRUE(record->Format());
-    EXPECT_TRUE(std::regex_match(Frame(record->GetMessage()), std::regex("<135>1 " + utc +
-        R"re( web-01 my_app__ 4242 - \[qmtrace@32473 User="a\\"b" Message="x\\]y\\\\z"\] \[a"b\]\[x\]y\\z\])re")))
-        << Frame(record->GetMessage());
+    const std::pair<const CQmErrLogMessage*, std::string> frames[] = {
+        {&line, "<132>1 " + utc +
+                    R"re(0x01008001 - \[\d+/\d+\]\[[^\]]+\]\[a\.cpp:3\]\[WARNING\] bad \xEF\xBF\xBD byte)re"},
+        {&audit, "<37>1 " + local + "- - user ann"},
+        {&plain, "<133>1 " + utc + "- -"},
+        {&record->GetMessage(), "<135>1 " + utc +
+                                    R"re(- \[qmtrace@32473 User="a\\"b" Message="x\\]y\\\\z"\] \[a"b\]\[x\]y\\z\])re"}};
+    for (const auto& [message, shape] : frames) {
+        const std::string frame = Frame(*message);
+        EXPECT_TRUE(std::regex_match(frame, std::regex(shape))) << frame;
+    }
 
     // Over TCP the frame starts with its length in bytes.
     std::size_t start = 0;
