@@ -13,6 +13,7 @@
 
 #include "output/compression_worker.h"
 #include "output/file_output_disk.h"
+#include "platform/path_separators.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
 #include "support/fake_disk.h"
@@ -26,11 +27,8 @@ namespace qmtest {
 enum class PathStyle { kAsGiven, kSlashes, kMixed };
 
 inline std::vector<PathStyle> PathStylesOfThisPlatform() {
-#if defined(_WIN32)
+    if (!qm::platform::IsLogPathSeparator('\\')) return {PathStyle::kAsGiven};
     return {PathStyle::kAsGiven, PathStyle::kSlashes, PathStyle::kMixed};
-#else
-    return {PathStyle::kAsGiven};
-#endif
 }
 
 // The path with its separators rewritten: all '/', or alternating kinds
