@@ -1,6 +1,5 @@
-// A file output in a fresh directory on the fake disk, the log path in each
-// separator style the platform takes, and readers for what ends up on disk
-// (compressed backups included).
+// A file output in a fresh directory on the fake disk, and readers for what
+// ends up on disk (compressed backups included).
 #pragma once
 
 #include <filesystem>
@@ -13,37 +12,12 @@
 
 #include "output/compression_worker.h"
 #include "output/file_output_disk.h"
-#include "platform/path_separators.h"
 #include "qmerrlog/message.h"
 #include "qmerrlog/outputs.h"
 #include "support/fake_disk.h"
 #include "support/temp_dir.h"
 
 namespace qmtest {
-
-// How a test writes the log path it hands to the output. Windows takes '/'
-// as well as '\\', and users and mingw-w64 programs write either or both;
-// POSIX has '/' alone.
-enum class PathStyle { kAsGiven, kSlashes, kMixed };
-
-inline std::vector<PathStyle> PathStylesOfThisPlatform() {
-    if (!qm::platform::IsLogPathSeparator('\\')) return {PathStyle::kAsGiven};
-    return {PathStyle::kAsGiven, PathStyle::kSlashes, PathStyle::kMixed};
-}
-
-// The path with its separators rewritten: all '/', or alternating kinds
-// with '/' last before the file name (so that a split at the last
-// backslash would land in the wrong directory).
-inline std::string InStyle(std::string path, PathStyle style) {
-    if (style == PathStyle::kAsGiven) return path;
-    bool slash = true;
-    for (auto c = path.rbegin(); c != path.rend(); ++c) {
-        if (*c != '/' && *c != '\\') continue;
-        *c = style == PathStyle::kSlashes || slash ? '/' : '\\';
-        slash = !slash;
-    }
-    return path;
-}
 
 // A gzip file unpacked with zlib, or "<bad>" when it is no complete gzip stream.
 inline std::string Unpacked(const std::string& path) {
