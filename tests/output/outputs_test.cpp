@@ -1,11 +1,8 @@
 // The outputs other than files: the one console they share, what reaches a
 // program's callback, and what NewLogOutput makes and DeleteLogOutput deletes.
 #include <filesystem>
-#include <string>
 #include <tuple>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "output/console_manager.h"
 #include "qmerrlog/logger.h"

@@ -24,13 +24,8 @@ public:
     // meets the limit is cut short, the next one fails, as on a full disk.
     std::atomic<long long> spaceLeft{-1};
     std::atomic<long long> extraSize{0};     // added to every size the output asks for
-    std::atomic<bool> blind{false};          // tells neither link counts nor what a path names
     std::atomic<long long> readableBytes{-1};  // before reads fail; -1 for no limit
     std::atomic<bool> failSyncs{false};
-
-    std::atomic<int> plainRenames{0};
-    std::atomic<int> pipeWrites{0};
-    std::atomic<int> pathLookups{0};
     // The backup path of the last rollover, exactly as the output spelled it.
     std::string LastRenameTarget() {
         std::lock_guard<std::mutex> hold(m_renameLock);
@@ -47,25 +42,18 @@ public:
         if (written > 0) spaceLeft -= written;
         return written;
     }
-    long long WriteToPipe(int fd, const char* data, unsigned int n) override {
-        ++pipeWrites;
-        return m_real->WriteToPipe(fd, data, n);
-    }
+    long long WriteToPipe(int fd, const char* d, unsigned int n) override { return m_real->WriteToPipe(fd, d, n); }
     bool FileSize(int fd, long long* size) override {
         if (!m_real->FileSize(fd, size)) return false;
         *size += extraSize;
         return true;
     }
     bool DescribeOpen(int fd, qm::FileIdentity* out) override {
-        if (blind) return qm::FileSystem::DescribeOpen(fd, out);
         if (!m_real->DescribeOpen(fd, out)) return false;
         out->size += extraSize;
         return true;
     }
-    bool DescribePath(const char* path, qm::FileIdentity* out) override {
-        ++pathLookups;
-        return !blind && m_real->DescribePath(path, out);
-    }
+    bool DescribePath(const char* path, qm::FileIdentity* out) override { return m_real->DescribePath(path, out); }
     bool ReplaceDescriptor(int target, int source) override { return m_real->ReplaceDescriptor(target, source); }
     bool Exists(const char* path) override { return m_real->Exists(path); }
     bool ListDirectory(const char* d, std::vector<std::string>* n) override { return m_real->ListDirectory(d, n); }
@@ -78,10 +66,7 @@ public:
         if (noHardLinks) return qm::RenameResult::kUnsupported;
         return m_real->RenameNoReplace(from, to);
     }
-    qm::RenameResult RenameIfAbsent(const char* from, const char* to) override {
-        ++plainRenames;
-        return m_real->RenameIfAbsent(from, to);
-    }
+    qm::RenameResult RenameIfAbsent(const char* f, const char* t) override { return m_real->RenameIfAbsent(f, t); }
     int OpenForReading(const char* path) override { return m_real->OpenForReading(path); }
     long long Read(int fd, char* data, unsigned int n) override {
         const long long left = readableBytes;

@@ -1,11 +1,8 @@
-// A file output in a fresh directory on the fake disk, with the log path
-// written in each separator style the platform takes, and readers for what
+// A file output in a fresh directory on the fake disk, and readers for what
 // ends up on disk (compressed backups included).
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,39 +18,6 @@
 #include "support/temp_dir.h"
 
 namespace qmtest {
-
-// How a test writes the log path it hands to the output. Windows takes '/'
-// as well as '\\', and users and mingw-w64 programs write either or both;
-// POSIX has '/' alone.
-enum class PathStyle { kAsGiven, kSlashes, kMixed };
-
-inline std::vector<PathStyle> PathStylesOfThisPlatform() {
-#if defined(_WIN32)
-    return {PathStyle::kAsGiven, PathStyle::kSlashes, PathStyle::kMixed};
-#else
-    return {PathStyle::kAsGiven};
-#endif
-}
-
-inline const char* NameOf(PathStyle style) {
-    return style == PathStyle::kSlashes ? "Slashes" : style == PathStyle::kMixed ? "Mixed" : "AsGiven";
-}
-inline std::string PathStyleName(const testing::TestParamInfo<PathStyle>& info) { return NameOf(info.param); }
-inline void PrintTo(PathStyle style, std::ostream* out) { *out << NameOf(style); }
-
-// The path with its separators rewritten: all '/', or alternating kinds
-// with '/' last before the file name (so that a split at the last
-// backslash would land in the wrong directory).
-inline std::string InStyle(std::string path, PathStyle style) {
-    if (style == PathStyle::kAsGiven) return path;
-    bool slash = true;
-    for (auto c = path.rbegin(); c != path.rend(); ++c) {
-        if (*c != '/' && *c != '\\') continue;
-        *c = style == PathStyle::kSlashes || slash ? '/' : '\\';
-        slash = !slash;
-    }
-    return path;
-}
 
 // A gzip file unpacked with zlib, or "<bad>" when it is no complete gzip stream.
 inline std::string Unpacked(const std::string& path) {
@@ -86,7 +50,7 @@ struct FileOutputFixture : testing::Test {
     // Opens the output on a file of the directory, first writing content there unless it is null.
     bool Open(const std::string& name, const char* content, int mode, int maxSizeMb, int maxBackups) {
         const std::string path = content != nullptr ? m_dir.Write(name, content) : m_dir.Path(name);
-        return OpenAt(qmtest::InStyle(path, m_pathStyle), mode, maxSizeMb, maxBackups);
+        return OpenAt(path, mode, maxSizeMb, maxBackups);
     }
     // Opens the output on the path exactly as given.
     bool OpenAt(const std::string& path, int mode, int maxSizeMb, int maxBackups) {
@@ -96,10 +60,7 @@ struct FileOutputFixture : testing::Test {
     }
     bool Log(const std::string& text) { return qmtest::LogText(m_output, text); }
     // What a file of the directory holds, or "<none>".
-    std::string In(const std::string& name) const {
-        std::ifstream in(m_dir.Path(name), std::ios::binary);
-        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<none>";
-    }
+    std::string In(const std::string& name) const { return m_dir.Read(name); }
     Names Entries() const {
         Names names;
         for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
@@ -110,10 +71,4 @@ struct FileOutputFixture : testing::Test {
     qmtest::TempDir m_dir;
     qmtest::FakeDisk m_disk;
     CQmFileOutput m_output;
-    qmtest::PathStyle m_pathStyle = qmtest::PathStyle::kAsGiven;
-};
-
-// The same fixture run once for each separator style of the platform.
-struct FileOutputInEachPathStyle : FileOutputFixture, testing::WithParamInterface<qmtest::PathStyle> {
-    FileOutputInEachPathStyle() { m_pathStyle = GetParam(); }
 };

@@ -1,6 +1,7 @@
 // A fresh directory per test, removed afterwards, with its files written and read whole.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,9 +20,7 @@ public:
         std::string name = std::string("qmerrlog_") + (info ? info->test_suite_name() : "t") + "_" +
                            (info ? info->name() : "t") + "_" +
                            std::to_string(qm::platform::CurrentProcessId());
-        for (char& c : name) {
-            if (c == '/') c = '_';
-        }
+        std::replace(name.begin(), name.end(), '/', '_');
         m_path = std::filesystem::temp_directory_path() / name;
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);

@@ -3,16 +3,12 @@
 // parsed, to one JSON line of a file.
 #pragma once
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <thread>
-#include <vector>
 
 #include "platform/network_socket.h"
-#include "platform/path_separators.h"
+#include "support/eventually.h"
 #include "support/json_reader.h"
 #include "support/temp_dir.h"
 
@@ -20,41 +16,45 @@ namespace qmtest {
 
 class RsyslogDaemon {
 public:
-    // The path of rsyslogd, or empty when the machine has none.
+    // The path of rsyslogd, or empty when the machine has none (Windows runs go without).
     static std::string Program() {
-        if (qm::platform::IsLogPathSeparator('\\')) return "";
-        for (const char* path : {"/usr/sbin/rsyslogd", "/sbin/rsyslogd"}) {
-            if (std::filesystem::exists(path)) return path;
-        }
+        for (const char* path : {"/usr/sbin/rsyslogd", "/sbin/rsyslogd"})
+            if (HavePython() && std::filesystem::exists(path)) return path;
         return "";
     }
 
     explicit RsyslogDaemon(const TempDir& dir) : m_dir(dir) {}
     ~RsyslogDaemon() { Stop(); }
-    RsyslogDaemon(const RsyslogDaemon&) = delete;
-    RsyslogDaemon& operator=(const RsyslogDaemon&) = delete;
 
     // Picks a port free for UDP and TCP; true once socket and TCP port are up.
     bool Start() {
-        if (m_port.empty() && !ChooseFreePort()) return false;
-        std::ofstream(ConfigPath()) << Configuration();
-        const std::string command = Program() + " -n -f '" + ConfigPath() + "' -i '" + PidPath() +
+        const std::string portFile = m_dir.Path("port.txt");
+        const std::string pickPort =
+            "python3 -c 'import socket\n"
+            "t = socket.socket(); t.bind((\"127.0.0.1\", 0)); port = t.getsockname()[1]\n"
+            "u = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); u.bind((\"127.0.0.1\", port))\n"
+            "print(port)' > '" + portFile + "' 2>/dev/null";
+        for (int attempt = 0; attempt < 20 && m_port.empty(); ++attempt)
+            if (std::system(pickPort.c_str()) == 0) std::ifstream(portFile) >> m_port;
+        std::ofstream(m_dir.Path("rsyslog.conf")) << Configuration();
+        const std::string command = Program() + " -n -f '" + m_dir.Path("rsyslog.conf") + "' -i '" + PidPath() +
                                     "' >'" + m_dir.Path("rsyslogd.out") + "' 2>&1 &";
-        if (std::system(command.c_str()) != 0) return false;
-        return WaitFor([this] { return Running() && std::filesystem::exists(SocketPath()) && TcpAccepts(); });
+        return !m_port.empty() && std::system(command.c_str()) == 0 && Eventually([this] {
+            const auto socket = qm::platform::ConnectSocket(qm::platform::SocketTransport::kTcp, "127.0.0.1",
+                                                            m_port.c_str(), 1000);
+            qm::platform::CloseSocket(socket);
+            return !Pid().empty() && std::filesystem::exists(SocketPath()) && socket != qm::platform::kNoSocket;
+        });
     }
 
     // The daemon writes out what it holds before it goes.
     void Stop() {
-        if (!Running()) return;
-        const std::string pid = ReadPid();
-        if (!pid.empty()) std::system(("kill " + pid).c_str());
-        WaitFor([pid] { return !std::filesystem::exists("/proc/" + pid); });
+        const std::string pid = Pid();
+        if (pid.empty()) return;
+        std::system(("kill " + pid).c_str());
+        Eventually([pid] { return !std::filesystem::exists("/proc/" + pid); });
         std::filesystem::remove(PidPath());
     }
-
-    // More configuration for the next Start, after the collector's own.
-    void AddConfiguration(const std::string& text) { m_extra += text; }
 
     std::string Port() const { return m_port; }
     std::string SocketPath() const { return m_dir.Path("log.sock"); }
@@ -75,8 +75,8 @@ public:
                "\\\"msg\\\":\\\"%msg:::json%\\\"}\\n\")\n"
                "ruleset(name=\"qm\") {\n"
                "  action(type=\"mmpstrucdata\")\n"
-               "  action(type=\"omfile\" file=\"" + OutputPath() + "\" template=\"qmjson\")\n"
-               "}\n" + m_extra;
+               "  action(type=\"omfile\" file=\"" + m_dir.Path("received.jsonl") + "\" template=\"qmjson\")\n"
+               "}\n";
     }
 
     // The messages of app, each [severity, facility, msgid, {sd-id: {param:
@@ -90,64 +90,26 @@ public:
             "  for o in (json.loads(line) for line in lines):\n"
             "    if o[\"app\"] == sys.argv[2]: print(json.dumps([o[\"severity\"], o[\"facility\"], o[\"msgid\"],"
             " json.loads(o[\"sd\"] or \"{}\"), o[\"msg\"]], sort_keys=True, ensure_ascii=False), file=out)"
-            "' '" + OutputPath() + "' '" + app + "' '" + out + "'";
-        if (std::system(command.c_str()) != 0) return {};
-        return ReadLines(out);
+            "' '" + m_dir.Path("received.jsonl") + "' '" + app + "' '" + out + "'";
+        return std::system(command.c_str()) == 0 ? ReadLines(out) : std::vector<std::string>{};
     }
 
-    // Waits (at most ten seconds) until count messages of app have arrived.
+    // Waits until count messages of app have arrived.
     bool WaitForCount(const std::string& app, std::size_t count) const {
-        return WaitFor([&] { return Received(app).size() >= count; });
-    }
-
-    template <typename Condition>
-    static bool WaitFor(Condition condition) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return true;
+        return Eventually([&] { return Received(app).size() >= count; });
     }
 
 private:
-    std::string ConfigPath() const { return m_dir.Path("rsyslog.conf"); }
     std::string PidPath() const { return m_dir.Path("rsyslogd.pid"); }
-    std::string OutputPath() const { return m_dir.Path("received.jsonl"); }
-
-    std::string ReadPid() const {
+    // The daemon's process id while it runs, else empty.
+    std::string Pid() const {
         std::string pid;
         std::ifstream(PidPath()) >> pid;
-        return pid;
-    }
-    bool Running() const {
-        const std::string pid = ReadPid();
-        return !pid.empty() && std::filesystem::exists("/proc/" + pid);
-    }
-    bool TcpAccepts() const {
-        const auto socket = qm::platform::ConnectSocket(qm::platform::SocketTransport::kTcp, "127.0.0.1",
-                                                        m_port.c_str(), 1000);
-        qm::platform::CloseSocket(socket);
-        return socket != qm::platform::kNoSocket;
-    }
-    bool ChooseFreePort() {
-        const std::string out = m_dir.Path("port.txt");
-        const std::string command =
-            "python3 -c 'import socket\n"
-            "t = socket.socket(); t.bind((\"127.0.0.1\", 0)); port = t.getsockname()[1]\n"
-            "u = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); u.bind((\"127.0.0.1\", port))\n"
-            "print(port)' > '" + out + "' 2>/dev/null";
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            if (std::system(command.c_str()) != 0) continue;
-            std::ifstream(out) >> m_port;
-            if (!m_port.empty()) return true;
-        }
-        return false;
+        return !pid.empty() && std::filesystem::exists("/proc/" + pid) ? pid : "";
     }
 
     const TempDir& m_dir;
     std::string m_port;
-    std::string m_extra;
 };
 
 }  // namespace qmtest

@@ -4,26 +4,15 @@
 // be pruned is skipped. Standard output may be a pipe.
 #include "platform/win32/windows_api.h"  // <windows.h> without names that clash with ours
 
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "output/file_output_disk.h"
-#include "qmerrlog/message.h"
-#include "qmerrlog/outputs.h"
-#include "support/fake_disk.h"
-#include "support/temp_dir.h"
+#include "support/file_output_fixture.h"
 
 namespace {
 
-bool LogText(CQmLogOutput& output, const std::string& text) {
-    CQmErrLogMessage message(false);
-    message.AppendText(text.data(), text.size());
-    return output.Log(message);
-}
+using Win32HeldFiles = FileOutputFixture;
 
 // Opens a file as another program reading the log would: reading and writing
 // shared, deleting and renaming not.
@@ -32,57 +21,41 @@ HANDLE Hold(const std::string& path) {
                          FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-std::string In(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<none>";
-}
-
-TEST(Win32HeldFiles, FilesHeldByAReaderPutTheRolloverOffUntilTheyAreFree) {
-    qmtest::TempDir dir;
-    qmtest::FakeDisk disk;
-    CQmFileOutput output;
-    dir.Write("a.log", "current\n");
-    HANDLE reader = Hold(dir.Write("a_20090101_000000.log", "oldest\n"));
-    dir.Write("a_20090102_000000.log", "older\n");
-    ASSERT_TRUE(output.SetParams(dir.Path("a.log").c_str(), 4, 1, 2));
-    QmFileOutputDisk::Use(output, &disk);
+TEST_F(Win32HeldFiles, FilesHeldByAReaderPutTheRolloverOffUntilTheyAreFree) {
+    HANDLE reader = Hold(m_dir.Write("a_20090101_000000.log", "oldest\n"));
+    m_dir.Write("a_20090102_000000.log", "older\n");
     // Rolling aside would prune the held backup: it is skipped, and the rollover goes on.
-    ASSERT_TRUE(output.Open());
-    EXPECT_EQ(In(dir.Path("a_20090101_000000.log")), "oldest\n");
-    EXPECT_EQ(In(dir.Path("a_20090315_100000.log")), "current\n");
+    ASSERT_TRUE(Open("a.log", "current\n", 4, 1, 2));
+    EXPECT_EQ(In("a_20090101_000000.log") + In("a_20090315_100000.log"), "oldest\ncurrent\n");
     ::CloseHandle(reader);
 
     // The size limit is reached while a reader holds the log: its rename is
     // refused, and lines are appended until the retry is due.
-    ASSERT_TRUE(LogText(output, std::string(1048574, 'o') + "\n"));
-    reader = Hold(dir.Path("a.log"));
-    EXPECT_TRUE(LogText(output, "held\n"));
-    disk.offsetSeconds = 300;
-    EXPECT_TRUE(LogText(output, "still held\n"));
-    EXPECT_EQ(In(dir.Path("a.log")).substr(1048575), "held\nstill held\n");
+    ASSERT_TRUE(Log(std::string(1048574, 'o') + "\n"));
+    reader = Hold(m_dir.Path("a.log"));
+    EXPECT_TRUE(Log("held\n"));
+    m_disk.offsetSeconds = 300;
+    EXPECT_TRUE(Log("still held\n"));
     ::CloseHandle(reader);
-    disk.offsetSeconds = 301;
-    EXPECT_TRUE(LogText(output, "free\n"));
-    EXPECT_EQ(In(dir.Path("a_20090315_100501.log")).substr(1048575), "held\nstill held\n");
+    m_disk.offsetSeconds = 301;
+    EXPECT_TRUE(Log("free\n"));
+    EXPECT_EQ(In("a_20090315_100501.log").substr(1048575) + In("a.log"), "held\nstill held\nfree\n");
 }
 
 // Standard output that is a pipe, as for a service or a program whose output
-// is captured: console lines arrive byte for byte.
+// is captured: console lines arrive byte for byte, with no CR added.
 TEST(Win32Console, PipedStandardOutputGetsTheLinesUnchanged) {
     const HANDLE saved = ::GetStdHandle(STD_OUTPUT_HANDLE);
     HANDLE read = nullptr, write = nullptr;
     ASSERT_TRUE(::CreatePipe(&read, &write, nullptr, 1 << 16));
     ::SetStdHandle(STD_OUTPUT_HANDLE, write);
     CQmConsoleOutput output;
-    EXPECT_TRUE(output.Open());
-    EXPECT_TRUE(LogText(output, "first line\n"));
-    EXPECT_TRUE(LogText(output, ""));  // writes nothing
-    EXPECT_TRUE(LogText(output, "second line\n"));
-    EXPECT_TRUE(output.Close());
+    EXPECT_TRUE(output.Open() && qmtest::LogText(output, "first line\n") && qmtest::LogText(output, "") &&
+                qmtest::LogText(output, "second line\n") && output.Close());
     char got[64];
     DWORD count = 0;
     EXPECT_TRUE(::ReadFile(read, got, sizeof got, &count, nullptr));
-    EXPECT_EQ(std::string(got, count), "first line\nsecond line\n");  // no CR added
+    EXPECT_EQ(std::string(got, count), "first line\nsecond line\n");
 
     ::SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
     EXPECT_FALSE(CQmConsoleOutput().Open());  // no standard output at all: no console
