@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 command -v clang-format >/dev/null || { echo "clang-format is not installed (apt-get install clang-format)" >&2; exit 2; }
-files=$(git ls-files -- 'src/*.cpp' 'src/*.h' 'include/*.h' 'tools/*.cpp' 'tools/*.h' 'tests/*.cpp' 'tests/*.h' \
+files=$(git ls-files -- 'src/*.cpp' 'src/*.h' 'include/*.h' 'tools/*.cpp' 'tools/*.h' \
         'bench/*.cpp' 'bench/*.h' 'examples/*.cpp' 'examples/*.h' 'fuzz/*.cpp')
 if [ "${1:-}" = "--check" ]; then
     status=0
