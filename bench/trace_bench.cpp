@@ -41,11 +41,10 @@ struct QmInternalAccess<struct TraceBenchInternals> {
     }
     static void Assign(CQmTraceData& copy, const CQmTraceData& master) { copy = master; }
 };
-using CQmTraceDataTestAccess = QmInternalAccess<TraceBenchInternals>;
 
 namespace {
 
-using Access = CQmTraceDataTestAccess;
+using Access = QmInternalAccess<TraceBenchInternals>;
 
 const char kConfiguration[] =
     "# the configuration a busy server might run with\n"

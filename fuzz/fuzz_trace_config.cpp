@@ -23,11 +23,10 @@ struct QmInternalAccess<struct TraceConfigFuzzInternals> {
     }
     static void SetFormat(CQmTraceData& record, int format) { record.m_iTraceFormat = format; }
 };
-using CQmTraceDataTestAccess = QmInternalAccess<TraceConfigFuzzInternals>;
 
 namespace {
 
-using Access = CQmTraceDataTestAccess;
+using Access = QmInternalAccess<TraceConfigFuzzInternals>;
 
 const std::string& ConfigPath() {
     static const std::string path =
