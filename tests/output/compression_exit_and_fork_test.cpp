@@ -43,14 +43,13 @@ TEST_F(CompressionLifetime, ExitStopsTheWorkerAndForkedChildrenNeverHang) {
 
     // Set back to "not started": the child compresses with its own worker,
     // then exits with big backups queued and one in hand.
-    EXPECT_EQ(InChild([this] {
+    EXPECT_EQ(0, InChild([this] {
                   qm::CompressionWorkerAfterForkInChild();
                   if (!Open("c.log", "child\n", 4, 0, 0)) return 1;
                   qm::WaitForBackupCompression();
                   for (int i = 1; i <= 4; ++i) m_dir.Write("e_20090315_09000" + std::to_string(i) + ".log", kBig);
                   return In("c_20090315_100000.log") == "<none>" && Open("e.log", nullptr, 1, 0, 0) ? 0 : 2;
-              }),
-              0);
+              }));
     // Every backup is whole under one name or the other, with no partial file.
     for (int i = 1; i <= 4; ++i) {
         const std::string backup = "e_20090315_09000" + std::to_string(i) + ".log";
@@ -65,14 +64,13 @@ TEST_F(CompressionLifetime, ExitStopsTheWorkerAndForkedChildrenNeverHang) {
     // wait for the parent's thread. Once a logger exists (an earlier test in
     // the same run), the handler sets the worker back and the child compresses.
     const unsigned int generation = qm::platform::ForkGeneration();
-    EXPECT_EQ(InChild([this, generation] {
+    EXPECT_EQ(0, InChild([this, generation] {
                   m_disk.offsetSeconds = 5;
                   if (!Open("f.log", "forgotten\n", 4, 0, 0)) return 1;
                   const bool setBack = qm::platform::ForkGeneration() != generation;
                   if (setBack) qm::WaitForBackupCompression();
                   return In("f_20090315_100005.log") == (setBack ? "<none>" : "forgotten\n") ? 0 : 2;
-              }),
-              0);
+              }));
 }
 
 }  // namespace
