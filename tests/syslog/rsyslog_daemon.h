@@ -61,8 +61,8 @@ public:
     // The configuration the daemon runs with (the user guide shows the same).
     std::string Configuration() const {
         return "global(workDirectory=\"" + m_dir.Path() + "\" maxMessageSize=\"64k\")\n"
-               "module(load=\"imudp\")\nmodule(load=\"imtcp\")\nmodule(load=\"mmpstrucdata\")\n"
-               "module(load=\"imuxsock\" SysSock.Use=\"off\")\n"
+               "module(load=\"imudp\")\nmodule(load=\"imtcp\")\n"
+               "module(load=\"imuxsock\" SysSock.Use=\"off\")\nmodule(load=\"mmpstrucdata\")\n"
                "input(type=\"imudp\" address=\"127.0.0.1\" port=\"" + m_port + "\" ruleset=\"qm\")\n"
                "input(type=\"imtcp\" address=\"127.0.0.1\" port=\"" + m_port + "\" ruleset=\"qm\")\n"
                "input(type=\"imuxsock\" Socket=\"" + SocketPath() +
