@@ -4,17 +4,13 @@
 
 namespace {
 
-constexpr unsigned int kNumber = 4;
-
-QmTraceComponentDesc g_traces[] = {
-    {"A", "Alpha", "First trace"},
-    {"B", "Beta", "Second trace"},
-};
+QmTraceComponentDesc g_traces[] = {{"A", "Alpha", "First trace"}, {"B", "Beta", "Second trace"}};
+const char* const g_messages[] = {nullptr, "alpha %s", "beta %d of %d"};  // by message number
 
 class CThirdComponent : public CQmErrLogComponent {
 public:
     CThirdComponent() {
-        m_uComponentId = kNumber << QM_COMPONENT_SHIFT;
+        m_uComponentId = 4u << QM_COMPONENT_SHIFT;
         m_pszShortName = "T3";
         m_pszDisplayName = "Third";
         m_pszDescription = "Third test component";
@@ -24,11 +20,8 @@ public:
         *list = g_traces;
     }
     const char* GetMessage(unsigned int messageId) override {
-        switch (messageId & QM_MESSAGE_NUMBER_MASK) {
-            case 1: return "alpha %s";
-            case 2: return "beta %d of %d";
-            default: return nullptr;
-        }
+        const unsigned int number = messageId & QM_MESSAGE_NUMBER_MASK;
+        return number < 3 ? g_messages[number] : nullptr;
     }
 };
 

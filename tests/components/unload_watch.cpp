@@ -4,15 +4,9 @@ namespace {
 
 struct UnloadWatch {
     int* flag = nullptr;
-    ~UnloadWatch() {
-        if (flag != nullptr) *flag = 1;
-    }
-};
-
-UnloadWatch g_watch;
+    ~UnloadWatch() { if (flag != nullptr) *flag = 1; }
+} g_watch;
 
 }  // namespace
 
-void QmTestWatchUnload(int* flag) {
-    g_watch.flag = flag;
-}
+void QmTestWatchUnload(int* flag) { g_watch.flag = flag; }

@@ -85,8 +85,7 @@ TEST_F(CompressedBackups, FailedCompressionLosesNothingAndLeavesNoStrayFiles) {
         EXPECT_EQ(In(backup), text);
         ASSERT_TRUE(m_output.Close());
     }
-    m_disk.readableBytes = -1;
-    m_disk.spaceLeft = -1;
+    m_disk.readableBytes = m_disk.spaceLeft = -1;
     m_disk.failSyncs = false;
     // Exit under way: the file in hand is abandoned the same way.
     const std::atomic<bool> stopping{true};

@@ -27,8 +27,7 @@ std::vector<std::string> PathSpellings(const std::string& path) {
 }
 
 std::string Backup(const std::string& stem, int counter) {
-    char suffix[16] = "";
-    if (counter > 0) std::snprintf(suffix, sizeof suffix, "_%02d", counter);
+    const std::string suffix = counter == 0 ? "" : (counter < 10 ? "_0" : "_") + std::to_string(counter);
     return stem + "_20090315_100000" + suffix + ".log";
 }
 
@@ -144,8 +143,7 @@ TEST_F(FileOutputTest, BackupGoesBesideTheFileInTheSeparatorsItWasGiven) {
         EXPECT_TRUE(Log("1\n"));
         EXPECT_EQ(m_disk.LastRenameTarget(), given.substr(0, given.size() - 6) + Backup(name, 1));
         EXPECT_TRUE(Log("2\n"));
-        EXPECT_EQ(In(Backup(name, 0)) + "|" + In(Backup(name, 1)) + "|" +
-                      In(Backup(name, 2)) + "|" + In(name + ".log"),
+        EXPECT_EQ(In(Backup(name, 0)) + "|" + In(Backup(name, 1)) + "|" + In(Backup(name, 2)) + "|" + In(name + ".log"),
                   "<none>||1\n|2\n");
     }
 }

@@ -16,9 +16,7 @@ namespace {
 std::vector<std::tuple<const char*, int, QmReleaseFunction, void*>> g_calls;
 
 void SyncUser(const char* text, int length, void* user) { g_calls.emplace_back(text, length, nullptr, user); }
-void AsyncUser(const char* text, int length, QmReleaseFunction release, void* user) {
-    g_calls.emplace_back(text, length, release, user);
-}
+void AsyncUser(const char* t, int n, QmReleaseFunction r, void* user) { g_calls.emplace_back(t, n, r, user); }
 void Sync(const char* text, int length) { SyncUser(text, length, nullptr); }
 void Async(const char* text, int length, QmReleaseFunction release) { AsyncUser(text, length, release, nullptr); }
 

@@ -62,28 +62,17 @@ std::string WriteToGoneReader(const std::function<bool()>& logOnce) {
 
 constexpr char kOnlyAFailedWrite[] = "default:0 handler:0 calls:0 blocked:0 pending:1 masked:1";
 
-// Standard output replaced by one end of a pipe or socket pair while the
-// object lives; the other end is reader.
+// Standard output replaced by fd (which it takes over) while the object lives.
 struct RedirectedStdout {
-    explicit RedirectedStdout(bool socket) {
-        int ends[2];
-        if ((socket ? socketpair(AF_UNIX, SOCK_STREAM, 0, ends) : pipe(ends)) != 0) return;
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        dup2(ends[1], STDOUT_FILENO);
-        close(ends[1]);
-        reader = ends[0];
+    explicit RedirectedStdout(int fd) : saved((std::fflush(stdout), dup(STDOUT_FILENO))) {
+        dup2(fd, STDOUT_FILENO);
+        close(fd);
     }
     ~RedirectedStdout() {
         dup2(saved, STDOUT_FILENO);
         close(saved);
-        CloseReader();
     }
-    void CloseReader() {
-        if (reader >= 0) close(reader);
-        reader = -1;
-    }
-    int saved = -1, reader = -1;
+    const int saved;
 };
 
 // Records longer than a pipe takes at once (4,096 bytes), from several
@@ -106,11 +95,13 @@ TEST_F(PipesAndLinks, PipeReadersGetWholeRecordsAndTheirGoingOnlyFailsTheWrite) 
     EXPECT_FALSE(Open("a.log", nullptr, 4, 0, 0));
     for (const char* kind : {"pipe", "socket", "fifo"}) {
         SCOPED_TRACE(kind);
-        RedirectedStdout out(kind[0] == 's');
+        int ends[2];
+        ASSERT_EQ(kind[0] == 's' ? socketpair(AF_UNIX, SOCK_STREAM, 0, ends) : pipe(ends), 0);
+        RedirectedStdout out(ends[1]);
         CQmConsoleOutput console;
         const bool onConsole = kind[0] != 'f';
-        int reader = onConsole ? dup(out.reader) : open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-        out.CloseReader();
+        const int reader = onConsole ? ends[0] : open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        if (!onConsole) close(ends[0]);
         fcntl(reader, F_SETFL, 0);
         CQmLogOutput& output = onConsole ? static_cast<CQmLogOutput&>(console) : m_output;
         ASSERT_TRUE(onConsole ? console.Open() : Open("a.log", nullptr, 4, 0, 0));
@@ -155,20 +146,18 @@ TEST_F(PipesAndLinks, LinksAtTheLogPathAreNeverFollowedToAFile) {
     fs::create_symlink(m_dir.Path("sub/created"), m_dir.Path("dangling.log"));
     fs::create_symlink("/dev/null", m_dir.Path("null.log"));
     fs::create_symlink("/dev/stdout", m_dir.Path("stdout.log"));
-    std::fflush(stdout);
-    const int saved = dup(STDOUT_FILENO), file = open(captured.c_str(), O_WRONLY | O_APPEND);
-    dup2(file, STDOUT_FILENO);
-    close(file);
     std::string results;  // per mode: link to a file, dangling link, /dev/null, /dev/stdout
-    for (int mode = 0; mode <= 4; ++mode) {
-        results += std::to_string(Open("a.log", nullptr, mode, 0, 0) || Log("forged\n"));
-        results += std::to_string(Open("dangling.log", nullptr, mode, 0, 0));
-        results += std::to_string(Open("null.log", nullptr, mode, 0, 0) && Log("discarded\n"));
-        results += std::to_string(Open("stdout.log", nullptr, mode, 0, 0) && Log(std::to_string(mode) + "\n")) + " ";
+    {
+        RedirectedStdout out(open(captured.c_str(), O_WRONLY | O_APPEND));
+        for (int mode = 0; mode <= 4; ++mode) {
+            results += std::to_string(Open("a.log", nullptr, mode, 0, 0) || Log("forged\n"));
+            results += std::to_string(Open("dangling.log", nullptr, mode, 0, 0));
+            results += std::to_string(Open("null.log", nullptr, mode, 0, 0) && Log("discarded\n"));
+            const bool toStdout = Open("stdout.log", nullptr, mode, 0, 0) && Log(std::to_string(mode) + "\n");
+            results += std::to_string(toStdout) + " ";
+        }
+        m_output.Close();
     }
-    m_output.Close();
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
     EXPECT_EQ(results, "0011 0011 0011 0011 0011 ");
     EXPECT_EQ(In("target") + In("captured"), "secret\nearlier\n0\n1\n2\n3\n4\n");
     EXPECT_EQ(Entries(), (Names{"a.log", "captured", "dangling.log", "null.log", "stdout.log", "sub", "target"}));

@@ -43,25 +43,18 @@ public:
         return written;
     }
     long long WriteToPipe(int fd, const char* d, unsigned int n) override { return m_real->WriteToPipe(fd, d, n); }
-    bool FileSize(int fd, long long* size) override {
-        if (!m_real->FileSize(fd, size)) return false;
-        *size += extraSize;
-        return true;
-    }
+    bool FileSize(int fd, long long* n) override { return m_real->FileSize(fd, n) && (*n += extraSize, true); }
     bool DescribeOpen(int fd, qm::FileIdentity* out) override {
-        if (!m_real->DescribeOpen(fd, out)) return false;
-        out->size += extraSize;
-        return true;
+        return m_real->DescribeOpen(fd, out) && (out->size += extraSize, true);
     }
     bool DescribePath(const char* path, qm::FileIdentity* out) override { return m_real->DescribePath(path, out); }
     bool ReplaceDescriptor(int target, int source) override { return m_real->ReplaceDescriptor(target, source); }
     bool Exists(const char* path) override { return m_real->Exists(path); }
     bool ListDirectory(const char* d, std::vector<std::string>* n) override { return m_real->ListDirectory(d, n); }
     qm::RenameResult RenameNoReplace(const char* from, const char* to) override {
-        {
-            std::lock_guard<std::mutex> hold(m_renameLock);  // the compression worker renames too
-            m_lastRenameTarget = to;
-        }
+        std::unique_lock<std::mutex> hold(m_renameLock);  // the compression worker renames too
+        m_lastRenameTarget = to;
+        hold.unlock();
         if (refuseRenames) return qm::RenameResult::kAccessDenied;
         if (noHardLinks) return qm::RenameResult::kUnsupported;
         return m_real->RenameNoReplace(from, to);

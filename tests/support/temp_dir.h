@@ -18,8 +18,7 @@ public:
     TempDir() {
         const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string("qmerrlog_") + (info ? info->test_suite_name() : "t") + "_" +
-                           (info ? info->name() : "t") + "_" +
-                           std::to_string(qm::platform::CurrentProcessId());
+                           (info ? info->name() : "t") + "_" + std::to_string(qm::platform::CurrentProcessId());
         std::replace(name.begin(), name.end(), '/', '_');
         m_path = std::filesystem::temp_directory_path() / name;
         std::filesystem::remove_all(m_path);

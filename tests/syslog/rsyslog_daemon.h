@@ -61,10 +61,8 @@ public:
     // The configuration the daemon runs with (the user guide shows the same).
     std::string Configuration() const {
         return "global(workDirectory=\"" + m_dir.Path() + "\" maxMessageSize=\"64k\")\n"
-               "module(load=\"imudp\")\n"
-               "module(load=\"imtcp\")\n"
-               "module(load=\"imuxsock\" SysSock.Use=\"off\")\n"
-               "module(load=\"mmpstrucdata\")\n"
+               "module(load=\"imudp\")\nmodule(load=\"imtcp\")\n"
+               "module(load=\"imuxsock\" SysSock.Use=\"off\")\nmodule(load=\"mmpstrucdata\")\n"
                "input(type=\"imudp\" address=\"127.0.0.1\" port=\"" + m_port + "\" ruleset=\"qm\")\n"
                "input(type=\"imtcp\" address=\"127.0.0.1\" port=\"" + m_port + "\" ruleset=\"qm\")\n"
                "input(type=\"imuxsock\" Socket=\"" + SocketPath() +
@@ -73,10 +71,8 @@ public:
                "\\\"facility\\\":\\\"%syslogfacility-text%\\\",\\\"app\\\":\\\"%app-name:::json%\\\","
                "\\\"msgid\\\":\\\"%msgid:::json%\\\",\\\"sd\\\":\\\"%$!rfc5424-sd:::json%\\\","
                "\\\"msg\\\":\\\"%msg:::json%\\\"}\\n\")\n"
-               "ruleset(name=\"qm\") {\n"
-               "  action(type=\"mmpstrucdata\")\n"
-               "  action(type=\"omfile\" file=\"" + m_dir.Path("received.jsonl") + "\" template=\"qmjson\")\n"
-               "}\n";
+               "ruleset(name=\"qm\") {\n  action(type=\"mmpstrucdata\")\n"
+               "  action(type=\"omfile\" file=\"" + m_dir.Path("received.jsonl") + "\" template=\"qmjson\")\n}\n";
     }
 
     // The messages of app, each [severity, facility, msgid, {sd-id: {param:
