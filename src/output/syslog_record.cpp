@@ -114,8 +114,10 @@ std::size_t SyslogFrameBound(const CQmErrLogMessage& message, const SyslogSettin
     const std::size_t head = kCountRoom + kPriorityAndVersionMax + kDateTimeAreaSize + settings.fixedFields.size() +
                              kMsgIdMax + 1 + (record != nullptr ? TraceDataBound(*record) : 1) + 1;
     const std::size_t length = TextLength(message);
-    const std::size_t loose = head + kMostBytesPerTextByte * length;
-    if (loose <= enough) return loose;
+    // Compared by division, so that no text is long enough to wrap the sum.
+    if (head <= enough && length <= (enough - head) / kMostBytesPerTextByte) {
+        return head + kMostBytesPerTextByte * length;
+    }
     return head + RepairedTextSize(message.GetBuffer(), length);
 }
 
