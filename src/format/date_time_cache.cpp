@@ -45,7 +45,9 @@ std::size_t TextOfSecond(SecondText<Size> (&caches)[2], long long second, bool u
         cache.key = key;
         cache.valid = true;
     }
-    std::memcpy(out, cache.text, cache.length);
+    // The whole area, which out holds too: a copy of fixed size is a few
+    // moves, one of the text's own length a costly string instruction.
+    std::memcpy(out, cache.text, Size);
     return cache.length;
 }
 
@@ -102,8 +104,16 @@ std::size_t CurrentRfc3339Stamp(bool useLocalTime, char* out) {
     const std::size_t length = TextOfSecond(
         caches, second, useLocalTime, 0, [&](char* text) { return BuildRfc3339Stamp(second, useLocalTime, text); },
         out);
-    // The milliseconds follow "YYYY-MM-DDTHH:MM:SS." whatever the zone.
-    char* dot = static_cast<char*>(std::memchr(out, '.', length));
+    // The milliseconds follow "YYYY-MM-DDTHH:MM:SS." whatever the zone; the
+    // dot is the text's only one, and a few bytes from its end (the zone is
+    // "Z" or "+hh:mm"), so it is looked for from there.
+    char* dot = nullptr;
+    for (std::size_t at = length; at-- > 0;) {
+        if (out[at] == '.') {
+            dot = out + at;
+            break;
+        }
+    }
     if (dot == nullptr || static_cast<std::size_t>(dot - out) + 4 > length) return length;
     dot[1] = static_cast<char>('0' + millisecond / 100);
     dot[2] = static_cast<char>('0' + millisecond / 10 % 10);

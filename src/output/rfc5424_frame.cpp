@@ -1,68 +1,114 @@
 #include "output/rfc5424_frame.h"
 
+#include <cstdint>
 #include <cstring>
 
+#include "format/decimal_text.h"
 #include "format/utf8_text.h"
 
 namespace qm {
 namespace {
 
+constexpr std::size_t kReplacementSize = sizeof kReplacementCharacter - 1;
+
 bool IsPrintable(unsigned char byte) {
     return byte >= 33 && byte <= 126;
 }
 
-// A non-negative number in at least `digits` digits; by hand, because every
-// frame needs nine of them and printf costs more than the rest of the frame.
-void AppendNumber(std::string* out, int value, int digits) {
-    char area[16];
-    char* end = area + sizeof area;
-    char* at = end;
-    unsigned int rest = value > 0 ? static_cast<unsigned int>(value) : 0;
-    do {
-        *--at = static_cast<char>('0' + rest % 10);
-        rest /= 10;
-        --digits;
-    } while ((rest != 0 || digits > 0) && at > area);
-    out->append(at, static_cast<std::size_t>(end - at));
+char* Copy(char* out, const char* bytes, std::size_t count) {
+    std::memcpy(out, bytes, count);
+    return out + count;
+}
+
+// The offset of the first byte from `at` on that starts no well-formed UTF-8
+// sequence, or length when there is none.
+std::size_t EndOfWellFormedRun(const char* text, std::size_t at, std::size_t length) {
+    while (at < length) {
+        // ASCII, the common case, is skipped eight bytes at a time.
+        std::uint64_t word;
+        if (length - at >= sizeof word) {
+            std::memcpy(&word, text + at, sizeof word);
+            if ((word & 0x8080808080808080ull) == 0) {
+                at += sizeof word;
+                continue;
+            }
+        }
+        if (static_cast<unsigned char>(text[at]) < 0x80u) {
+            ++at;
+            continue;
+        }
+        const std::size_t sequence = Utf8SequenceLength(text + at, length - at);
+        if (sequence == 0) return at;
+        at += sequence;
+    }
+    return length;
+}
+
+// A piece written onto the end of a string sized by the piece's bound, then
+// cut back to what it took.
+template <typename Write>
+void AppendWritten(std::string* out, std::size_t most, Write write) {
+    const std::size_t used = out->size();
+    out->resize(used + most);
+    char* end = write(&(*out)[used]);
+    out->resize(static_cast<std::size_t>(end - out->data()));
 }
 
 }  // namespace
 
-void AppendHeaderField(std::string* out, const char* text, std::size_t maxLength) {
+char* WriteHeaderField(char* out, const char* text, std::size_t maxLength) {
     if (text == nullptr || text[0] == '\0') {
-        out->push_back('-');
-        return;
+        *out = '-';
+        return out + 1;
     }
-    std::size_t length = 0;
-    bool printable = true;
-    for (; length < maxLength && text[length] != '\0'; ++length) {
-        printable = printable && IsPrintable(static_cast<unsigned char>(text[length]));
+    for (std::size_t i = 0; i < maxLength && text[i] != '\0'; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        *out++ = IsPrintable(byte) ? static_cast<char>(byte) : '_';
     }
-    const std::size_t start = out->size();
-    out->append(text, length);
-    if (printable) return;
-    for (std::size_t i = start; i < out->size(); ++i) {
-        if (!IsPrintable(static_cast<unsigned char>((*out)[i]))) (*out)[i] = '_';
+    return out;
+}
+
+void AppendHeaderField(std::string* out, const char* text, std::size_t maxLength) {
+    AppendWritten(out, maxLength + 1, [&](char* at) { return WriteHeaderField(at, text, maxLength); });
+}
+
+char* WritePriorityAndVersion(char* out, int facility, int severity) {
+    const int priority = facility * 8 + severity;
+    *out++ = '<';
+    // Facilities 0-23 and severities 0-7 give at most three digits: those
+    // are written without a loop.
+    if (priority >= 0 && priority < 1000) {
+        const unsigned int value = static_cast<unsigned int>(priority);
+        if (value >= 100) *out++ = static_cast<char>('0' + value / 100);
+        if (value >= 10) *out++ = static_cast<char>('0' + value / 10 % 10);
+        *out++ = static_cast<char>('0' + value % 10);
+    } else {
+        out += WriteDecimal(priority > 0 ? static_cast<unsigned int>(priority) : 0u, out);
     }
+    return Copy(out, ">1 ", 3);
 }
 
 void AppendPriorityAndVersion(std::string* out, int facility, int severity) {
-    out->push_back('<');
-    AppendNumber(out, facility * 8 + severity, 1);
-    out->append(">1 ", 3);
+    AppendWritten(out, kPriorityAndVersionMax,
+                  [&](char* at) { return WritePriorityAndVersion(at, facility, severity); });
 }
 
-void AppendSdName(std::string* out, const char* name) {
+char* WriteSdName(char* out, const char* name) {
     std::size_t written = 0;
     for (; name != nullptr && written < kSdNameMax && name[written] != '\0'; ++written) {
         const unsigned char byte = static_cast<unsigned char>(name[written]);
         const bool allowed = IsPrintable(byte) && byte != '=' && byte != ']' && byte != '"';
-        out->push_back(allowed ? static_cast<char>(byte) : '_');
+        *out++ = allowed ? static_cast<char>(byte) : '_';
     }
-    if (written == 0) out->push_back('_');
+    if (written == 0) *out++ = '_';
+    return out;
 }
 
-void AppendSdParamValue(std::string* out, const char* value, std::size_t length) {
+void AppendSdName(std::string* out, const char* name) {
+    AppendWritten(out, kSdNameMax, [&](char* at) { return WriteSdName(at, name); });
+}
+
+char* WriteSdParamValue(char* out, const char* value, std::size_t length) {
     std::size_t run = 0;
     std::size_t at = 0;
     while (at < length) {
@@ -74,16 +120,44 @@ void AppendSdParamValue(std::string* out, const char* value, std::size_t length)
                 continue;
             }
         }
-        out->append(value + run, at - run);
+        out = Copy(out, value + run, at - run);
         if (byte == '"' || byte == '\\' || byte == ']') {
-            out->push_back('\\');
-            out->push_back(byte);
+            *out++ = '\\';
+            *out++ = byte;
         } else {
-            out->append(kReplacementCharacter, sizeof kReplacementCharacter - 1);
+            out = Copy(out, kReplacementCharacter, kReplacementSize);
         }
         run = ++at;
     }
-    out->append(value + run, at - run);
+    return Copy(out, value + run, at - run);
+}
+
+void AppendSdParamValue(std::string* out, const char* value, std::size_t length) {
+    AppendWritten(out, kMostBytesPerTextByte * length,
+                  [&](char* at) { return WriteSdParamValue(at, value, length); });
+}
+
+char* WriteRepairedText(char* out, const char* text, std::size_t length) {
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t end = EndOfWellFormedRun(text, at, length);
+        out = Copy(out, text + at, end - at);
+        if (end == length) return out;
+        out = Copy(out, kReplacementCharacter, kReplacementSize);
+        at = end + 1;
+    }
+}
+
+std::size_t RepairedTextSize(const char* text, std::size_t length) {
+    std::size_t size = 0;
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t end = EndOfWellFormedRun(text, at, length);
+        size += end - at;
+        if (end == length) return size;
+        size += kReplacementSize;
+        at = end + 1;
+    }
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -30,7 +31,9 @@ constexpr Clock::duration kFirstPause = std::chrono::milliseconds(100);
 constexpr Clock::duration kLongestPause = std::chrono::seconds(2);
 
 constexpr int kHighestFacility = 23;
-constexpr std::size_t kLargestKeptFrame = 64 * 1024;
+// Frames up to this size are built on the logging thread's stack: lines of a
+// few hundred bytes, with room to spare, and little enough for any thread.
+constexpr std::size_t kStackFrameArea = 2048;
 
 bool ChooseFacility(int given, int fallback, int* chosen) {
     if (given == QM_SYSLOG_DEFAULT_FACILITY) {
@@ -139,16 +142,21 @@ bool CQmSyslogOutput::Log(CQmErrLogMessage& message) {
     if (!connection.open.load(std::memory_order_acquire)) return false;
 
     // Built before the lock: only the send itself is serialised. The settings
-    // do not change while the output is open. Each thread keeps its frame
-    // buffer, so a line costs no allocation once the buffer has grown.
-    thread_local std::string frame;
-    const std::size_t start = qm::BuildSyslogFrame(message, connection.settings, &frame);
-    if (start == std::string::npos) return false;
-
-    const bool sent = Send(frame.data() + start, frame.size() - start);
-    // A thread that once logged a huge record does not keep its buffer.
-    if (frame.capacity() > kLargestKeptFrame) std::string().swap(frame);
-    return sent;
+    // do not change while the output is open. An ordinary line is built on the
+    // stack; only one that does not fit costs an allocation.
+    char area[kStackFrameArea];
+    std::unique_ptr<char[]> large;
+    char* frame = area;
+    const std::size_t bound = qm::SyslogFrameBound(message, connection.settings, sizeof area);
+    if (bound > sizeof area) {
+        large.reset(new (std::nothrow) char[bound]);
+        if (large == nullptr) return false;
+        frame = large.get();
+    }
+    std::size_t start = 0;
+    const std::size_t end = qm::WriteSyslogFrame(message, connection.settings, frame, &start);
+    if (end == std::string::npos) return false;
+    return Send(frame + start, end - start);
 }
 
 bool CQmSyslogOutput::Send(const char* bytes, std::size_t length) {

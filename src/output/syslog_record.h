@@ -39,9 +39,21 @@ struct SyslogSettings {
 // Fills settings->fixedFields from the host name, app name and process id.
 void PrepareFixedFields(SyslogSettings* settings);
 
-// Builds the frame of message into *frame (its old content dropped) and
-// returns the offset in *frame at which the bytes to send begin (npos for a
-// frame too long to count).
+// The most bytes WriteSyslogFrame may take for message, room for the octet
+// count included. A bound up to `enough` may be loose (it assumes every byte
+// of the text may need repair); above it the text is scanned for its exact
+// size, so that a long line asks for no more room than it takes.
+std::size_t SyslogFrameBound(const CQmErrLogMessage& message, const SyslogSettings& settings, std::size_t enough);
+
+// Writes the frame of message into area (SyslogFrameBound bytes) and returns
+// the end of the frame in area; *start is the offset at which the bytes to send
+// begin. npos for a frame too long to count.
+std::size_t WriteSyslogFrame(const CQmErrLogMessage& message, const SyslogSettings& settings, char* area,
+                             std::size_t* start);
+
+// The same frame in *frame (its old content dropped); returns the offset in
+// *frame at which the bytes to send begin (npos for a frame too long to
+// count). The bytes before it are no part of the frame.
 std::size_t BuildSyslogFrame(const CQmErrLogMessage& message, const SyslogSettings& settings, std::string* frame);
 
 }  // namespace qm
