@@ -107,12 +107,12 @@ void PrepareFixedFields(SyslogSettings* settings) {
 }
 
 std::size_t SyslogFrameBound(const CQmErrLogMessage& message, const SyslogSettings& settings, std::size_t enough) {
-    const CQmTraceData* record =
-        message.GetRecordKind() == QM_RECORD_TRACE ? message.GetTraceRecord() : nullptr;
+    const CQmTraceData* record = message.GetRecordKind() == QM_RECORD_TRACE ? message.GetTraceRecord() : nullptr;
     // PRI and version, stamp, the fixed fields, MSGID and a blank, structured
     // data, a blank and the text.
-    const std::size_t head = kCountRoom + kPriorityAndVersionMax + kDateTimeAreaSize + settings.fixedFields.size() +
-                             kMsgIdMax + 1 + (record != nullptr ? TraceDataBound(*record) : 1) + 1;
+    const std::size_t head = kCountRoom + kPriorityAndVersionMax + kDateTimeAreaSize +
+                             settings.fixedFields.size() + kMsgIdMax + 1 +
+                             (record != nullptr ? TraceDataBound(*record) : 1) + 1;
     const std::size_t length = TextLength(message);
     // Compared by division, so that no text is long enough to wrap the sum.
     if (head <= enough && length <= (enough - head) / kMostBytesPerTextByte) {
