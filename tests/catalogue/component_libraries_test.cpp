@@ -18,17 +18,13 @@
 namespace qp = qm::platform;
 using Access = CQmLoggerTestAccess;
 
-namespace {
-
 // Set by a library when its statics die, i.e. when its last reference is
 // freed. Globals, as the libraries may outlive every test.
-int g_thirdUnloaded;
-int g_fifthUnloaded;
-int g_seventhUnloaded;
+static int g_thirdUnloaded, g_fifthUnloaded, g_seventhUnloaded;
 
 // A reference of the test's own to a library that sets *flag when it leaves
 // the process.
-void* Watch(const char* name, int* flag) {
+static void* Watch(const char* name, int* flag) {
     void* library = qp::LoadLibraryByName(name);
     const auto watch =
         reinterpret_cast<QmTestWatchUnloadFunction>(qp::FindLibrarySymbol(library, "QmTestWatchUnload"));
@@ -101,5 +97,3 @@ TEST(ComponentLibraries, TheLastHolderGivesTheLibraryBackAndLoggersTogetherShare
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(g_thirdUnloaded, 0);
 }
-
-}  // namespace

@@ -17,16 +17,12 @@
 using qmtest::TraceOnce;
 using qmtest::TraceToRecorder;
 
-namespace {
-
 // Sanitizer builds run the same loops, fewer times.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr int kReloads = 1000;
 #else
 constexpr int kReloads = 10000;
 #endif
-
-}  // namespace
 
 // Reloads while threads trace keep only the master in force and those still
 // borrowed by the threads' copies, whatever the count of reloads.

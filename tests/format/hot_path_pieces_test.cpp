@@ -14,8 +14,6 @@
 #include "platform/clock.h"
 #include "qmerrlog/message.h"
 
-namespace {
-
 TEST(DecimalText, SameDigitsAsPrintf) {
     const long long values[] = {0, 1, 9, 10, 42, 99999, -1, -10, INT_MAX, INT_MIN, LLONG_MAX, LLONG_MIN};
     for (const long long value : values) {
@@ -107,5 +105,3 @@ TEST(ControlCheck, FindsEachControlByteAtEachPlace) {
         }
     }
 }
-
-}  // namespace

@@ -11,8 +11,6 @@
 #include "platform/process.h"
 #include "qmerrlog/message.h"
 
-namespace {
-
 const std::tm kMonday = [] {  // Monday, 5 January 2009, 13:45:07
     std::tm t{};
     t.tm_year = 109, t.tm_mon = 0, t.tm_mday = 5, t.tm_wday = 1, t.tm_hour = 13, t.tm_min = 45, t.tm_sec = 7;
@@ -88,5 +86,3 @@ TEST(BoundedFormat, TextsKeepAtMost4095BytesAndAFormattingErrorEmptiesThem) {
     EXPECT_EQ(std::string(text), big.substr(0, 4095));
     CQmErrLogMessage::FreeFormattedMessage(text);
 }
-
-}  // namespace

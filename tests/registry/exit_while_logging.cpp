@@ -8,9 +8,7 @@
 
 #include "qmerrlog/qmerrlog.h"
 
-namespace {
-
-void LogForever(CQmLogger* logger, int threadNumber) {
+static void LogForever(CQmLogger* logger, int threadNumber) {
     for (unsigned long i = 0;; ++i) {
         CQmErrLogMessage message(false);
         message.FormatLogProlog("exit_while_logging.cpp", threadNumber, 0);
@@ -22,12 +20,10 @@ void LogForever(CQmLogger* logger, int threadNumber) {
     }
 }
 
-bool Install(CQmLogger* logger, const std::string& path) {
+static bool Install(CQmLogger* logger, const std::string& path) {
     return logger->SetLogOutput(logger->NewLogOutput(QM_OUTPUT_FILE, path.c_str(), 0, 0, 0)) &&
            logger->EnableAuditLogRollover(logger->NewLogOutput(QM_OUTPUT_FILE, (path + ".audit").c_str(), 0, 0, 0));
 }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;

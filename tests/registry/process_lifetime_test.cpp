@@ -14,8 +14,6 @@
 #include "support/temp_dir.h"
 #include "support/trace_steps.h"
 
-namespace {
-
 constexpr unsigned int kChildTimeoutMs = 10000;
 
 // A thread-sanitizer program takes about a second to start and end.
@@ -25,14 +23,12 @@ constexpr int kExitRunsPerCase = 15;
 constexpr int kExitRunsPerCase = 100;
 #endif
 
-bool LogTagged(CQmLogger* logger, int code) {
+static bool LogTagged(CQmLogger* logger, int code) {
     CQmErrLogMessage message(false);
     message.FormatLogProlog("fork", code, code);
     message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), "child line");
     return logger->LogErrMsg(message);
 }
-
-}  // namespace
 
 // Detached threads log through the default logger, a named one or both while
 // main returns: every run ends with 0 (a crash or sanitizer report would not).

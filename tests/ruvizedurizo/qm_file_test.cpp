@@ -7,8 +7,6 @@
 #include "qm_file.h"
 #include "support/temp_dir.h"
 
-namespace {
-
 // Lines keep their line feeds; Windows line ends read exactly like line
 // feeds, a carriage return anywhere else stays and one that ends the text
 // goes. A long line is cut to the area, the rest of it skipped, and nothing
@@ -69,5 +67,3 @@ TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     EXPECT_FALSE(file.OpenFile(over.c_str(), CQmFile::kReadLines));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kTooLarge);
 }  // the destructor closes once more
-
-}  // namespace

@@ -5,8 +5,6 @@
 
 #include "qmerrlog/locks.h"
 
-namespace {
-
 // Plain counters bumped from several threads under locks their holders enter
 // twice: a gap in exclusion shows as a lost update (and a race under TSan), a
 // lock that is not recursive as a hang.
@@ -49,5 +47,3 @@ TEST(Semaphore, AnswersAndRefusesWhenAHandleIsHeldOrTheCountsAreBad) {
     EXPECT_EQ(none.Wait(0), 0);
     EXPECT_EQ(none.Wait(10), 1);
 }
-
-}  // namespace
