@@ -59,6 +59,18 @@ std::vector<Slot> Slots() {
     };
 }
 
+// Blocks inside Log until released, to hold the read side of a guard.
+class GateOutput : public RecordingOutput {
+public:
+    using RecordingOutput::RecordingOutput;
+    bool Log(CQmErrLogMessage& message) override {
+        inside = true;
+        while (!release) std::this_thread::yield();
+        return RecordingOutput::Log(message);
+    }
+    std::atomic<bool> inside{false}, release{false};
+};
+
 }  // namespace
 
 // Null, or an output that fails to open, is refused: the slot's previous
@@ -94,23 +106,6 @@ TEST(Logger, LocalTimeFlagReachesNewMessages) {
     EXPECT_FALSE(CQmErrLogMessage().UsesLocalTime());
     theLogger()->UseLocalTime(before);
 }
-
-namespace {
-
-// Blocks inside Log until released, to hold the read side of a guard.
-class GateOutput : public RecordingOutput {
-public:
-    using RecordingOutput::RecordingOutput;
-    bool Log(CQmErrLogMessage& message) override {
-        inside = true;
-        while (!release) std::this_thread::yield();
-        return RecordingOutput::Log(message);
-    }
-    std::atomic<bool> inside{false};
-    std::atomic<bool> release{false};
-};
-
-}  // namespace
 
 TEST(LogAuditSwitching, DisableWaitsForAuditCallInProgress) {
     std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
