@@ -33,7 +33,7 @@ TEST(DecimalText, SameDigitsAsPrintf) {
 TEST(DateTimeCache, GivesTheCurrentSecondsTextsForEachKind) {
     const auto texts = [](bool local, bool cached) {
         long long second = 0;
-        int millisecond = 0;
+        int millisecond = 0, offset = 0;
         qm::platform::ReadRealTime(&second, &millisecond);
         char date[64], stamp[64];
         std::size_t dateLength = 0, stampLength = 0;
@@ -42,7 +42,6 @@ TEST(DateTimeCache, GivesTheCurrentSecondsTextsForEachKind) {
             stampLength = qm::CurrentRfc3339Stamp(local, stamp);
         } else {
             qm::platform::CalendarTime time{};
-            int offset = 0;
             qm::platform::CalendarTimeAt(second, local, &time, &offset);
             time.millisecond = millisecond;
             dateLength = qm::FormatDateTimeText(qm::ToBrokenDownTime(time), date, sizeof date);

@@ -10,13 +10,11 @@
 
 static void LogForever(CQmLogger* logger, int threadNumber) {
     for (unsigned long i = 0;; ++i) {
-        CQmErrLogMessage message(false);
+        CQmErrLogMessage message(false), audit(false);
         message.FormatLogProlog("exit_while_logging.cpp", threadNumber, 0);
         message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), "line");
-        logger->LogErrMsg(message);
-        CQmErrLogMessage audit(false);
         audit.FormatAuditMessage("audit %lu", i);
-        logger->LogAuditMsg(audit);
+        logger->LogErrMsg(message), logger->LogAuditMsg(audit);
     }
 }
 
@@ -30,9 +28,8 @@ int main(int argc, char** argv) {
     const std::string which = argv[1];
     // Where the log files go: a path prefix, e.g. "/tmp/run/exit".
     const std::string base = argc > 2 ? argv[2] : "exit_while_logging";
-    CQmLogger* loggers[2] = {nullptr, nullptr};
-    if (which == "default" || which == "both") loggers[0] = theLogger();
-    if (which == "named" || which == "both") loggers[1] = getMyLogger("late");
+    CQmLogger* loggers[2] = {which != "named" ? theLogger() : nullptr,  // "default" or "both"
+                             which != "default" ? getMyLogger("late") : nullptr};
     int threadNumber = 0;
     for (CQmLogger* logger : loggers) {
         if (logger == nullptr) continue;

@@ -96,20 +96,14 @@ TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
 
     std::atomic<bool> stop{false};
     std::vector<std::thread> threads;
+    const auto running = [&stop] { return !stop.load(std::memory_order_relaxed); };
     for (CQmLogger* logger : {main, named, main, named}) {
-        threads.emplace_back([logger, &stop] {
-            while (!stop.load(std::memory_order_relaxed)) LogTagged(logger, 1);
-        });
+        threads.emplace_back([logger, running] { while (running()) LogTagged(logger, 1); });
     }
-    threads.emplace_back([main, &stop] {
-        while (!stop.load(std::memory_order_relaxed)) qmtest::TraceOnce(main, "traced");
-    });
+    threads.emplace_back([main, running] { while (running()) qmtest::TraceOnce(main, "traced"); });
     // Writers queue on the guards while others read: forks meet them too.
     threads.emplace_back([&] {
-        while (!stop.load(std::memory_order_relaxed)) {
-            named->EnableAuditLogRollover(file(named, "audit.log", 1));
-            named->DisableAuditLog();
-        }
+        while (running()) named->EnableAuditLogRollover(file(named, "audit.log", 1)), named->DisableAuditLog();
     });
 
     std::vector<int> children;
@@ -141,7 +135,6 @@ TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
         const std::string ids = "[" + std::to_string(child) + "/" + std::to_string(child) + "]";
         EXPECT_NE(std::string::npos, mainText.find(ids)) << ids;
     }
-    main->DisableLog();
-    main->DisableTrace(false);
+    main->DisableLog(), main->DisableTrace(false);
     removeMyLogger("fork-named");
 }
