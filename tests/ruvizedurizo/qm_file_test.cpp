@@ -1,6 +1,7 @@
 // The line reader under the trace configuration reader.
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -36,18 +37,19 @@ TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     EXPECT_LE(file.ReadLine(line, sizeof line), 0);
     EXPECT_FALSE(file.OpenFile(nullptr, CQmFile::kReadLines));
     file.CloseFile();
+    // A directory, a device read for ever, a FIFO without a writer: opening
+    // must neither wait nor succeed.
+    std::vector<std::string> special = {dir.Path()};
 #ifndef _WIN32
-    // A FIFO without a writer: opening must neither wait nor succeed.
-    // (Directories and devices: the configuration reader's test.)
-    const std::string fifo = dir.Path("fifo");
-    if (std::system(("mkfifo '" + fifo + "'").c_str()) == 0) {
-        EXPECT_FALSE(file.OpenFile(fifo.c_str(), CQmFile::kReadLines));
-        EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
-    }
+    special.push_back("/dev/zero");
+    if (std::system(("mkfifo '" + dir.Path("fifo") + "'").c_str()) == 0) special.push_back(dir.Path("fifo"));
 #else
-    EXPECT_FALSE(file.OpenFile("NUL", CQmFile::kReadLines));
-    EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
+    special.push_back("NUL");
 #endif
+    for (const std::string& path : special) {
+        EXPECT_FALSE(file.OpenFile(path.c_str(), CQmFile::kReadLines)) << path;
+        EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile) << path;
+    }
     EXPECT_FALSE(file.OpenFile(dir.Path("missing").c_str(), CQmFile::kReadLines));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kCannotRead);
 

@@ -89,12 +89,3 @@ TEST_F(ConfigReader, CarriageReturnLineFeedFilesReadLikeLineFeedFiles) {
         EXPECT_STREQ(Field(*master, 12).filterText, "");
     }
 }
-
-// Special files are refused at once rather than read for ever or waited on.
-TEST_F(ConfigReader, AConfigurationPathThatIsNoRegularFileIsRefused) {
-    std::vector<std::string> paths = {m_dir.Path()};
-#ifndef _WIN32
-    paths.push_back("/dev/zero");
-#endif
-    for (const std::string& path : paths) EXPECT_FALSE(ConfigureFrom(path)) << path;
-}
