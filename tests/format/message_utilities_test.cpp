@@ -60,8 +60,7 @@ TEST(MessageUtilities, DateAndTimeFormsWithEnglishNamesWhateverTheLocale) {
     char text[64];
     std::tm t = kMonday;
     t.tm_wday = 6, t.tm_mon = 11, t.tm_mday = 31, t.tm_hour = 0;
-    ASSERT_TRUE(CQmErrLogMessage::GetDateTime(&t, text, 25));
-    EXPECT_STREQ(text, "Sat Dec 31 2009 00:45:07");
+    EXPECT_TRUE(CQmErrLogMessage::GetDateTime(&t, text, 25) && text == std::string("Sat Dec 31 2009 00:45:07"));
     t.tm_mon = 12;  // no such month: refused rather than read past the names
     EXPECT_FALSE(CQmErrLogMessage::GetDateTime(&t, text, 25));
     ASSERT_TRUE(CQmErrLogMessage::GetTime(QM_TIME_PRECISE, text, true, 25));  // from the clock
@@ -82,7 +81,6 @@ TEST(BoundedFormat, TextsKeepAtMost4095BytesAndAFormattingErrorEmptiesThem) {
     EXPECT_EQ(message.GetBufferLen(), 0);
     EXPECT_EQ(CQmErrLogMessage::FormatTraceMessage(""), nullptr);
     const char* text = CQmErrLogMessage::FormatTraceMessage("%s", big.c_str());
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::string(text), big.substr(0, 4095));
+    EXPECT_EQ(std::string(text ? text : "(null)"), big.substr(0, 4095));
     CQmErrLogMessage::FreeFormattedMessage(text);
 }
