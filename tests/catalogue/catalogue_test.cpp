@@ -147,7 +147,8 @@ TEST(Catalogue, InfoTableCopesWithOddComponents) {
     const Rows rows = InfoRows(info, count);
     qm::FreeComponentInfo(&info, &count);
     ASSERT_EQ(rows.size(), 256u);
-    EXPECT_EQ(rows[0] + "|" + rows[1] + "|" + rows[255], "02000000 Fake|02010000 Fake/T|02ff0000 Fake/" + std::string(32, 'n'));
+    EXPECT_EQ(rows[0] + "|" + rows[1] + "|" + rows[255],
+              "02000000 Fake|02010000 Fake/T|02ff0000 Fake/" + std::string(32, 'n'));
     EXPECT_EQ(text.substr(text.size() - 36), std::string(32, 'n') + " ; d");
 
     qm::BuildComponentInfo(table, 1, &text, &info, &count);  // no component at all
