@@ -38,8 +38,7 @@ TEST(DateTimeCache, GivesTheCurrentSecondsTextsForEachKind) {
         char date[64], stamp[64];
         std::size_t dateLength = 0, stampLength = 0;
         if (cached) {
-            dateLength = qm::CurrentDateTimeText(local, date);
-            stampLength = qm::CurrentRfc3339Stamp(local, stamp);
+            dateLength = qm::CurrentDateTimeText(local, date), stampLength = qm::CurrentRfc3339Stamp(local, stamp);
         } else {
             qm::platform::CalendarTime time{};
             qm::platform::CalendarTimeAt(second, local, &time, &offset);
@@ -53,13 +52,10 @@ TEST(DateTimeCache, GivesTheCurrentSecondsTextsForEachKind) {
     const auto check = [&] {
         for (const bool local : {false, true}) {
             // The clock may move on between the two reads: try again then.
-            for (int attempt = 0;; ++attempt) {
-                const std::string expected = texts(local, false), got = texts(local, true);
-                if (got == expected || attempt == 4) {
-                    EXPECT_EQ(got, expected) << "local " << local;
-                    break;
-                }
-            }
+            std::string expected, got;
+            for (int attempt = 0; attempt < 5 && (attempt == 0 || got != expected); ++attempt)
+                expected = texts(local, false), got = texts(local, true);
+            EXPECT_EQ(got, expected) << "local " << local;
         }
     };
     check();
