@@ -82,9 +82,7 @@ TEST(Catalogue, OwnTextsAndTheBodiesMadeOfThem) {
 TEST(Catalogue, BorrowedTextsMakeEscapedBodiesOfTheirOwnArguments) {
     int written = 77;
     errno = ENOENT;
-    const std::string noEntry = std::strerror(ENOENT);
-    const std::string z4094(4094, 'z');
-    const std::string long5000(5000, 'q');
+    const std::string noEntry = std::strerror(ENOENT), z4094(4094, 'z'), long5000(5000, 'q');
     // Without a call of its own, a case formats its one argument.
     using Format = bool (*)(CQmErrLogMessage&, int, int*);
     const struct {

@@ -32,10 +32,8 @@ std::string CallerIds() {
 // gives a bounded line: 255 bytes at most, escapes included and never cut in
 // half; control characters cannot end the line.
 TEST(LogProlog, CarriesTheCallersIdsTheFilePartAndOnlyPositiveLines) {
-    const std::string huge = std::string("dir/") + std::string(10000, 'n');
-    const std::string hugeSource = std::string(255, 'n') + ":7";
-    const std::string forged = std::string(253, 'f') + "\n[x]";
-    const std::string forgedSource = std::string(253, 'f') + "\\n";
+    const std::string huge = "dir/" + std::string(10000, 'n'), hugeSource = std::string(255, 'n') + ":7";
+    const std::string forged = std::string(253, 'f') + "\n[x]", forgedSource = std::string(253, 'f') + "\\n";
     const struct { const char* file; int line; const char* source; } cases[] = {
         {"db/connect.src", 42, "connect.src:42"}, {"main.src", 0, "main.src"},
         {"main.src", -5, "main.src"}, {nullptr, 3, ":3"},
