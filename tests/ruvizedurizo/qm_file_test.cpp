@@ -39,14 +39,14 @@ TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     file.CloseFile();
     // A directory, a device read for ever, a FIFO without a writer: opening
     // must neither wait nor succeed.
-    std::vector<std::string> special = {dir.Path()};
+    std::vector<std::string> nonRegular = {dir.Path()};
 #ifndef _WIN32
-    special.push_back("/dev/zero");
-    if (std::system(("mkfifo '" + dir.Path("fifo") + "'").c_str()) == 0) special.push_back(dir.Path("fifo"));
+    nonRegular.push_back("/dev/zero");
+    if (std::system(("mkfifo '" + dir.Path("fifo") + "'").c_str()) == 0) nonRegular.push_back(dir.Path("fifo"));
 #else
-    special.push_back("NUL");
+    nonRegular.push_back("NUL");
 #endif
-    for (const std::string& path : special) {
+    for (const std::string& path : nonRegular) {
         EXPECT_FALSE(file.OpenFile(path.c_str(), CQmFile::kReadLines)) << path;
         EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile) << path;
     }
