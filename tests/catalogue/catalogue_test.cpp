@@ -21,13 +21,10 @@ class FakeComponent : public CQmErrLogComponent {
 public:
     FakeComponent(unsigned int id, const char* text, std::size_t traceCount = 0)
         : m_text(text), m_traces(traceCount, QmTraceComponentDesc{"", "T", "d"}) {
-        m_uComponentId = id;
-        m_pszDisplayName = "Fake";
-        m_pszDescription = "fake";
+        m_uComponentId = id, m_pszDisplayName = "Fake", m_pszDescription = "fake";
     }
     void GetTraceComponents(int* count, QmTraceComponentDesc** list) override {
-        *count = static_cast<int>(m_traces.size());
-        *list = m_traces.data();
+        *count = static_cast<int>(m_traces.size()), *list = m_traces.data();
     }
     const char* GetMessage(unsigned int) override { return m_text; }
 
@@ -42,8 +39,7 @@ TEST(Catalogue, DefaultLoggerKnowsTheOwnComponentAlone) {
     int count = 0;
     const char* const* names = nullptr;
     ASSERT_TRUE(GetKnownComponentLibs(&count, &names) && count == 25);
-    EXPECT_STREQ(names[0], "qmlogcomponent");
-    EXPECT_STREQ(names[24], "qmcomponent24");
+    EXPECT_EQ(std::string(names[0]) + " " + names[24], "qmlogcomponent qmcomponent24");
 }
 
 // The own texts are messages 1 to 3 of component 1, whatever the type; the
@@ -86,9 +82,7 @@ TEST(Catalogue, OwnTextsAndTheBodiesMadeOfThem) {
 TEST(Catalogue, BorrowedTextsMakeEscapedBodiesOfTheirOwnArguments) {
     int written = 77;
     errno = ENOENT;
-    const std::string noEntry = std::strerror(ENOENT);
-    const std::string z4094(4094, 'z');
-    const std::string long5000(5000, 'q');
+    const std::string noEntry = std::strerror(ENOENT), z4094(4094, 'z'), long5000(5000, 'q');
     // Without a call of its own, a case formats its one argument.
     using Format = bool (*)(CQmErrLogMessage&, int, int*);
     const struct {
@@ -151,9 +145,8 @@ TEST(Catalogue, InfoTableCopesWithOddComponents) {
     const Rows rows = InfoRows(info, count);
     qm::FreeComponentInfo(&info, &count);
     ASSERT_EQ(rows.size(), 256u);
-    EXPECT_EQ(rows[0], "02000000 Fake");
-    EXPECT_EQ(rows[1], "02010000 Fake/T");
-    EXPECT_EQ(rows[255], "02ff0000 Fake/" + std::string(32, 'n'));
+    EXPECT_EQ(rows[0] + "|" + rows[1] + "|" + rows[255],
+              "02000000 Fake|02010000 Fake/T|02ff0000 Fake/" + std::string(32, 'n'));
     EXPECT_EQ(text.substr(text.size() - 36), std::string(32, 'n') + " ; d");
 
     qm::BuildComponentInfo(table, 1, &text, &info, &count);  // no component at all

@@ -18,17 +18,13 @@
 namespace qp = qm::platform;
 using Access = CQmLoggerTestAccess;
 
-namespace {
-
 // Set by a library when its statics die, i.e. when its last reference is
 // freed. Globals, as the libraries may outlive every test.
-int g_thirdUnloaded;
-int g_fifthUnloaded;
-int g_seventhUnloaded;
+static int g_thirdUnloaded, g_fifthUnloaded, g_seventhUnloaded;
 
 // A reference of the test's own to a library that sets *flag when it leaves
 // the process.
-void* Watch(const char* name, int* flag) {
+static void* Watch(const char* name, int* flag) {
     void* library = qp::LoadLibraryByName(name);
     const auto watch =
         reinterpret_cast<QmTestWatchUnloadFunction>(qp::FindLibrarySymbol(library, "QmTestWatchUnload"));
@@ -51,8 +47,7 @@ TEST(ComponentLibraries, FoundLibrariesFillTheirSlotsAndTheOthersAreGivenBackAtO
                                                "04010000 Third/Alpha", "04020000 Third/Beta"}));
     EXPECT_EQ(logger->FetchMsg(QmMessageId(14, QM_MSG_INFO, 1)), nullptr);  // row 13's slot stays empty
     // Our references were the last ones: the logger kept none.
-    qp::FreeLibraryHandle(fifth);
-    qp::FreeLibraryHandle(seventh);
+    qp::FreeLibraryHandle(fifth), qp::FreeLibraryHandle(seventh);
     EXPECT_EQ(g_fifthUnloaded + g_seventhUnloaded, 2);
 }
 
@@ -75,8 +70,7 @@ TEST(ComponentLibraries, EntriesAreLookedUpInTheLibraryItselfOnly) {
 TEST(ComponentLibraries, TheLastHolderGivesTheLibraryBackAndLoggersTogetherShareOneReference) {
     CQmLogger::m_bUnloadedComponents = false;
     CQmLogger* first = Access::Make();
-    void* third = Watch("qmcomponent03", &g_thirdUnloaded);
-    qp::FreeLibraryHandle(third);
+    qp::FreeLibraryHandle(Watch("qmcomponent03", &g_thirdUnloaded));
     EXPECT_STREQ(first->FetchMsg(QmMessageId(4, QM_MSG_INFO, 1)), "alpha %s");
     delete first;
     EXPECT_EQ(g_thirdUnloaded, 1);
@@ -86,20 +80,13 @@ TEST(ComponentLibraries, TheLastHolderGivesTheLibraryBackAndLoggersTogetherShare
     std::vector<std::thread> threads;
     for (CQmLogger*& logger : loggers) threads.emplace_back([&logger] { logger = Access::Make(); });
     for (std::thread& thread : threads) thread.join();
-    third = Watch("qmcomponent03", &g_thirdUnloaded);
-    qp::FreeLibraryHandle(third);
+    qp::FreeLibraryHandle(Watch("qmcomponent03", &g_thirdUnloaded));
     threads.clear();
     // One component object for all.
-    for (CQmLogger* logger : loggers) {
-        EXPECT_EQ(logger->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2)),
-                  loggers[0]->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2)));
-    }
-    for (CQmLogger* logger : loggers) {
-        EXPECT_STREQ(logger->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2)), "beta %d of %d");
-        threads.emplace_back([logger] { delete logger; });
-    }
+    const char* shared = loggers[0]->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2));
+    EXPECT_STREQ(shared, "beta %d of %d");
+    for (CQmLogger* logger : loggers) EXPECT_EQ(logger->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2)), shared);
+    for (CQmLogger* logger : loggers) threads.emplace_back([logger] { delete logger; });
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(g_thirdUnloaded, 0);
 }
-
-}  // namespace

@@ -11,24 +11,14 @@
 #include "qmerrlog/qmerrlog.h"
 #include "support/temp_dir.h"
 
-namespace {
-
 // An errno value no system call in the library produces.
 constexpr int kCallersErrno = 4242;
-
-struct Call {
-    const char* what;
-    std::function<void()> run;
-};
-
-}  // namespace
 
 TEST(CallerErrno, NoApiCallChangesTheCallersErrno) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "Components: Log\nData: Message, Tid\n");
     const std::string missing = dir.Path("no/such/dir/x.log");
     CQmLogger* logger = getMyLogger("errno-keeper");
-    ASSERT_NE(nullptr, logger);
     CQmErrLogMessage message(false);
     CQmTraceData* record = nullptr;
     CQmError chain;
@@ -42,7 +32,7 @@ TEST(CallerErrno, NoApiCallChangesTheCallersErrno) {
         if (!logger->EnableTrace(out, 0, "|", traceConfig.c_str(), false, true, false)) logger->DeleteLogOutput(out);
     };
 
-    const Call calls[] = {
+    const struct { const char* what; std::function<void()> run; } calls[] = {
         {"theLogger", [] { theLogger(); }},
         {"getMyLogger of a new name", [] { getMyLogger("errno-keeper-2"); }},
         {"removeMyLogger of an unknown name", [] { removeMyLogger("never-made"); }},
@@ -71,7 +61,7 @@ TEST(CallerErrno, NoApiCallChangesTheCallersErrno) {
          }},
         {"DisableTrace and DisableLog", [&] { logger->DisableTrace(false); logger->DisableLog(); }},
     };
-    for (const Call& call : calls) {
+    for (const auto& call : calls) {
         errno = kCallersErrno;
         call.run();
         EXPECT_EQ(kCallersErrno, errno) << call.what;

@@ -59,6 +59,18 @@ std::vector<Slot> Slots() {
     };
 }
 
+// Blocks inside Log until released, to hold the read side of a guard.
+class GateOutput : public RecordingOutput {
+public:
+    using RecordingOutput::RecordingOutput;
+    bool Log(CQmErrLogMessage& message) override {
+        inside = true;
+        while (!release) std::this_thread::yield();
+        return RecordingOutput::Log(message);
+    }
+    std::atomic<bool> inside{false}, release{false};
+};
+
 }  // namespace
 
 // Null, or an output that fails to open, is refused: the slot's previous
@@ -95,23 +107,6 @@ TEST(Logger, LocalTimeFlagReachesNewMessages) {
     theLogger()->UseLocalTime(before);
 }
 
-namespace {
-
-// Blocks inside Log until released, to hold the read side of a guard.
-class GateOutput : public RecordingOutput {
-public:
-    using RecordingOutput::RecordingOutput;
-    bool Log(CQmErrLogMessage& message) override {
-        inside = true;
-        while (!release) std::this_thread::yield();
-        return RecordingOutput::Log(message);
-    }
-    std::atomic<bool> inside{false};
-    std::atomic<bool> release{false};
-};
-
-}  // namespace
-
 TEST(LogAuditSwitching, DisableWaitsForAuditCallInProgress) {
     std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
     OutputEvents events;
@@ -129,29 +124,22 @@ TEST(LogAuditSwitching, DisableWaitsForAuditCallInProgress) {
     EXPECT_FALSE(disabled);
     EXPECT_EQ(0, events.closed);
     gate->release = true;
-    writer.join();
-    switcher.join();
-    EXPECT_TRUE(disabled);
-    EXPECT_EQ(1, events.closed);
-    EXPECT_EQ(1, events.destroyed);
+    writer.join(), switcher.join();
+    EXPECT_TRUE(disabled && events.closed == 1 && events.destroyed == 1);
 }
 
 TEST(LoggerConcurrency, OutputsReplacedWhileThreadsLogLoseNothing) {
     std::unique_ptr<CQmLogger> logger(CQmLoggerTestAccess::Make());
     OutputEvents events;
     ASSERT_TRUE(logger->SetLogOutput(new RecordingOutput(&events)));
-    constexpr int kThreads = 4;
-    constexpr int kLines = 2000;
     std::atomic<int> accepted{0};
     std::atomic<bool> done{false};
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             CQmErrLogMessage message(false);
             Text(message, "line");
-            for (int i = 0; i < kLines; ++i) {
-                if (logger->LogErrMsg(message)) ++accepted;
-            }
+            for (int i = 0; i < 2000; ++i) accepted += logger->LogErrMsg(message);
         });
     }
     std::thread replacer([&] {
@@ -167,8 +155,7 @@ TEST(LoggerConcurrency, OutputsReplacedWhileThreadsLogLoseNothing) {
     // Every accepted line reached exactly one output; every output was closed
     // and deleted exactly once, never while a Log call ran on it (ASan, TSan).
     EXPECT_EQ(accepted.load(), events.logged.load());
-    EXPECT_EQ(events.opened.load(), events.closed.load());
-    EXPECT_EQ(events.opened.load(), events.destroyed.load());
+    EXPECT_TRUE(events.opened == events.closed && events.opened == events.destroyed);
 }
 
 // An output installed in any slot of any logger is refused by every other
@@ -195,17 +182,14 @@ TEST(OutputOwnership, AnInstalledOutputIsRefusedEverywhereElseUntilRemoved) {
                 EXPECT_EQ(0, events.destroyed.load());
                 home.remove(*first);
                 if (sameLogger && !sameSlot && home.IsTrace() && other.IsTrace()) {
-                    EXPECT_EQ(events.opened.load(), events.closed.load());
-                    EXPECT_EQ(0, events.destroyed.load());
+                    EXPECT_TRUE(events.opened == events.closed && events.destroyed == 0);
                     delete output;
                 }
                 EXPECT_EQ(1, events.destroyed.load());
                 // Removed, a new output of the same kind may go anywhere.
                 EXPECT_TRUE(other.install(elsewhere, new RecordingOutput(&again)));
-                first.reset();
-                second.reset();
-                EXPECT_EQ(1, events.destroyed.load());
-                EXPECT_EQ(1, again.destroyed.load());
+                first.reset(), second.reset();
+                EXPECT_TRUE(events.destroyed == 1 && again.destroyed == 1);
             }
         }
     }
@@ -231,10 +215,7 @@ TEST(OutputOwnership, RefusedEnableTraceHandsEveryOutputBack) {
         CQmErrLogMessage message(false);
         EXPECT_FALSE(logger->LogTraceMsg(Text(message, "after")));
         EXPECT_EQ(mainEvents.opened.load(), mainEvents.closed.load());
-        delete main;
-        delete second;
-        logger.reset();
-        EXPECT_EQ(1, mainEvents.destroyed.load());
-        EXPECT_EQ(1, secondEvents.destroyed.load());
+        delete main, delete second, logger.reset();
+        EXPECT_TRUE(mainEvents.destroyed == 1 && secondEvents.destroyed == 1);
     }
 }

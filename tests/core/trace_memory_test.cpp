@@ -14,10 +14,7 @@
 #include "support/trace_steps.h"
 #include "trace/record_count.h"
 
-using qmtest::TraceOnce;
-using qmtest::TraceToRecorder;
-
-namespace {
+using namespace qmtest;
 
 // Sanitizer builds run the same loops, fewer times.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -26,12 +23,10 @@ constexpr int kReloads = 1000;
 constexpr int kReloads = 10000;
 #endif
 
-}  // namespace
-
 // Reloads while threads trace keep only the master in force and those still
 // borrowed by the threads' copies, whatever the count of reloads.
 TEST(TraceMemory, ReloadsUnderTracingThreadsKeepOnlyBorrowedMasters) {
-    qmtest::TempDir dir;
+    TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message,Tid\nfilter: Message!=x\n");
     CQmLogger* named = getMyLogger("memory-reloads");
     constexpr int kThreads = 2;
@@ -43,10 +38,7 @@ TEST(TraceMemory, ReloadsUnderTracingThreadsKeepOnlyBorrowedMasters) {
     for (int i = 0; i < kThreads; ++i) {
         threads.emplace_back([named, &stop] {
             // Yielding between records leaves the reloading thread its share.
-            while (!stop.load(std::memory_order_relaxed)) {
-                TraceOnce(named);
-                std::this_thread::yield();
-            }
+            while (!stop.load(std::memory_order_relaxed)) TraceOnce(named), std::this_thread::yield();
         });
     }
     for (int i = 0; i < kReloads; ++i) ASSERT_TRUE(TraceToRecorder(named, config));
@@ -64,7 +56,7 @@ TEST(TraceMemory, ReloadsUnderTracingThreadsKeepOnlyBorrowedMasters) {
 // entries (that one and the default logger's) come back when it ends, and
 // the next logger reuses the slot.
 TEST(TraceMemory, EntriesOfARemovedLoggerComeBackWhenTheirThreadsEnd) {
-    qmtest::TempDir dir;
+    TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
     ASSERT_TRUE(TraceToRecorder(theLogger(), config));
     const int inUseBefore = qm::ThreadTraceEntriesInUse();
@@ -72,8 +64,7 @@ TEST(TraceMemory, EntriesOfARemovedLoggerComeBackWhenTheirThreadsEnd) {
     std::thread holder([&] {
         CQmLogger* named = getMyLogger("memory-removed");
         ASSERT_TRUE(TraceToRecorder(named, config));
-        TraceOnce(named);
-        TraceOnce(theLogger());
+        TraceOnce(named), TraceOnce(theLogger());
         step = 1;
         while (step.load() != 2) std::this_thread::yield();
         // The next logger finds this thread's entry in the reused slot.
@@ -97,7 +88,7 @@ TEST(ThreadTracePool, UsableBeforeAnyLoggerAndWhileTheLastOneIsReleased) {
     ThreadTraceData* entry = GetThreadTraceData();
     ASSERT_TRUE(entry != nullptr && entry->traceData != nullptr);
     entry->isFree = true;
-    qmtest::TempDir dir;
+    TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
     for (int round = 0; round < 20; ++round) {
         CQmLogger* logger = getMyLogger("pool-last");
@@ -105,10 +96,7 @@ TEST(ThreadTracePool, UsableBeforeAnyLoggerAndWhileTheLastOneIsReleased) {
         std::vector<std::thread> threads;
         std::atomic<int> traced{0};
         for (int i = 0; i < 4; ++i) {
-            threads.emplace_back([logger, &traced] {
-                TraceOnce(logger);
-                ++traced;
-            });
+            threads.emplace_back([logger, &traced] { TraceOnce(logger), ++traced; });
         }
         while (traced.load() != 4) std::this_thread::yield();
         // The threads end (their hooks run) while the logger is released.

@@ -41,6 +41,17 @@ protected:
     CQmLogger* logger = nullptr;
 };
 
+std::atomic<int> g_records{0}, g_malformed{0};
+
+// Configuration a lays out "[msg][tid]", configuration b "tid,msg" (headings
+// included): a record mixing the two came from a half-old configuration.
+void CheckRecord(const char* text, int length) {
+    static const std::regex kWhole(
+        R"((\[[mn]\]\[\d*\]|\d*,[mn]|\[Message\]\[Tid\]|\[=+\]\[=+\]|Tid,Message|=+,=+)\n)");
+    ++g_records;
+    if (!std::regex_match(std::string(text, static_cast<std::size_t>(length)), kWhole)) ++g_malformed;
+}
+
 }  // namespace
 
 TEST_F(TraceSwitching, RefusalsChangeNothing) {
@@ -57,8 +68,7 @@ TEST_F(TraceSwitching, RefusalsChangeNothing) {
     ASSERT_TRUE(Enable(main, config, QM_TRACE_JSON_LINES));
     EXPECT_TRUE(main->Lines().empty());  // JSON lines have no heading
     RecordingOutput refused;
-    EXPECT_FALSE(Enable(&refused, dir.Path("missing.cfg")));
-    EXPECT_FALSE(Enable(&refused, config, /*format=*/5));
+    EXPECT_FALSE(Enable(&refused, dir.Path("missing.cfg")) || Enable(&refused, config, /*format=*/5));
     EXPECT_TRUE(logger->TraceEnabled(kLegacy));  // the earlier set-up is still in force
 }
 
@@ -92,16 +102,13 @@ TEST_F(TraceSwitching, AnswersAndWorkingCopiesFollowEachNewMaster) {
         EXPECT_TRUE(copy == nullptr || copy == again);  // the thread keeps its entry
         copy = again;
         EXPECT_EQ(logger, copy->GetLogger());
-        copy->SetFieldValue(QM_FIELD_MESSAGE, "one");
-        copy->SetFieldValue(QM_FIELD_TID, 0);
-        copy->Format();
+        copy->SetFieldValue(QM_FIELD_MESSAGE, "one"), copy->SetFieldValue(QM_FIELD_TID, 0), copy->Format();
         EXPECT_TRUE(copy->Log());
         EXPECT_EQ(r.record, output->Lines().back());
         copy->LeaveNoBody();
     }
     EXPECT_TRUE(logger->FieldTraced(QM_FIELD_MESSAGE));
-    EXPECT_FALSE(logger->FieldTraced(9));  // User: not on the data line
-    EXPECT_FALSE(logger->FieldTraced(64));
+    EXPECT_FALSE(logger->FieldTraced(9) || logger->FieldTraced(64));  // User: not on the data line
     EXPECT_FALSE(logger->ShouldTrace(kLegacy, nullptr));
     CQmTraceData* held = &kept;
     EXPECT_FALSE(logger->ShouldTraceAlloc(kLegacy, &held));  // the caller's pointer must be null
@@ -155,22 +162,6 @@ TEST(ThreadTracePool, GrowsByThirtyFirstFit) {
     theLogger()->DisableTrace(false);
 }
 
-namespace {
-
-std::atomic<int> g_records{0};
-std::atomic<int> g_malformed{0};
-
-// Configuration a lays out "[msg][tid]", configuration b "tid,msg" (headings
-// included): a record mixing the two came from a half-old configuration.
-void CheckRecord(const char* text, int length) {
-    static const std::regex kWhole(
-        R"((\[[mn]\]\[\d*\]|\d*,[mn]|\[Message\]\[Tid\]|\[=+\]\[=+\]|Tid,Message|=+,=+)\n)");
-    ++g_records;
-    if (!std::regex_match(std::string(text, static_cast<std::size_t>(length)), kWhole)) ++g_malformed;
-}
-
-}  // namespace
-
 TEST(TraceSwitchingConcurrency, TracersNeverSeeAHalfOldConfiguration) {
     qmtest::TempDir dir;
     const std::string bracketed = dir.Write("a.cfg", "components: Log\ndata: Message, Tid\n");
@@ -207,13 +198,11 @@ TEST(TraceSwitchingConcurrency, TracersNeverSeeAHalfOldConfiguration) {
     // leave one configuration in force until some record went through it.
     CQmLogOutput* out = logger->NewLogOutput(2, &CheckRecord);
     const bool enabled = logger->EnableTrace(out, 0, ",", bracketed.c_str(), false, false, false);
-    EXPECT_TRUE(enabled);
     if (!enabled) logger->DeleteLogOutput(out);
     EXPECT_TRUE(enabled && qmtest::Eventually([&] { return written.load() > 0; }));
     stop = true;
     for (std::thread& t : tracers) t.join();
     EXPECT_TRUE(removeMyLogger("concurrency"));
-    EXPECT_GT(written.load(), 0);
-    EXPECT_GT(g_records.load(), 0);
+    EXPECT_TRUE(written > 0 && g_records > 0);
     EXPECT_EQ(0, g_malformed.load());
 }

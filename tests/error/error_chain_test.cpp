@@ -20,9 +20,7 @@ int g_liveEntries = 0;  // every test ends with none left
 class CountedEntry : public CQmErrData {
 public:
     CountedEntry(const char* text, unsigned int code) {
-        ++g_liveEntries;
-        GetErrLogMessage().AppendText(text);
-        SetErrorCode(code);
+        ++g_liveEntries, GetErrLogMessage().AppendText(text), SetErrorCode(code);
     }
     ~CountedEntry() override { --g_liveEntries; }
 };
@@ -38,10 +36,7 @@ protected:
         ASSERT_TRUE(theLogger()->SetLogOutput(
             theLogger()->NewLogOutput(QM_OUTPUT_SYNC_PARAM_CALLBACK, &Collect, &m_lines)));
     }
-    void TearDown() override {
-        theLogger()->DisableLog();
-        EXPECT_EQ(0, g_liveEntries);
-    }
+    void TearDown() override { theLogger()->DisableLog(); EXPECT_EQ(0, g_liveEntries); }
     // The lines written since the last call.
     Lines Written() { return std::exchange(m_lines, Lines()); }
 
@@ -69,8 +64,7 @@ TEST_F(ErrorChain, EntriesAreWrittenOnceInOrderAndFlaggedEvenWhenRefused) {
     EXPECT_FALSE(chain.LogMessages());
     EXPECT_TRUE(chain.LogLastMessage());  // its refusal is not reported
     SetUp();
-    EXPECT_TRUE(chain.LogMessages());
-    EXPECT_TRUE(Written().empty());
+    EXPECT_TRUE(chain.LogMessages() && Written().empty());
 }
 
 TEST_F(ErrorChain, EntriesBelongToOneChainAtATime) {
@@ -78,8 +72,7 @@ TEST_F(ErrorChain, EntriesBelongToOneChainAtATime) {
     for (unsigned int code = 1; code <= 3; ++code) source.AddError(new CountedEntry("old", code));
     source.SetError(new CountedEntry("x", 42));
     source.AddError(new CountedEntry("y", 43));
-    CQmError copy(source);
-    CQmError target;
+    CQmError copy(source), target;
     target.AddError(new CountedEntry("replaced", 1));
     target = copy;
     EXPECT_EQ(2, g_liveEntries);  // moved on, never duplicated

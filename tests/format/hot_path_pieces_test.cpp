@@ -14,8 +14,6 @@
 #include "platform/clock.h"
 #include "qmerrlog/message.h"
 
-namespace {
-
 TEST(DecimalText, SameDigitsAsPrintf) {
     const long long values[] = {0, 1, 9, 10, 42, 99999, -1, -10, INT_MAX, INT_MIN, LLONG_MAX, LLONG_MIN};
     for (const long long value : values) {
@@ -35,16 +33,14 @@ TEST(DecimalText, SameDigitsAsPrintf) {
 TEST(DateTimeCache, GivesTheCurrentSecondsTextsForEachKind) {
     const auto texts = [](bool local, bool cached) {
         long long second = 0;
-        int millisecond = 0;
+        int millisecond = 0, offset = 0;
         qm::platform::ReadRealTime(&second, &millisecond);
         char date[64], stamp[64];
         std::size_t dateLength = 0, stampLength = 0;
         if (cached) {
-            dateLength = qm::CurrentDateTimeText(local, date);
-            stampLength = qm::CurrentRfc3339Stamp(local, stamp);
+            dateLength = qm::CurrentDateTimeText(local, date), stampLength = qm::CurrentRfc3339Stamp(local, stamp);
         } else {
             qm::platform::CalendarTime time{};
-            int offset = 0;
             qm::platform::CalendarTimeAt(second, local, &time, &offset);
             time.millisecond = millisecond;
             dateLength = qm::FormatDateTimeText(qm::ToBrokenDownTime(time), date, sizeof date);
@@ -56,13 +52,10 @@ TEST(DateTimeCache, GivesTheCurrentSecondsTextsForEachKind) {
     const auto check = [&] {
         for (const bool local : {false, true}) {
             // The clock may move on between the two reads: try again then.
-            for (int attempt = 0;; ++attempt) {
-                const std::string expected = texts(local, false), got = texts(local, true);
-                if (got == expected || attempt == 4) {
-                    EXPECT_EQ(got, expected) << "local " << local;
-                    break;
-                }
-            }
+            std::string expected, got;
+            for (int attempt = 0; attempt < 5 && (attempt == 0 || got != expected); ++attempt)
+                expected = texts(local, false), got = texts(local, true);
+            EXPECT_EQ(got, expected) << "local " << local;
         }
     };
     check();
@@ -107,5 +100,3 @@ TEST(ControlCheck, FindsEachControlByteAtEachPlace) {
         }
     }
 }
-
-}  // namespace

@@ -20,8 +20,7 @@ public final class QmLoggerTest {
 
     public static void main(String[] args) throws IOException {
         dir = Paths.get(args[0]);
-        logging();
-        tracing();
+        logging(); tracing();
         System.out.println(failures == 0 ? "all passed" : failures + " failed; files kept in " + dir);
         System.exit(failures == 0 ? 0 : 1);
     }

@@ -63,10 +63,8 @@ private:
     static void JNICALL ReleaseChars(JNIEnv* env, jstring string, const char* chars) {
         FakeJni& self = static_cast<FakeJni&>(*env);
         auto found = self.m_chars.find(chars);
-        if (found == self.m_chars.end() || found->second != string || self.Resolve(string) == nullptr) {
-            ++self.m_misuses;
-            return;
-        }
+        if (found == self.m_chars.end() || found->second != string || self.Resolve(string) == nullptr)
+            return void(++self.m_misuses);
         delete[] found->first;
         self.m_chars.erase(found);
     }
@@ -77,10 +75,8 @@ private:
     static jobject JNICALL Element(JNIEnv* env, jobjectArray array, jsize index) {
         FakeJni& self = static_cast<FakeJni&>(*env);
         Object* object = self.Resolve(array);
-        if (object == nullptr || index < 0 || index >= static_cast<jsize>(object->elements.size())) {
-            ++self.m_misuses;
-            return nullptr;
-        }
+        if (object == nullptr || index < 0 || index >= static_cast<jsize>(object->elements.size()))
+            return ++self.m_misuses, nullptr;
         Object* element = object->elements[static_cast<std::size_t>(index)];
         if (element == nullptr) return nullptr;  // a null element makes no reference
         return reinterpret_cast<jobject>(*self.m_refs.insert(self.New("", true, element)).first);

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-std::string Format(const char* format, std::vector<const char*> texts,
+static std::string Format(const char* format, std::vector<const char*> texts,
                    qm::EscapeTexts escape = qm::EscapeTexts::kCallerTexts) {
     qm::JavaStringArguments arguments(texts.data(), static_cast<int>(texts.size()));
     std::string out;
@@ -56,5 +54,3 @@ TEST(JavaStringArguments, ControlCharactersOfTheStringsAreEscapedTheFormatsOnlyW
     EXPECT_EQ(Format("%s%s", {head.c_str(), "\n"}), head + "\\n");
     EXPECT_EQ(Format("%s%s", {(head + "h").c_str(), "\n"}), head + "h");
 }
-
-}  // namespace

@@ -11,9 +11,6 @@
 
 #include "com_corvane_qmerrlog_QmLogger.h"
 #include "jni/fake_jni_env.h"
-#include "qmerrlog/logger.h"
-#include "qmerrlog/message.h"
-#include "qmerrlog/registry.h"
 #include "support/temp_dir.h"
 #include "support/trace_steps.h"
 

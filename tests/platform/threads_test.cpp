@@ -23,8 +23,7 @@ TEST(PlatformThreadSlot, ValuesArePerThreadAndTheExitHookSeesOnlyNonNullOnes) {
         SetThreadSlotValue(slot, &g_exits);
     }).join();
     std::thread([&] { SetThreadSlotValue(slot, &g_exits); SetThreadSlotValue(slot, nullptr); }).join();
-    EXPECT_EQ(g_exits.load(), 1);
-    EXPECT_EQ(GetThreadSlotValue(slot), &g_exits);
+    EXPECT_TRUE(g_exits == 1 && GetThreadSlotValue(slot) == &g_exits);
     SetThreadSlotValue(slot, nullptr);
     FreeThreadSlot(slot);
 }
@@ -33,8 +32,7 @@ TEST(PlatformProcess, EachThreadKeepsItsOwnId) {
     const unsigned int mine = CurrentThreadId();
     unsigned int other = 0;
     std::thread([&] { other = CurrentThreadId(); }).join();
-    EXPECT_NE(other, mine);
-    EXPECT_EQ(CurrentThreadId(), mine);
+    EXPECT_TRUE(other != mine && CurrentThreadId() == mine);
 }
 
 }  // namespace qm::platform

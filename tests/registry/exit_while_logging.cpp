@@ -8,35 +8,28 @@
 
 #include "qmerrlog/qmerrlog.h"
 
-namespace {
-
-void LogForever(CQmLogger* logger, int threadNumber) {
+static void LogForever(CQmLogger* logger, int threadNumber) {
     for (unsigned long i = 0;; ++i) {
-        CQmErrLogMessage message(false);
+        CQmErrLogMessage message(false), audit(false);
         message.FormatLogProlog("exit_while_logging.cpp", threadNumber, 0);
         message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), "line");
-        logger->LogErrMsg(message);
-        CQmErrLogMessage audit(false);
         audit.FormatAuditMessage("audit %lu", i);
-        logger->LogAuditMsg(audit);
+        logger->LogErrMsg(message), logger->LogAuditMsg(audit);
     }
 }
 
-bool Install(CQmLogger* logger, const std::string& path) {
+static bool Install(CQmLogger* logger, const std::string& path) {
     return logger->SetLogOutput(logger->NewLogOutput(QM_OUTPUT_FILE, path.c_str(), 0, 0, 0)) &&
            logger->EnableAuditLogRollover(logger->NewLogOutput(QM_OUTPUT_FILE, (path + ".audit").c_str(), 0, 0, 0));
 }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::string which = argv[1];
     // Where the log files go: a path prefix, e.g. "/tmp/run/exit".
     const std::string base = argc > 2 ? argv[2] : "exit_while_logging";
-    CQmLogger* loggers[2] = {nullptr, nullptr};
-    if (which == "default" || which == "both") loggers[0] = theLogger();
-    if (which == "named" || which == "both") loggers[1] = getMyLogger("late");
+    CQmLogger* loggers[2] = {which != "named" ? theLogger() : nullptr,  // "default" or "both"
+                             which != "default" ? getMyLogger("late") : nullptr};
     int threadNumber = 0;
     for (CQmLogger* logger : loggers) {
         if (logger == nullptr) continue;

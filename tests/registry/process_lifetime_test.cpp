@@ -14,8 +14,6 @@
 #include "support/temp_dir.h"
 #include "support/trace_steps.h"
 
-namespace {
-
 constexpr unsigned int kChildTimeoutMs = 10000;
 
 // A thread-sanitizer program takes about a second to start and end.
@@ -25,14 +23,12 @@ constexpr int kExitRunsPerCase = 15;
 constexpr int kExitRunsPerCase = 100;
 #endif
 
-bool LogTagged(CQmLogger* logger, int code) {
+static bool LogTagged(CQmLogger* logger, int code) {
     CQmErrLogMessage message(false);
     message.FormatLogProlog("fork", code, code);
     message.FormatLogMessage(static_cast<int>(QmMessageId(1, QM_MSG_INFO, 1)), "child line");
     return logger->LogErrMsg(message);
 }
-
-}  // namespace
 
 // Detached threads log through the default logger, a named one or both while
 // main returns: every run ends with 0 (a crash or sanitizer report would not).
@@ -100,20 +96,14 @@ TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
 
     std::atomic<bool> stop{false};
     std::vector<std::thread> threads;
+    const auto running = [&stop] { return !stop.load(std::memory_order_relaxed); };
     for (CQmLogger* logger : {main, named, main, named}) {
-        threads.emplace_back([logger, &stop] {
-            while (!stop.load(std::memory_order_relaxed)) LogTagged(logger, 1);
-        });
+        threads.emplace_back([logger, running] { while (running()) LogTagged(logger, 1); });
     }
-    threads.emplace_back([main, &stop] {
-        while (!stop.load(std::memory_order_relaxed)) qmtest::TraceOnce(main, "traced");
-    });
+    threads.emplace_back([main, running] { while (running()) qmtest::TraceOnce(main, "traced"); });
     // Writers queue on the guards while others read: forks meet them too.
     threads.emplace_back([&] {
-        while (!stop.load(std::memory_order_relaxed)) {
-            named->EnableAuditLogRollover(file(named, "audit.log", 1));
-            named->DisableAuditLog();
-        }
+        while (running()) named->EnableAuditLogRollover(file(named, "audit.log", 1)), named->DisableAuditLog();
     });
 
     std::vector<int> children;
@@ -145,7 +135,6 @@ TEST(Fork, ChildrenLogWithTheirOwnIdsWhileParentThreadsLogHard) {
         const std::string ids = "[" + std::to_string(child) + "/" + std::to_string(child) + "]";
         EXPECT_NE(std::string::npos, mainText.find(ids)) << ids;
     }
-    main->DisableLog();
-    main->DisableTrace(false);
+    main->DisableLog(), main->DisableTrace(false);
     removeMyLogger("fork-named");
 }

@@ -1,13 +1,12 @@
 // The line reader under the trace configuration reader.
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "qm_file.h"
 #include "support/temp_dir.h"
-
-namespace {
 
 // Lines keep their line feeds; Windows line ends read exactly like line
 // feeds, a carriage return anywhere else stays and one that ends the text
@@ -38,18 +37,19 @@ TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     EXPECT_LE(file.ReadLine(line, sizeof line), 0);
     EXPECT_FALSE(file.OpenFile(nullptr, CQmFile::kReadLines));
     file.CloseFile();
+    // A directory, a device read for ever, a FIFO without a writer: opening
+    // must neither wait nor succeed.
+    std::vector<std::string> nonRegular = {dir.Path()};
 #ifndef _WIN32
-    // A FIFO without a writer: opening must neither wait nor succeed.
-    // (Directories and devices: the configuration reader's test.)
-    const std::string fifo = dir.Path("fifo");
-    if (std::system(("mkfifo '" + fifo + "'").c_str()) == 0) {
-        EXPECT_FALSE(file.OpenFile(fifo.c_str(), CQmFile::kReadLines));
-        EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
-    }
+    nonRegular.push_back("/dev/zero");
+    if (std::system(("mkfifo '" + dir.Path("fifo") + "'").c_str()) == 0) nonRegular.push_back(dir.Path("fifo"));
 #else
-    EXPECT_FALSE(file.OpenFile("NUL", CQmFile::kReadLines));
-    EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile);
+    nonRegular.push_back("NUL");
 #endif
+    for (const std::string& path : nonRegular) {
+        EXPECT_FALSE(file.OpenFile(path.c_str(), CQmFile::kReadLines)) << path;
+        EXPECT_EQ(file.LastRefusal(), CQmFile::kNotRegularFile) << path;
+    }
     EXPECT_FALSE(file.OpenFile(dir.Path("missing").c_str(), CQmFile::kReadLines));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kCannotRead);
 
@@ -69,5 +69,3 @@ TEST(QmFileTest, OnlyRegularFilesWithinTheBoundAreRead) {
     EXPECT_FALSE(file.OpenFile(over.c_str(), CQmFile::kReadLines));
     EXPECT_EQ(file.LastRefusal(), CQmFile::kTooLarge);
 }  // the destructor closes once more
-
-}  // namespace

@@ -12,10 +12,7 @@
 namespace qmtest {
 
 struct OutputEvents {
-    std::atomic<int> opened{0};
-    std::atomic<int> closed{0};
-    std::atomic<int> destroyed{0};
-    std::atomic<int> logged{0};
+    std::atomic<int> opened{0}, closed{0}, destroyed{0}, logged{0};
 };
 
 class RecordingOutput : public CQmLogOutput {
@@ -24,32 +21,24 @@ public:
         : m_events(events), m_openResult(openResult), m_logResult(logResult) {
         SetType(QM_OUTPUT_SYNC_CALLBACK);
     }
-    ~RecordingOutput() override {
-        if (m_events) ++m_events->destroyed;
-    }
-    bool Open() override {
-        if (m_events) ++m_events->opened;
-        return m_openResult;
-    }
+    ~RecordingOutput() override { Count(&OutputEvents::destroyed); }
+    bool Open() override { return Count(&OutputEvents::opened), m_openResult; }
     bool Log(CQmErrLogMessage& message) override {
-        if (m_events) ++m_events->logged;
+        Count(&OutputEvents::logged);
         std::lock_guard<std::mutex> hold(m_lock);
         m_lines.emplace_back(message.GetBuffer(), message.GetBufferLen());
         return m_logResult;
     }
-    bool Close() override {
-        if (m_events) ++m_events->closed;
-        return true;
-    }
+    bool Close() override { return Count(&OutputEvents::closed), true; }
     std::vector<std::string> Lines() {
         std::lock_guard<std::mutex> hold(m_lock);
         return m_lines;
     }
 
 private:
+    void Count(std::atomic<int> OutputEvents::*event) { if (m_events) ++(m_events->*event); }
     OutputEvents* m_events;
-    bool m_openResult;
-    bool m_logResult;
+    bool m_openResult, m_logResult;
     std::mutex m_lock;
     std::vector<std::string> m_lines;
 };

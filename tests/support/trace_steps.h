@@ -22,9 +22,7 @@ inline bool TraceToRecorder(CQmLogger* logger, const std::string& config) {
 // Fills, formats and writes a record, then empties it.
 inline void TraceRecord(CQmTraceData& record, const char* text = "m") {
     record.SetFieldValue(QM_FIELD_MESSAGE, text);
-    record.Format();
-    record.Log();
-    record.LeaveNoBody();
+    record.Format(), record.Log(), record.LeaveNoBody();
 }
 
 // False when the logger does not trace the component (no record was taken).

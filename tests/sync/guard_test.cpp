@@ -94,8 +94,7 @@ struct Crowd {
                 const int ticket = entered++;
                 ++inside;
                 while (letGo.load() <= ticket) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                --inside;
-                guard.Unlock();
+                --inside, guard.Unlock();
             });
         }
     }
@@ -111,17 +110,14 @@ TEST(Guard, QueuedWritersGoFirstEachHandedTheLockThenAllQueuedReadersTogether) {
     for (int kind = 0; kind < 4; ++kind) {
         SCOPED_TRACE(kKinds[kind]);
         AnyGuard guard(kind);
-        Crowd writers(guard, true);
-        Crowd readers(guard, false);
-        guard.Lock(false);
-        guard.Lock(false);
+        Crowd writers(guard, true), readers(guard, false);
+        guard.Lock(false), guard.Lock(false);
         writers.Start(1);
         EXPECT_TRUE(Eventually([&] { return guard.Counts() == "2/0/1/1"; })) << guard.Counts();
         // The guard is only read-held, yet a new reader queues behind the writer.
         readers.Start(1);
         EXPECT_TRUE(Eventually([&] { return guard.Counts() == "2/1/1/1"; })) << guard.Counts();
-        writers.Start(1);
-        readers.Start(2);
+        writers.Start(1), readers.Start(2);
         EXPECT_TRUE(Eventually([&] { return guard.Counts() == "2/3/2/1"; })) << guard.Counts();
 
         guard.Unlock();
@@ -131,8 +127,7 @@ TEST(Guard, QueuedWritersGoFirstEachHandedTheLockThenAllQueuedReadersTogether) {
         EXPECT_EQ(guard.Counts(), "-1/3/1/1");
         ++writers.letGo;
         EXPECT_TRUE(Eventually([&] { return writers.entered == 2 && writers.inside == 1; }));
-        EXPECT_EQ(guard.Counts(), "-1/3/0/1");
-        EXPECT_EQ(readers.inside.load(), 0);
+        EXPECT_EQ(guard.Counts() + " " + std::to_string(readers.inside), "-1/3/0/1 0");
 
         // One admission for the three: they are inside together.
         ++writers.letGo;
@@ -162,9 +157,7 @@ TEST(Guard, NoReaderEverOverlapsAWriter) {
             });
         }
         for (auto& thread : threads) thread.join();
-        EXPECT_EQ(overlaps.load(), 0);
-        EXPECT_EQ(value, 2000);
-        EXPECT_EQ(guard.Counts(), "0/0/0/0");
+        EXPECT_EQ(std::to_string(overlaps) + " " + std::to_string(value) + " " + guard.Counts(), "0 2000 0/0/0/0");
     }
 }
 

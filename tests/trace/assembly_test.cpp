@@ -30,8 +30,7 @@ TEST_F(Assembly, RecordHeadingAndRuleLinesOfEachLayout) {
         CQmErrLogMessage heading(false), rule(false);
         EXPECT_EQ(Assemble(*master, &heading, qm::kTraceFieldNames), !c.heading.empty());
         EXPECT_EQ(Assemble(*master, &rule, qm::kTraceDashRule), !c.rule.empty());
-        EXPECT_EQ(heading.GetBuffer(), c.heading);
-        EXPECT_EQ(rule.GetBuffer(), c.rule);
+        EXPECT_EQ(heading.GetBuffer() + std::string("|") + rule.GetBuffer(), c.heading + "|" + c.rule);
         auto copy = CopyOf(*master);
         for (std::size_t i = 0; i < c.values.size(); ++i) copy->SetFieldValue(Order(*master).at(i), c.values[i]);
         EXPECT_EQ(copy->Format(), !c.record.empty());

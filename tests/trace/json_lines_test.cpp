@@ -1,6 +1,5 @@
 // The JSON-lines layout: one object a record, keys the traced fields' names in
 // order, values typed as they were set, read back by a real JSON parser.
-#include <fstream>
 #include <functional>
 
 #include "support/json_reader.h"
@@ -8,11 +7,7 @@
 
 using JsonLines = CQmTraceDataTestAccess;
 
-namespace {
-
 constexpr unsigned int kUser = 9, kDomain = 11, kIPPort = 27, kResponseTime = 46, kState = 41;
-
-}  // namespace
 
 TEST_F(JsonLines, EveryValueKindAndHostileTextsParseBack) {
     if (!qmtest::HavePython()) GTEST_SKIP() << "python3 is needed to read the records back";
@@ -27,10 +22,8 @@ TEST_F(JsonLines, EveryValueKindAndHostileTextsParseBack) {
         // Numbers bare (the Pid field holds the real id, so it is set to a
         // known text here), a truth value bare, unset fields null.
         {[](CQmTraceData& r) {
-             r.SetFieldValue(QM_FIELD_MESSAGE, "plain");
-             r.SetFieldValue(kIPPort, -8080L);
-             r.SetFieldValue(kResponseTime, 1.5);
-             r.SetFieldValue(kState, true);
+             r.SetFieldValue(QM_FIELD_MESSAGE, "plain"), r.SetFieldValue(kIPPort, -8080L);
+             r.SetFieldValue(kResponseTime, 1.5), r.SetFieldValue(kState, true);
              r.SetFieldValue(kUser, 4000000000UL);
          },
          R"({"Message":"plain","User":4000000000,"Pid":null,"IPPort":-8080,"ResponseTime":1.500000,"State":true,"Domain":null})",
@@ -49,30 +42,23 @@ TEST_F(JsonLines, EveryValueKindAndHostileTextsParseBack) {
         // A number that is no JSON number stays a string; a number written
         // over by a text is a text; digits set as text stay text.
         {[](CQmTraceData& r) {
-             r.SetFieldValue(kResponseTime, 1.0 / 0.0);
-             r.SetFieldValue(kIPPort, 443);
-             r.SetFieldValue(kIPPort, "443");
-             r.SetFieldValue(kState, false);
-             r.SetFieldValue(QM_FIELD_MESSAGE, "");
+             r.SetFieldValue(QM_FIELD_MESSAGE, ""), r.SetFieldValue(kResponseTime, 1.0 / 0.0);
+             r.SetFieldValue(kIPPort, 443), r.SetFieldValue(kIPPort, "443"), r.SetFieldValue(kState, false);
          },
          R"({"Message":"","User":null,"Pid":null,"IPPort":"443","ResponseTime":"inf","State":false,"Domain":null})",
          R"({"Message": "", "User": null, "Pid": null, "IPPort": "443", "ResponseTime": "inf", "State": false, "Domain": null})"},
     };
-    const std::string file = m_dir.Path("records.jsonl");
-    {
-        std::ofstream out(file, std::ios::binary);
-        auto copy = CopyOf(*master);
-        for (const Case& c : cases) {
-            c.set(*copy);
-            ASSERT_TRUE(copy->Format());
-            EXPECT_EQ(copy->GetMessage().GetBuffer(), c.line + "\n");
-            out << copy->GetMessage().GetBuffer();
-            // A record is emptied between uses: nothing is carried over.
-            copy->LeaveNoBody();
-        }
+    std::string records;
+    auto copy = CopyOf(*master);
+    for (const Case& c : cases) {
+        c.set(*copy);
+        ASSERT_TRUE(copy->Format());
+        EXPECT_EQ(copy->GetMessage().GetBuffer(), c.line + "\n");
+        records += copy->GetMessage().GetBuffer();
+        copy->LeaveNoBody();  // a record is emptied between uses: nothing is carried over
     }
     std::vector<std::string> parsed;
-    ASSERT_TRUE(qmtest::ParseJsonLines(file, &parsed));
+    ASSERT_TRUE(qmtest::ParseJsonLines(m_dir.Write("records.jsonl", records), &parsed));
     ASSERT_EQ(parsed.size(), std::size(cases));
     for (std::size_t i = 0; i < parsed.size(); ++i) EXPECT_EQ(parsed[i], cases[i].parsed) << i;
 }

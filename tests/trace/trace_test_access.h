@@ -35,12 +35,6 @@ struct QmInternalAccess<qmtest::TraceRecordInternals> : testing::Test {
                                            useLocalTime), accepted) << text;
         return master;
     }
-    // Whether a master takes its configuration from the file at path.
-    bool ConfigureFrom(const std::string& path) {
-        CQmTraceData master;
-        return master.SetConfiguration(QM_TRACE_BRACKETED, nullptr, path.c_str(), 6, m_components, m_fields.get(),
-                                       false);
-    }
     static void Assign(CQmTraceData& copy, const CQmTraceData& master) { copy = master; }
     // A working copy as a thread gets it: assigned from the master.
     static std::unique_ptr<CQmTraceData> CopyOf(const CQmTraceData& master) {
