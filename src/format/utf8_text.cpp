@@ -42,9 +42,7 @@ std::size_t Utf8SequenceLength(const char* text, std::size_t left) {
     return length;
 }
 
-void AppendRepairedUtf8(std::string* out, const char* text, std::size_t length) {
-    std::size_t run = 0;  // start of the well-formed bytes not yet appended
-    std::size_t at = 0;
+std::size_t EndOfWellFormedRun(const char* text, std::size_t at, std::size_t length) {
     while (at < length) {
         // ASCII, the common case, is skipped eight bytes at a time.
         std::uint64_t word;
@@ -60,15 +58,21 @@ void AppendRepairedUtf8(std::string* out, const char* text, std::size_t length) 
             continue;
         }
         const std::size_t sequence = Utf8SequenceLength(text + at, length - at);
-        if (sequence != 0) {
-            at += sequence;
-            continue;
-        }
-        out->append(text + run, at - run);
-        out->append(kReplacementCharacter, sizeof kReplacementCharacter - 1);
-        run = ++at;
+        if (sequence == 0) return at;
+        at += sequence;
     }
-    out->append(text + run, at - run);
+    return length;
+}
+
+void AppendRepairedUtf8(std::string* out, const char* text, std::size_t length) {
+    std::size_t run = 0;  // start of the well-formed bytes not yet appended
+    while (run <= length) {
+        const std::size_t bad = EndOfWellFormedRun(text, run, length);
+        out->append(text + run, bad - run);
+        if (bad == length) break;
+        out->append(kReplacementCharacter, sizeof kReplacementCharacter - 1);
+        run = bad + 1;
+    }
 }
 
 }  // namespace qm

@@ -16,6 +16,10 @@ constexpr const char kReplacementCharacter[] = "\xEF\xBF\xBD";
 // point above U+10FFFF, or a sequence cut short by the end).
 std::size_t Utf8SequenceLength(const char* text, std::size_t left);
 
+// The offset of the first byte from `at` on that starts no well-formed
+// sequence, or length when there is none.
+std::size_t EndOfWellFormedRun(const char* text, std::size_t at, std::size_t length);
+
 // Appends text, each byte that starts no well-formed sequence replaced by
 // U+FFFD.
 void AppendRepairedUtf8(std::string* out, const char* text, std::size_t length);

@@ -20,30 +20,6 @@ char* Copy(char* out, const char* bytes, std::size_t count) {
     return out + count;
 }
 
-// The offset of the first byte from `at` on that starts no well-formed UTF-8
-// sequence, or length when there is none.
-std::size_t EndOfWellFormedRun(const char* text, std::size_t at, std::size_t length) {
-    while (at < length) {
-        // ASCII, the common case, is skipped eight bytes at a time.
-        std::uint64_t word;
-        if (length - at >= sizeof word) {
-            std::memcpy(&word, text + at, sizeof word);
-            if ((word & 0x8080808080808080ull) == 0) {
-                at += sizeof word;
-                continue;
-            }
-        }
-        if (static_cast<unsigned char>(text[at]) < 0x80u) {
-            ++at;
-            continue;
-        }
-        const std::size_t sequence = Utf8SequenceLength(text + at, length - at);
-        if (sequence == 0) return at;
-        at += sequence;
-    }
-    return length;
-}
-
 // A piece written onto the end of a string sized by the piece's bound, then
 // cut back to what it took.
 template <typename Write>
