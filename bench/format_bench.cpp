@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "qmerrlog/qmerrlog.h"
+#include "snprintf_line.h"
 
 namespace {
 std::atomic<long long> g_allocations{0};
@@ -74,18 +75,10 @@ void BM_FormatLineFresh(benchmark::State& state) {
 BENCHMARK(BM_FormatLineFresh)->Arg(0)->Arg(1)->ArgName("local");
 
 void BM_FormatLineSnprintfFloor(benchmark::State& state) {
-    static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const int pid = qm::platform::CurrentProcessId();
     char line[512];
     for (auto _ : state) {
-        qm::platform::CalendarTime now;
-        qm::platform::GetCurrentTime(false, &now);
-        const int length = std::snprintf(
-            line, sizeof line, "[%d/%u][%s %s %02d %04d %02d:%02d:%02d][%s:%d][%s] %s\n", pid,
-            qm::platform::CurrentThreadId(), kDays[now.dayOfWeek], kMonths[now.month - 1], now.day, now.year,
-            now.hour, now.minute, now.second, "dbconnect.cpp", 42, "ERROR", "Cannot reach the database");
+        const int length = SnprintfLogLine(line, sizeof line, pid);
         benchmark::DoNotOptimize(line);
         benchmark::DoNotOptimize(length);
     }

@@ -21,6 +21,16 @@
 
 namespace {
 
+// The header fields every frame of these benchmarks carries.
+qm::SyslogSettings BenchSettings() {
+    qm::SyslogSettings settings;
+    settings.appName = "bench";
+    settings.hostName = "host";
+    settings.procId = "1";
+    qm::PrepareFixedFields(&settings);
+    return settings;
+}
+
 namespace platform = qm::platform;
 
 constexpr int kSendsBetweenDrains = 8;
@@ -93,11 +103,7 @@ void BM_BareSendOfTheSameFrame(benchmark::State& state) {
     }
     CQmErrLogMessage message(false);
     FillLine(&message);
-    qm::SyslogSettings settings;
-    settings.appName = "bench";
-    settings.hostName = "host";
-    settings.procId = "1";
-    qm::PrepareFixedFields(&settings);
+    const qm::SyslogSettings settings = BenchSettings();
     std::string frame;
     const std::size_t start = qm::BuildSyslogFrame(message, settings, &frame);
     int sends = 0;
@@ -115,11 +121,7 @@ BENCHMARK(BM_BareSendOfTheSameFrame);
 void BM_BuildFrame(benchmark::State& state) {
     CQmErrLogMessage message(false);
     FillLine(&message);
-    qm::SyslogSettings settings;
-    settings.appName = "bench";
-    settings.hostName = "host";
-    settings.procId = "1";
-    qm::PrepareFixedFields(&settings);
+    const qm::SyslogSettings settings = BenchSettings();
     // Into an area on the stack, as the output builds it.
     char area[2048];
     for (auto _ : state) {

@@ -28,6 +28,9 @@ void ReadRealTime(long long* seconds, int* millisecond);
 void CalendarTimeAt(long long seconds, bool localTime, CalendarTime* out, int* offsetMinutes = nullptr);
 // Seconds since 1970-01-01 UTC.
 long long SecondsSinceEpoch();
+// Milliseconds of a clock that never goes back (for deadlines); its start is
+// unspecified.
+long long MonotonicMilliseconds();
 
 }  // namespace platform
 }  // namespace qm

@@ -10,18 +10,14 @@
 
 #include <vector>
 
+#include "platform/clock.h"
+
 extern char** environ;
 
 namespace qm {
 namespace platform {
 
 namespace {
-
-long long MonotonicMs() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
 
 int OutcomeOf(int status) {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
@@ -48,13 +44,13 @@ int StartProgram(const char* path, const char* const* arguments) {
 
 int WaitChildProcess(int processId, unsigned int timeoutMs) {
     if (processId <= 0) return kChildWaitFailed;
-    const long long deadline = MonotonicMs() + timeoutMs;
+    const long long deadline = MonotonicMilliseconds() + timeoutMs;
     for (;;) {
         int status = 0;
         const pid_t done = waitpid(static_cast<pid_t>(processId), &status, WNOHANG);
         if (done == processId) return OutcomeOf(status);
         if (done < 0) return kChildWaitFailed;
-        if (MonotonicMs() >= deadline) break;
+        if (MonotonicMilliseconds() >= deadline) break;
         const timespec pause{0, 2 * 1000 * 1000};
         nanosleep(&pause, nullptr);
     }

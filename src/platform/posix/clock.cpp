@@ -122,5 +122,11 @@ long long SecondsSinceEpoch() {
     return static_cast<long long>(now.tv_sec);
 }
 
+long long MonotonicMilliseconds() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 }  // namespace platform
 }  // namespace qm

@@ -14,15 +14,11 @@
 #include <new>
 #include <string>
 
+#include "platform/clock.h"
+
 namespace qm {
 namespace platform {
 namespace {
-
-long long MonotonicMs() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
 
 bool SetSendTimeout(int fd, int timeoutMs) {
     timeval limit;
@@ -38,9 +34,9 @@ bool ConnectWithin(int fd, const sockaddr* address, socklen_t length, int timeou
     int result = connect(fd, address, length);
     if (result != 0 && errno == EINPROGRESS) {
         pollfd waiting{fd, POLLOUT, 0};
-        const long long deadline = MonotonicMs() + timeoutMs;
+        const long long deadline = MonotonicMilliseconds() + timeoutMs;
         for (;;) {
-            const long long left = deadline - MonotonicMs();
+            const long long left = deadline - MonotonicMilliseconds();
             if (left <= 0) return false;
             const int ready = poll(&waiting, 1, static_cast<int>(left));
             if (ready > 0) break;
@@ -151,8 +147,9 @@ bool SendBytes(SocketHandle socket, const char* data, std::size_t length) {
             timeval limit{};
             socklen_t size = sizeof limit;
             if (getsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, &size) != 0) return false;
-            deadline = MonotonicMs() + static_cast<long long>(limit.tv_sec) * 1000 + limit.tv_usec / 1000;
-        } else if (MonotonicMs() > deadline) {
+            deadline =
+                MonotonicMilliseconds() + static_cast<long long>(limit.tv_sec) * 1000 + limit.tv_usec / 1000;
+        } else if (MonotonicMilliseconds() > deadline) {
             return false;
         }
     } while (sent < length);

@@ -90,5 +90,9 @@ long long SecondsSinceEpoch() {
     return static_cast<long long>((AsNumber(now) - kEpochOffset) / kIntervalsPerSecond);
 }
 
+long long MonotonicMilliseconds() {
+    return static_cast<long long>(::GetTickCount64());
+}
+
 }  // namespace platform
 }  // namespace qm
