@@ -52,6 +52,9 @@ for threads in (1, 2, 4):
     ratio("BM_FileMode3Rollover" + s, "BM_FloorMutexStatWrite" + s, "target <= 1.15")
     ratio("BM_SpdlogFileFlushEachLine" + s, "BM_FileMode1" + s, "target >= 1.8")
     ratio("BM_SpdlogRotatingFlushEachLine" + s, "BM_FileMode3Rollover" + s, "target >= 1.8")
+    ratio("BM_FileMode3Rollover" + s, "BM_FloorRotatingStatWrite" + s, "same floor on a file rolling like the output")
+    ratio("BM_SpdlogFileFlushEachLine" + s, "BM_FloorBareWrite" + s, "spdlog above one write per line: the most any output can gain")
+    ratio("BM_SpdlogRotatingFlushEachLine" + s, "BM_FloorRotatingWrite" + s, "the same for the rotating sink")
 for threads in (1, 2):
     s = f"/real_time/threads:{threads}"
     ratio("BM_TraceEnabledOff" + s, "BM_SpdlogDisabledCheck" + s, "target <= 1, inline level check")
