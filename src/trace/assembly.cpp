@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "format/plain_printf.h"
 #include "qmerrlog/tracedata.h"
 #include "trace/trace_line_kind.h"
 
@@ -99,8 +100,13 @@ const char* CQmTraceData::FormatTraceMessageVA(const char* format, va_list argum
     char fresh[kAreaSize];
     va_list pass;
     va_copy(pass, arguments);
-    const int length = std::vsnprintf(fresh, kAreaSize, format, pass);
+    int length = qm::FormatPlainPrintf(fresh, kAreaSize, format, pass);
     va_end(pass);
+    if (length < 0) {
+        va_copy(pass, arguments);
+        length = std::vsnprintf(fresh, kAreaSize, format, pass);
+        va_end(pass);
+    }
     if (length < 0) {
         m_szFormatted[0] = '\0';
         return m_szFormatted;
