@@ -116,7 +116,7 @@ bool ParseConversion(const char** at, int* next, PrintfConversion* c) {
     const char* p = *at;
     const int position = ReadPosition(&p);
     while (*p != '\0' && std::strchr("-+ #0'", *p) != nullptr) {
-        if (c->flags.find(*p) == std::string::npos) c->flags.push_back(*p);
+        c->flags.Add(*p);
         ++p;
     }
     if (*p == '*') {
@@ -150,14 +150,10 @@ bool ParseConversion(const char** at, int* next, PrintfConversion* c) {
 
 }  // namespace
 
-std::vector<FormatPiece> ParsePrintfFormat(const char* format, int* argumentCount) {
-    std::vector<FormatPiece> pieces;
+int ParsePrintfFormat(const char* format, FormatPieces* pieces) {
     int next = 0;
     int count = 0;
-    if (format == nullptr) {
-        *argumentCount = 0;
-        return pieces;
-    }
+    if (format == nullptr) return 0;
     const char* literal = format;
     const char* p = format;
     while (*p != '\0') {
@@ -172,18 +168,17 @@ std::vector<FormatPiece> ParsePrintfFormat(const char* format, int* argumentCoun
             ++p;  // stays part of the literal text
             continue;
         }
-        if (p > literal) pieces.push_back({literal, static_cast<std::size_t>(p - literal), false, {}});
+        if (p > literal) pieces->push_back({literal, static_cast<std::size_t>(p - literal), false, {}});
         next = nextIfTaken;
         for (int index : {conversion.argument, conversion.widthArgument, conversion.precisionArgument}) {
             if (index + 1 > count) count = index + 1;
         }
-        pieces.push_back({p, static_cast<std::size_t>(after - p), true, conversion});
+        pieces->push_back({p, static_cast<std::size_t>(after - p), true, conversion});
         p = after;
         literal = p;
     }
-    if (p > literal) pieces.push_back({literal, static_cast<std::size_t>(p - literal), false, {}});
-    *argumentCount = count;
-    return pieces;
+    if (p > literal) pieces->push_back({literal, static_cast<std::size_t>(p - literal), false, {}});
+    return count;
 }
 
 }  // namespace qm
