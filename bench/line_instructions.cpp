@@ -72,9 +72,10 @@ unsigned long TraceRecords(long records) {
         ok &= record.SetFieldValue(QM_FIELD_TID, 0);
         ok &= record.SetFieldValue(QM_FIELD_FUNCTION, "HandleRequest");
         ok &= record.SetFieldValue(9u, "alice");
-        ok &= record.SetFieldValue(QM_FIELD_MESSAGE,
-                                   record.FormatTraceMessage("request %d served from %s", static_cast<int>(i), "cache"));
-        if (ok && record.Format() && record.Log()) sum += static_cast<unsigned long>(record.GetMessage().GetBufferLen());
+        ok &= record.SetFieldValue(QM_FIELD_MESSAGE, record.FormatTraceMessage("request %d served from %s",
+                                                                               static_cast<int>(i), "cache"));
+        if (ok && record.Format() && record.Log())
+            sum += static_cast<unsigned long>(record.GetMessage().GetBufferLen());
         record.LeaveNoBody();
     }
     std::error_code ignored;

@@ -187,7 +187,7 @@ namespace {
 
 template <typename Text>
 void FormatPiecesInto(const qm::FormatPieces& pieces, ConversionArguments* arguments, EscapeTexts escape,
-                  std::size_t limit, Text* out) {
+                      std::size_t limit, Text* out) {
     const int callerErrno = errno;
     char area[kMaxConversionWidth + 1];
     const auto append = [&](const char* text, std::size_t length, bool callerText) {

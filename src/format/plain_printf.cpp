@@ -56,7 +56,12 @@ private:
     bool m_fits;
 };
 
-enum class Length { kInt, kLong, kLongLong, kSize };
+enum class Length {
+    kInt,
+    kLong,
+    kLongLong,
+    kSize
+};
 
 std::size_t WriteHex(unsigned long long value, bool upper, char* out) {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";

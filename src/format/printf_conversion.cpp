@@ -111,11 +111,51 @@ ValueKind KindOf(char letter, bool longDouble, bool wide) {
     }
 }
 
+bool IsFlag(char c) {
+    switch (c) {
+        case '-':
+        case '+':
+        case ' ':
+        case '#':
+        case '0':
+        case '\'': return true;
+        default: return false;
+    }
+}
+
+bool IsConversionLetter(char c) {
+    switch (c) {
+        case 'd':
+        case 'i':
+        case 'o':
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'a':
+        case 'A':
+        case 'e':
+        case 'E':
+        case 'f':
+        case 'F':
+        case 'g':
+        case 'G':
+        case 'c':
+        case 's':
+        case 'S':
+        case 'C':
+        case 'p':
+        case 'n':
+        case 'm':
+        case '%': return true;
+        default: return false;
+    }
+}
+
 // Parses the conversion after its "%"; false when it is none.
 bool ParseConversion(const char** at, int* next, PrintfConversion* c) {
     const char* p = *at;
     const int position = ReadPosition(&p);
-    while (*p != '\0' && std::strchr("-+ #0'", *p) != nullptr) {
+    while (IsFlag(*p)) {
         c->flags.Add(*p);
         ++p;
     }
@@ -140,7 +180,7 @@ bool ParseConversion(const char** at, int* next, PrintfConversion* c) {
     bool wide = false;
     ReadLengthModifier(&p, &c->size, &longDouble, &wide);
     c->letter = *p;
-    if (c->letter == '\0' || std::strchr("diouxXaAeEfFgGcsSCpnm%", c->letter) == nullptr) return false;
+    if (!IsConversionLetter(c->letter)) return false;
     ++p;
     c->kind = KindOf(c->letter, longDouble, wide);
     if (c->kind != ValueKind::kNone) c->argument = position > 0 ? position - 1 : (*next)++;
@@ -158,8 +198,13 @@ int ParsePrintfFormat(const char* format, FormatPieces* pieces) {
     const char* p = format;
     while (*p != '\0') {
         if (*p != '%') {
-            ++p;
-            continue;
+            // Straight to the next conversion (or the end).
+            const char* percent = std::strchr(p, '%');
+            if (percent == nullptr) {
+                p += std::strlen(p);
+                break;
+            }
+            p = percent;
         }
         const char* after = p + 1;
         PrintfConversion conversion;

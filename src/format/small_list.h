@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 #include <type_traits>
 #include <vector>
 
@@ -11,7 +12,8 @@ namespace qm {
 
 template <typename T, std::size_t InlineCount>
 class SmallList {
-    static_assert(std::is_trivially_copyable<T>::value, "entries are copied as bytes would be");
+    static_assert(std::is_trivially_copyable<T>::value && std::is_trivially_destructible<T>::value,
+                  "entries are copied as bytes would be and never destroyed");
 
 public:
     SmallList() = default;
@@ -29,10 +31,11 @@ public:
 
     void push_back(const T& entry) {
         if (m_size < InlineCount) {
-            m_inline[m_size++] = entry;
+            new (Inline() + m_size) T(entry);
+            ++m_size;
             return;
         }
-        if (m_heap.empty()) m_heap.assign(m_inline, m_inline + InlineCount);
+        if (m_heap.empty()) m_heap.assign(Inline(), Inline() + InlineCount);
         m_heap.push_back(entry);
         ++m_size;
     }
@@ -42,10 +45,14 @@ public:
     }
 
 private:
-    T* data() { return m_size > InlineCount ? m_heap.data() : m_inline; }
-    const T* data() const { return m_size > InlineCount ? m_heap.data() : m_inline; }
+    T* data() { return m_size > InlineCount ? m_heap.data() : Inline(); }
+    const T* data() const { return m_size > InlineCount ? m_heap.data() : Inline(); }
+    // Left unwritten until an entry is put there: a list of a few entries
+    // does not pay for clearing all of its room.
+    T* Inline() { return std::launder(reinterpret_cast<T*>(m_inline)); }
+    const T* Inline() const { return std::launder(reinterpret_cast<const T*>(m_inline)); }
 
-    T m_inline[InlineCount] = {};
+    alignas(T) unsigned char m_inline[sizeof(T) * InlineCount];
     std::vector<T> m_heap;
     std::size_t m_size = 0;
 };
