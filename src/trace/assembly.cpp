@@ -22,7 +22,8 @@ bool AppendJoinedValues(CQmErrLogMessage* message, const unsigned int* order, co
                         bool bracketed, const char* separator, bool* wroteField) {
     char line[QmMessageText::kInlineSize];
     std::size_t used = 0;
-    const std::size_t separatorLength = separator != nullptr ? std::strlen(separator) : 0;
+    if (separator == nullptr) separator = "";  // an unset separator joins with nothing
+    const std::size_t separatorLength = std::strlen(separator);
     bool first = true;
     for (unsigned int position = 0; position < QM_DATA_FIELD_COUNT; ++position) {
         const unsigned int entry = order[position];
