@@ -1,6 +1,7 @@
 // The trace record's hot path: filling, assembling and emptying a record of
-// ordinary values must not allocate. Every operator new is counted, and the
-// count per iteration is reported next to the time.
+// ordinary values must not allocate, and neither must a selected record
+// logged through the public calls to a discarding output. Every operator new
+// is counted, and the count per iteration is reported next to the time.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
