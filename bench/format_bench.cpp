@@ -1,7 +1,8 @@
 // Formatting one catalogue log line (prolog + "%1s" body), without dispatch:
 // time and heap allocations per line, for a message reused across lines and
 // for a fresh message per line (the usual stack object), next to the same
-// bytes made by snprintf into a stack buffer.
+// bytes made by snprintf into a stack buffer; and a line whose catalogue text
+// has several conversions (a width and "%%" among them).
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -38,6 +39,25 @@ void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
 
+// A catalogue text lent to the default logger's empty slot of component 2.
+class LentComponent : public CQmErrLogComponent {
+public:
+    explicit LentComponent(const char* text) : m_text(text) { m_uComponentId = 0x2000000u; }
+    void GetTraceComponents(int* count, QmTraceComponentDesc** list) override {
+        *count = 0;
+        *list = nullptr;
+    }
+    const char* GetMessage(unsigned int) override { return m_text; }
+
+private:
+    const char* m_text;
+};
+
+template <>
+struct QmInternalAccess<LentComponent> {
+    static void Lend(CQmLogger& logger, CQmErrLogComponent* component) { logger.m_ppComponents[1] = component; }
+};
+
 namespace {
 
 const char* kFile = "src/server/dbconnect.cpp";
@@ -73,6 +93,23 @@ void BM_FormatLineFresh(benchmark::State& state) {
     ReportAllocations(state, before);
 }
 BENCHMARK(BM_FormatLineFresh)->Arg(0)->Arg(1)->ArgName("local");
+
+void BM_FormatLineConversions(benchmark::State& state) {
+    LentComponent lent("%s: connection %d to %s:%u failed after %4d ms, %d%% of retries left");
+    QmInternalAccess<LentComponent>::Lend(*theLogger(), &lent);
+    const int id = static_cast<int>(QmMessageId(2, QM_MSG_ERROR, 1));
+    int attempt = 0;
+    const long long before = g_allocations.load();
+    for (auto _ : state) {
+        CQmErrLogMessage message(false);
+        message.FormatLogProlog(kFile, 42, 0);
+        message.FormatLogMessage(id, "pool", ++attempt, "db.internal", 5432u, 250, 40);
+        benchmark::DoNotOptimize(message.GetBuffer());
+    }
+    ReportAllocations(state, before);
+    QmInternalAccess<LentComponent>::Lend(*theLogger(), nullptr);
+}
+BENCHMARK(BM_FormatLineConversions);
 
 void BM_FormatLineSnprintfFloor(benchmark::State& state) {
     const int pid = qm::platform::CurrentProcessId();

@@ -2,13 +2,12 @@
 // caller's arguments, then a line feed.
 #include <cstdarg>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "core/log_message_body.h"
 #include "format/bounded_format.h"
 #include "format/bounded_length.h"
 #include "format/control_escape.h"
+#include "format/format_area.h"
 #include "format/va_list_arguments.h"
 #include "qmerrlog/component.h"
 #include "qmerrlog/logger.h"
@@ -84,18 +83,20 @@ void AppendCallerText(CQmErrLogMessage* message, const char* text, bool widthOne
         message->AppendText(text, length);
         return;
     }
-    std::string escaped;
+    qm::FormatArea escaped;
     qm::AppendEscaped(&escaped, text, length, kBodyLimit);
     message->AppendText(escaped.data(), escaped.size());
 }
 
-void AppendBody(CQmErrLogMessage* message, unsigned int id, const std::vector<qm::FormatPiece>& pieces,
+void AppendBody(CQmErrLogMessage* message, unsigned int id, const qm::FormatPieces& pieces,
                 qm::ConversionArguments* arguments) {
     AppendTypeWord(message, id);
     // The catalogue text is the program's own; only what the arguments
-    // bring in is a caller's and gets its control characters escaped.
-    std::string body;
-    qm::FormatConversions(pieces, arguments, qm::EscapeTexts::kCallerTexts, qm::kFormatAreaSize - 1, &body);
+    // bring in is a caller's and gets its control characters escaped. The
+    // body is made on the stack: a line allocates only when it outgrows the
+    // message's own area.
+    qm::FormatArea body;
+    qm::FormatConversions(pieces, arguments, qm::EscapeTexts::kCallerTexts, kBodyLimit, &body);
     message->AppendText(body.data(), body.size());
     message->AppendText("\n", 1);
 }
@@ -116,8 +117,9 @@ bool AppendLogMessageBody(CQmErrLogMessage* message, unsigned int messageId, Con
         EndLine(message);
         return false;
     }
-    int argumentCount = 0;
-    AppendBody(message, messageId, qm::ParsePrintfFormat(text, &argumentCount), arguments);
+    qm::FormatPieces pieces;
+    qm::ParsePrintfFormat(text, &pieces);
+    AppendBody(message, messageId, pieces, arguments);
     return true;
 }
 
@@ -148,8 +150,8 @@ bool CQmErrLogMessage::FormatLogMessage(int messageId, ...) {
     }
     // Taken apart once: the pieces say which type each argument has, then
     // which piece shows it.
-    int argumentCount = 0;
-    const std::vector<qm::FormatPiece> pieces = qm::ParsePrintfFormat(text, &argumentCount);
+    qm::FormatPieces pieces;
+    const int argumentCount = qm::ParsePrintfFormat(text, &pieces);
     std::va_list args;
     va_start(args, messageId);
     qm::VaListArguments arguments(pieces, argumentCount, args);

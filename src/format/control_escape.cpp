@@ -54,6 +54,10 @@ void AppendEscaped(QmMessageText* out, const char* text, std::size_t length, std
     AppendEscapedTo(out, text, length, limit);
 }
 
+void AppendEscaped(FormatArea* out, const char* text, std::size_t length, std::size_t limit) {
+    AppendEscapedTo(out, text, length, limit < FormatArea::kCapacity ? limit : FormatArea::kCapacity);
+}
+
 bool HasControlCharacter(const char* text, std::size_t length) {
     // Eight bytes at a time: every line's file name and arguments pass here.
     // A byte below 0x20 or equal to 0x7F leaves a high bit in one of the two

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "format/format_area.h"
 #include "qmerrlog/message_text.h"
 
 namespace qm {
@@ -16,8 +17,9 @@ namespace qm {
 // (\x1b). Other bytes, backslashes and UTF-8 sequences included, pass
 // unchanged. out never grows past limit bytes, and an escape is never cut.
 void AppendEscaped(std::string* out, const char* text, std::size_t length, std::size_t limit);
-// The same for a message's text.
+// The same for a message's text and a stack area.
 void AppendEscaped(QmMessageText* out, const char* text, std::size_t length, std::size_t limit);
+void AppendEscaped(FormatArea* out, const char* text, std::size_t length, std::size_t limit);
 
 // Whether text holds a byte AppendEscaped would escape.
 bool HasControlCharacter(const char* text, std::size_t length);

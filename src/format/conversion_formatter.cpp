@@ -7,7 +7,9 @@
 #include <cwchar>
 #include <type_traits>
 
+#include "format/bounded_length.h"
 #include "format/control_escape.h"
+#include "format/decimal_text.h"
 
 namespace qm {
 
@@ -21,11 +23,12 @@ public:
         std::size_t n = 0;
         m_text[n++] = '%';
         for (const char* f = flags; *f != '\0'; ++f) {
-            if (c.flags.find(*f) != std::string::npos) m_text[n++] = *f;
+            if (c.flags.Has(*f)) m_text[n++] = *f;
         }
-        if (c.width >= 0) n += static_cast<std::size_t>(std::snprintf(m_text + n, 12, "%d", c.width));
+        if (c.width >= 0) n += WriteDecimal(static_cast<unsigned int>(c.width), m_text + n);
         if (keepPrecision && c.precision >= 0) {
-            n += static_cast<std::size_t>(std::snprintf(m_text + n, 13, ".%d", c.precision));
+            m_text[n++] = '.';
+            n += WriteDecimal(static_cast<unsigned int>(c.precision), m_text + n);
         }
         for (const char* l = length; *l != '\0'; ++l) m_text[n++] = *l;
         m_text[n++] = letter;
@@ -34,8 +37,54 @@ public:
     const char* get() const { return m_text; }
 
 private:
-    char m_text[48];
+    char m_text[64];
 };
+
+// No flag but "-": the value is written as it is, under its width.
+bool AlignedAtMost(const PrintfConversion& c) {
+    for (const char* f = c.flags.text; *f != '\0'; ++f) {
+        if (*f != '-') return false;
+    }
+    return true;
+}
+
+// What snprintf(area, size, "%*s") keeps of text under the width, "-" flag
+// for left alignment: the same bytes, the same length.
+std::size_t KeepPadded(const PrintfConversion& c, const char* text, std::size_t length, char* area,
+                       std::size_t size) {
+    const std::size_t width = c.width > 0 ? static_cast<std::size_t>(c.width) : 0;
+    const std::size_t pad = width > length ? width - length : 0;
+    const std::size_t keep = length + pad < size ? length + pad : size - 1;
+    const bool left = c.flags.Has('-');
+    std::size_t used = 0;
+    const auto put = [&](const char* bytes, std::size_t count) {
+        const std::size_t n = count < keep - used ? count : keep - used;
+        std::memcpy(area + used, bytes, n);
+        used += n;
+    };
+    const auto spaces = [&](std::size_t count) {
+        const std::size_t n = count < keep - used ? count : keep - used;
+        std::memset(area + used, ' ', n);
+        used += n;
+    };
+    if (!left) spaces(pad);
+    put(text, length);
+    if (left) spaces(pad);
+    area[used] = '\0';
+    return used;
+}
+
+std::size_t WriteHexDigits(unsigned long long value, bool upper, char* out) {
+    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    char reversed[16];
+    std::size_t count = 0;
+    do {
+        reversed[count++] = digits[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    for (std::size_t i = 0; i < count; ++i) out[i] = reversed[count - 1 - i];
+    return count;
+}
 
 // snprintf's result as the length kept in area; an error keeps nothing.
 std::size_t Kept(int produced, char* area, std::size_t size) {
@@ -77,6 +126,10 @@ std::size_t RenderSigned(const PrintfConversion& c, long long value, char* area,
         case IntegerSize::kPtrDiff: value = static_cast<std::ptrdiff_t>(value); break;
         default: break;
     }
+    if (c.precision < 0 && AlignedAtMost(c)) {
+        char digits[kDecimalTextSize];
+        return KeepPadded(c, digits, WriteSignedDecimal(value, digits), area, size);
+    }
     return Print(OneConversionFormat(c, kNumberFlags, true, "ll", c.letter), value, area, size);
 }
 
@@ -89,6 +142,12 @@ std::size_t RenderUnsigned(const PrintfConversion& c, unsigned long long value, 
         case IntegerSize::kSize: value = static_cast<std::size_t>(value); break;
         case IntegerSize::kPtrDiff: value = static_cast<std::make_unsigned<std::ptrdiff_t>::type>(value); break;
         default: break;
+    }
+    if (c.precision < 0 && AlignedAtMost(c) && c.letter != 'o') {
+        char digits[kDecimalTextSize];
+        const std::size_t length =
+            c.letter == 'u' ? WriteDecimal(value, digits) : WriteHexDigits(value, c.letter == 'X', digits);
+        return KeepPadded(c, digits, length, area, size);
     }
     return Print(OneConversionFormat(c, kNumberFlags, true, "ll", c.letter), value, area, size);
 }
@@ -117,17 +176,18 @@ std::size_t RenderWideChar(const PrintfConversion& c, unsigned long value, char*
 std::size_t RenderText(const PrintfConversion& c, const char* text, bool keepPrecision, char* area,
                        std::size_t size) {
     if (text == nullptr) text = "(null)";
-    return Print(OneConversionFormat(c, kAlignFlag, keepPrecision, "", 's'), text, area, size);
+    // "%.Ns" reads at most N bytes: the text need not end within reach.
+    const std::size_t length = keepPrecision && c.precision >= 0
+                                   ? BoundedLength(text, static_cast<std::size_t>(c.precision))
+                                   : std::strlen(text);
+    return KeepPadded(c, text, length, area, size);
 }
 
-void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape, std::size_t limit,
-                       std::string* out) {
-    int argumentCount = 0;
-    FormatConversions(ParsePrintfFormat(format, &argumentCount), arguments, escape, limit, out);
-}
+namespace {
 
-void FormatConversions(const std::vector<FormatPiece>& pieces, ConversionArguments* arguments, EscapeTexts escape,
-                       std::size_t limit, std::string* out) {
+template <typename Text>
+void FormatPiecesInto(const qm::FormatPieces& pieces, ConversionArguments* arguments, EscapeTexts escape,
+                      std::size_t limit, Text* out) {
     const int callerErrno = errno;
     char area[kMaxConversionWidth + 1];
     const auto append = [&](const char* text, std::size_t length, bool callerText) {
@@ -150,7 +210,7 @@ void FormatConversions(const std::vector<FormatPiece>& pieces, ConversionArgumen
         if (c.widthArgument >= 0) {
             const long long width = arguments->Integer(c.widthArgument);
             // A negative width is the "-" flag and its magnitude.
-            if (width < 0 && c.flags.find('-') == std::string::npos) c.flags.push_back('-');
+            if (width < 0) c.flags.Add('-');
             c.width = Clamp(width < 0 ? -width : width);
         } else if (c.width > kMaxConversionWidth) {
             c.width = kMaxConversionWidth;
@@ -176,6 +236,25 @@ void FormatConversions(const std::vector<FormatPiece>& pieces, ConversionArgumen
         append(area, length, callerText || formatIsCallers);
     }
     errno = callerErrno;
+}
+
+}  // namespace
+
+void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape, std::size_t limit,
+                       std::string* out) {
+    qm::FormatPieces pieces;
+    ParsePrintfFormat(format, &pieces);
+    FormatConversions(pieces, arguments, escape, limit, out);
+}
+
+void FormatConversions(const qm::FormatPieces& pieces, ConversionArguments* arguments, EscapeTexts escape,
+                       std::size_t limit, std::string* out) {
+    FormatPiecesInto(pieces, arguments, escape, limit, out);
+}
+
+void FormatConversions(const qm::FormatPieces& pieces, ConversionArguments* arguments, EscapeTexts escape,
+                       std::size_t limit, FormatArea* out) {
+    FormatPiecesInto(pieces, arguments, escape, limit, out);
 }
 
 }  // namespace qm

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 
+#include "format/format_area.h"
 #include "format/printf_conversion.h"
 
 namespace qm {
@@ -39,9 +40,11 @@ enum class EscapeTexts {
 // began with, which it leaves as it found it. "%n" writes nothing.
 void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape, std::size_t limit,
                        std::string* out);
-// The same for a format already taken apart.
-void FormatConversions(const std::vector<FormatPiece>& pieces, ConversionArguments* arguments, EscapeTexts escape,
+// The same for a format already taken apart, into a string or a stack area.
+void FormatConversions(const FormatPieces& pieces, ConversionArguments* arguments, EscapeTexts escape,
                        std::size_t limit, std::string* out);
+void FormatConversions(const FormatPieces& pieces, ConversionArguments* arguments, EscapeTexts escape,
+                       std::size_t limit, FormatArea* out);
 
 // Renders the conversion with a value of the type its letter and size need
 // (long long and unsigned long long are narrowed to that size first);

@@ -66,6 +66,19 @@ std::size_t BuildRfc3339Stamp(long long second, bool useLocalTime, char* out) {
     return FormatRfc3339Stamp(calendar, offsetMinutes, !useLocalTime, out, kDateTimeAreaSize);
 }
 
+// "mm/dd/yyyy hh:mm:ss": the trace date and clock texts of one second, apart
+// at their one space.
+std::size_t BuildTraceDateAndClock(long long second, bool useLocalTime, char* out) {
+    platform::CalendarTime calendar{};
+    platform::CalendarTimeAt(second, useLocalTime, &calendar);
+    const std::tm time = ToBrokenDownTime(calendar);
+    const std::size_t date = FormatShortDate(time, out, kDateTimeAreaSize);
+    if (date == 0 || date + 2 >= kDateTimeAreaSize) return 0;
+    out[date] = ' ';
+    const std::size_t clock = FormatClockTime(time, out + date + 1, kDateTimeAreaSize - date - 1);
+    return clock == 0 ? 0 : date + 1 + clock;
+}
+
 std::size_t BuildPrologHead(long long second, bool useLocalTime, int processId, unsigned int threadId, char* out) {
     std::size_t used = 0;
     out[used++] = '[';
@@ -135,6 +148,39 @@ std::size_t CurrentPrologHead(bool useLocalTime, char* out) {
     return TextOfSecond(
         caches, second, useLocalTime, ids,
         [&](char* text) { return BuildPrologHead(second, useLocalTime, processId, threadId, text); }, out);
+}
+
+void CurrentTraceTimeTexts(bool useLocalTime, TraceTimeTexts* out) {
+    QM_THREAD_CACHE SecondText<kDateTimeAreaSize> caches[2] = {};
+    long long second = 0;
+    int millisecond = 0;
+    platform::ReadRealTime(&second, &millisecond);
+    char both[kDateTimeAreaSize];
+    const std::size_t length = TextOfSecond(
+        caches, second, useLocalTime, 0,
+        [&](char* text) { return BuildTraceDateAndClock(second, useLocalTime, text); }, both);
+    const void* space = length == 0 ? nullptr : std::memchr(both, ' ', length);
+    if (space == nullptr) {
+        out->date[0] = out->clock[0] = out->precise[0] = '\0';
+        out->dateLength = out->clockLength = out->preciseLength = 0;
+        return;
+    }
+    const std::size_t date = static_cast<std::size_t>(static_cast<const char*>(space) - both);
+    const std::size_t clock = length - date - 1;
+    std::memcpy(out->date, both, date);
+    out->date[date] = '\0';
+    out->dateLength = date;
+    std::memcpy(out->clock, both + date + 1, clock);
+    out->clock[clock] = '\0';
+    out->clockLength = clock;
+    // The precise time is the clock time and three digits of milliseconds.
+    std::memcpy(out->precise, both + date + 1, clock);
+    out->precise[clock] = '.';
+    out->precise[clock + 1] = static_cast<char>('0' + millisecond / 100);
+    out->precise[clock + 2] = static_cast<char>('0' + millisecond / 10 % 10);
+    out->precise[clock + 3] = static_cast<char>('0' + millisecond % 10);
+    out->precise[clock + 4] = '\0';
+    out->preciseLength = clock + 4;
 }
 
 }  // namespace qm

@@ -67,4 +67,17 @@ std::size_t CurrentPrologHead(bool useLocalTime, char* out);
 // offset or in UTC with "Z".
 std::size_t CurrentRfc3339Stamp(bool useLocalTime, char* out);
 
+// The three texts of a trace record's Date, Time and PreciseTime fields, all
+// of one reading of the clock, each NUL-terminated; a length of 0 is a text
+// the clock's date cannot give (the field is then empty).
+struct TraceTimeTexts {
+    char date[kDateTimeAreaSize];     // "mm/dd/yyyy"
+    char clock[kDateTimeAreaSize];    // "hh:mm:ss"
+    char precise[kDateTimeAreaSize];  // "hh:mm:ss.mmm"
+    std::size_t dateLength;
+    std::size_t clockLength;
+    std::size_t preciseLength;
+};
+void CurrentTraceTimeTexts(bool useLocalTime, TraceTimeTexts* out);
+
 }  // namespace qm

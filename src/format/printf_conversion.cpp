@@ -111,12 +111,52 @@ ValueKind KindOf(char letter, bool longDouble, bool wide) {
     }
 }
 
+bool IsFlag(char c) {
+    switch (c) {
+        case '-':
+        case '+':
+        case ' ':
+        case '#':
+        case '0':
+        case '\'': return true;
+        default: return false;
+    }
+}
+
+bool IsConversionLetter(char c) {
+    switch (c) {
+        case 'd':
+        case 'i':
+        case 'o':
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'a':
+        case 'A':
+        case 'e':
+        case 'E':
+        case 'f':
+        case 'F':
+        case 'g':
+        case 'G':
+        case 'c':
+        case 's':
+        case 'S':
+        case 'C':
+        case 'p':
+        case 'n':
+        case 'm':
+        case '%': return true;
+        default: return false;
+    }
+}
+
 // Parses the conversion after its "%"; false when it is none.
 bool ParseConversion(const char** at, int* next, PrintfConversion* c) {
     const char* p = *at;
     const int position = ReadPosition(&p);
-    while (*p != '\0' && std::strchr("-+ #0'", *p) != nullptr) {
-        if (c->flags.find(*p) == std::string::npos) c->flags.push_back(*p);
+    while (IsFlag(*p)) {
+        c->flags.Add(*p);
         ++p;
     }
     if (*p == '*') {
@@ -140,7 +180,7 @@ bool ParseConversion(const char** at, int* next, PrintfConversion* c) {
     bool wide = false;
     ReadLengthModifier(&p, &c->size, &longDouble, &wide);
     c->letter = *p;
-    if (c->letter == '\0' || std::strchr("diouxXaAeEfFgGcsSCpnm%", c->letter) == nullptr) return false;
+    if (!IsConversionLetter(c->letter)) return false;
     ++p;
     c->kind = KindOf(c->letter, longDouble, wide);
     if (c->kind != ValueKind::kNone) c->argument = position > 0 ? position - 1 : (*next)++;
@@ -150,20 +190,21 @@ bool ParseConversion(const char** at, int* next, PrintfConversion* c) {
 
 }  // namespace
 
-std::vector<FormatPiece> ParsePrintfFormat(const char* format, int* argumentCount) {
-    std::vector<FormatPiece> pieces;
+int ParsePrintfFormat(const char* format, FormatPieces* pieces) {
     int next = 0;
     int count = 0;
-    if (format == nullptr) {
-        *argumentCount = 0;
-        return pieces;
-    }
+    if (format == nullptr) return 0;
     const char* literal = format;
     const char* p = format;
     while (*p != '\0') {
         if (*p != '%') {
-            ++p;
-            continue;
+            // Straight to the next conversion (or the end).
+            const char* percent = std::strchr(p, '%');
+            if (percent == nullptr) {
+                p += std::strlen(p);
+                break;
+            }
+            p = percent;
         }
         const char* after = p + 1;
         PrintfConversion conversion;
@@ -172,18 +213,17 @@ std::vector<FormatPiece> ParsePrintfFormat(const char* format, int* argumentCoun
             ++p;  // stays part of the literal text
             continue;
         }
-        if (p > literal) pieces.push_back({literal, static_cast<std::size_t>(p - literal), false, {}});
+        if (p > literal) pieces->push_back({literal, static_cast<std::size_t>(p - literal), false, {}});
         next = nextIfTaken;
         for (int index : {conversion.argument, conversion.widthArgument, conversion.precisionArgument}) {
             if (index + 1 > count) count = index + 1;
         }
-        pieces.push_back({p, static_cast<std::size_t>(after - p), true, conversion});
+        pieces->push_back({p, static_cast<std::size_t>(after - p), true, conversion});
         p = after;
         literal = p;
     }
-    if (p > literal) pieces.push_back({literal, static_cast<std::size_t>(p - literal), false, {}});
-    *argumentCount = count;
-    return pieces;
+    if (p > literal) pieces->push_back({literal, static_cast<std::size_t>(p - literal), false, {}});
+    return count;
 }
 
 }  // namespace qm

@@ -5,8 +5,9 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <vector>
+#include <cstring>
+
+#include "format/small_list.h"
 
 namespace qm {
 
@@ -37,8 +38,19 @@ enum class IntegerSize {
     kPtrDiff
 };
 
+// The flags of a conversion, of "-+ #0'", in the order written, each once.
+struct ConversionFlags {
+    char text[8] = {};  // NUL-terminated; six flags at most
+
+    bool Has(char flag) const { return std::strchr(text, flag) != nullptr; }
+    void Add(char flag) {
+        const std::size_t length = std::strlen(text);
+        if (!Has(flag) && length + 1 < sizeof text) text[length] = flag;
+    }
+};
+
 struct PrintfConversion {
-    std::string flags;           // of "-+ #0'", in order, each once
+    ConversionFlags flags;
     int width = -1;              // -1: none
     int widthArgument = -1;      // index of the int giving the width ("*")
     int precision = -1;          // -1: none
@@ -57,10 +69,13 @@ struct FormatPiece {
     PrintfConversion conversion;
 };
 
-// Splits format into pieces. Arguments are numbered from 0 in the order the
-// format reads them ("%N$" names argument N-1). What is no valid conversion
-// ("%y", a "%" at the end) is kept as literal text and reads nothing. The
-// largest argument index used plus one goes to *argumentCount.
-std::vector<FormatPiece> ParsePrintfFormat(const char* format, int* argumentCount);
+// The pieces of a format; the usual few need no heap.
+using FormatPieces = SmallList<FormatPiece, 16>;
+
+// Splits format into pieces, appended to *pieces. Arguments are numbered
+// from 0 in the order the format reads them ("%N$" names argument N-1). What
+// is no valid conversion ("%y", a "%" at the end) is kept as literal text and
+// reads nothing. Returns the largest argument index used plus one.
+int ParsePrintfFormat(const char* format, FormatPieces* pieces);
 
 }  // namespace qm

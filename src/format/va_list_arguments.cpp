@@ -17,7 +17,9 @@ struct Wanted {
     IntegerSize size = IntegerSize::kInt;
 };
 
-void Want(std::vector<Wanted>* wanted, int index, ValueKind kind, IntegerSize size) {
+using WantedList = SmallList<Wanted, 16>;
+
+void Want(WantedList* wanted, int index, ValueKind kind, IntegerSize size) {
     if (index < 0) return;
     Wanted& slot = (*wanted)[static_cast<std::size_t>(index)];
     // A position named twice keeps its first type.
@@ -26,8 +28,9 @@ void Want(std::vector<Wanted>* wanted, int index, ValueKind kind, IntegerSize si
 
 }  // namespace
 
-VaListArguments::VaListArguments(const std::vector<FormatPiece>& pieces, int argumentCount, std::va_list args) {
-    std::vector<Wanted> wanted(static_cast<std::size_t>(argumentCount > 0 ? argumentCount : 0));
+VaListArguments::VaListArguments(const FormatPieces& pieces, int argumentCount, std::va_list args) {
+    WantedList wanted;
+    wanted.grow_to(static_cast<std::size_t>(argumentCount > 0 ? argumentCount : 0));
     for (const FormatPiece& piece : pieces) {
         if (!piece.isConversion) continue;
         const PrintfConversion& c = piece.conversion;

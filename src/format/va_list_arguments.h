@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdarg>
-#include <vector>
 
 #include "format/conversion_formatter.h"
 
@@ -16,7 +15,7 @@ public:
     // conversion names has no known type: it and all after it stay unread,
     // and conversions that name them show nothing (printf leaves that case
     // undefined).
-    VaListArguments(const std::vector<FormatPiece>& pieces, int argumentCount, std::va_list args);
+    VaListArguments(const FormatPieces& pieces, int argumentCount, std::va_list args);
 
     int Integer(int index) override;
     std::size_t Render(const PrintfConversion& c, char* area, std::size_t size, bool* callerText) override;
@@ -34,7 +33,8 @@ private:
         Value() : u(0) {}
     };
 
-    std::vector<Value> m_values;
+    // The usual few arguments need no heap.
+    SmallList<Value, 16> m_values;
 };
 
 }  // namespace qm

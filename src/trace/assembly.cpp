@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "format/plain_printf.h"
 #include "qmerrlog/tracedata.h"
 #include "trace/trace_line_kind.h"
 
@@ -12,6 +13,41 @@ namespace {
 
 constexpr const char* kTaggedRoot = "TraceMessage";
 constexpr std::size_t kAreaSize = static_cast<std::size_t>(QM_TRACE_VALUE_INLINE);
+
+// A record's values in the bracketed or delimited layout, joined on the stack
+// and appended in one piece: the same bytes the field-by-field calls make,
+// without their per-field dispatch and growth checks. False, with nothing
+// appended, when they do not fit the area; the general path then takes them.
+bool AppendJoinedValues(CQmErrLogMessage* message, const unsigned int* order, const QmTraceDataFieldInfo* fields,
+                        bool bracketed, const char* separator, bool* wroteField) {
+    char line[QmMessageText::kInlineSize];
+    std::size_t used = 0;
+    if (separator == nullptr) separator = "";  // an unset separator joins with nothing
+    const std::size_t separatorLength = std::strlen(separator);
+    bool first = true;
+    for (unsigned int position = 0; position < QM_DATA_FIELD_COUNT; ++position) {
+        const unsigned int entry = order[position];
+        if (entry == 0) break;
+        if (entry > QM_DATA_FIELD_COUNT) continue;
+        const char* value = fields[entry - 1].value != nullptr ? fields[entry - 1].value : "";
+        const std::size_t length = std::strlen(value);
+        const std::size_t around = bracketed ? 2 : (first ? 0 : separatorLength);
+        if (length + around > sizeof line - used) return false;
+        if (bracketed) {
+            line[used++] = '[';
+        } else if (!first) {
+            std::memcpy(line + used, separator, separatorLength);
+            used += separatorLength;
+        }
+        std::memcpy(line + used, value, length);
+        used += length;
+        if (bracketed) line[used++] = ']';
+        first = false;
+    }
+    message->AppendText(line, used);
+    *wroteField = !first;
+    return true;
+}
 
 }  // namespace
 
@@ -37,6 +73,17 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
             // Switching tracing on refuses other formats; a record that has
             // one anyway writes nothing rather than a line of unknown shape.
             return false;
+    }
+
+    const bool joined = m_iTraceFormat == QM_TRACE_BRACKETED || m_iTraceFormat == QM_TRACE_DELIMITED;
+    bool wroteField = false;
+    if (kind == qm::kTraceValues && joined &&
+        AppendJoinedValues(message, m_uFieldOrder, m_fields, m_iTraceFormat == QM_TRACE_BRACKETED, m_pszSeparator,
+                           &wroteField)) {
+        if (wroteField) message->m_bFirstFieldPending = false;
+        message->EndTraceFormat();
+        message->m_pTraceRecord = this;
+        return true;
     }
 
     std::string rule;  // heading lines only, never for a record
@@ -99,8 +146,13 @@ const char* CQmTraceData::FormatTraceMessageVA(const char* format, va_list argum
     char fresh[kAreaSize];
     va_list pass;
     va_copy(pass, arguments);
-    const int length = std::vsnprintf(fresh, kAreaSize, format, pass);
+    int length = qm::FormatPlainPrintf(fresh, kAreaSize, format, pass);
     va_end(pass);
+    if (length < 0) {
+        va_copy(pass, arguments);
+        length = std::vsnprintf(fresh, kAreaSize, format, pass);
+        va_end(pass);
+    }
     if (length < 0) {
         m_szFormatted[0] = '\0';
         return m_szFormatted;

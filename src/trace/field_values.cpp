@@ -3,10 +3,10 @@
 // and the field filters.
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <new>
 
 #include "format/date_time_text.h"
+#include "format/decimal_text.h"
 #include "format/process_id.h"
 #include "platform/process.h"
 #include "qmerrlog/tracedata.h"
@@ -106,24 +106,27 @@ bool CQmTraceData::SetFieldValue(unsigned int id, long value) {
         default: break;
     }
     char* area = CurrentValueArea(&m_fields[id]);
+    std::size_t length;
     if (id == QM_FIELD_PID) {
-        std::snprintf(area, kInlineSize, "%d", qm::CachedProcessId());
+        length = qm::WriteSignedDecimal(qm::CachedProcessId(), area);
     } else if (id == QM_FIELD_TID) {
-        std::snprintf(area, kInlineSize, "%u", qm::platform::CurrentThreadId());
+        length = qm::WriteDecimal(qm::platform::CurrentThreadId(), area);
     } else {
-        std::snprintf(area, kInlineSize, "%li", value);
+        length = qm::WriteSignedDecimal(value, area);
     }
+    area[length] = '\0';
     m_valueKinds[id] = QM_VALUE_NUMBER;
     return PassesFilter(id);
 }
 
+// The texts come from the thread's per-second cache: within one second only
+// the milliseconds differ from one record to the next.
 bool CQmTraceData::PopulateDateandTime() {
-    std::tm now{};
-    int millisecond = 0;
-    qm::ReadBrokenDownTime(m_bUseLocalTime, &now, &millisecond);
-    qm::FormatShortDate(now, CurrentValueArea(&m_fields[QM_FIELD_DATE]), kInlineSize);
-    qm::FormatClockTime(now, CurrentValueArea(&m_fields[QM_FIELD_TIME]), kInlineSize);
-    qm::FormatPreciseTime(now, millisecond, CurrentValueArea(&m_fields[QM_FIELD_PRECISETIME]), kInlineSize);
+    qm::TraceTimeTexts texts;
+    qm::CurrentTraceTimeTexts(m_bUseLocalTime, &texts);
+    std::memcpy(CurrentValueArea(&m_fields[QM_FIELD_DATE]), texts.date, texts.dateLength + 1);
+    std::memcpy(CurrentValueArea(&m_fields[QM_FIELD_TIME]), texts.clock, texts.clockLength + 1);
+    std::memcpy(CurrentValueArea(&m_fields[QM_FIELD_PRECISETIME]), texts.precise, texts.preciseLength + 1);
     for (unsigned int id = QM_FIELD_DATE; id <= QM_FIELD_PRECISETIME; ++id) {
         m_valueKinds[id] = QM_VALUE_TEXT;
     }
@@ -139,7 +142,8 @@ bool CQmTraceData::SetFieldValue(unsigned int id, unsigned int value) {
 
 bool CQmTraceData::SetFieldValue(unsigned int id, unsigned long value) {
     if (id >= QM_DATA_FIELD_COUNT) return false;
-    std::snprintf(CurrentValueArea(&m_fields[id]), kInlineSize, "%lu", value);
+    char* area = CurrentValueArea(&m_fields[id]);
+    area[qm::WriteDecimal(value, area)] = '\0';
     m_valueKinds[id] = QM_VALUE_NUMBER;
     return PassesFilter(id);
 }

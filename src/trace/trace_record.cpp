@@ -1,5 +1,6 @@
 // Life cycle of a trace record: construction, assignment from a master,
 // component selection, lookups and emptying the values.
+#include <cstdint>
 #include <cstring>
 
 #include "qmerrlog/tracedata.h"
@@ -156,11 +157,24 @@ bool CQmTraceData::CleanUpData() {
     return true;
 }
 
+// Only fields with a value are touched: a field that has none since the last
+// emptying was never written (every write says its kind), and reaching all
+// 64 areas of a kilobyte each would cost more than a whole record.
 void CQmTraceData::LeaveNoBody() {
     if (!m_bConfigured) return;
-    ReleaseHeapValues();
-    for (QmTraceDataFieldInfo& field : m_fields) {
-        field.inlineValue[0] = '\0';
+    static_assert(QM_VALUE_UNSET == 0 && sizeof m_valueKinds % 8 == 0, "kinds are scanned a word at a time");
+    for (std::size_t word = 0; word < sizeof m_valueKinds; word += 8) {
+        std::uint64_t kinds;
+        std::memcpy(&kinds, m_valueKinds + word, sizeof kinds);
+        if (kinds == 0) continue;
+        for (std::size_t id = word; id < word + 8; ++id) {
+            if (m_valueKinds[id] == QM_VALUE_UNSET) continue;
+            QmTraceDataFieldInfo& field = m_fields[id];
+            if (field.valueOnHeap) delete[] field.value;
+            field.valueOnHeap = false;
+            field.value = field.inlineValue;
+            field.inlineValue[0] = '\0';
+        }
     }
     std::memset(m_valueKinds, QM_VALUE_UNSET, sizeof m_valueKinds);
     delete[] m_pszLongFormatted;

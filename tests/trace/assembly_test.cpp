@@ -8,7 +8,16 @@ TEST_F(Assembly, RecordHeadingAndRuleLinesOfEachLayout) {
     // Values go to the fields in data line order; an empty line is one the record refuses.
     struct Case { const char* data; int format; const char* separator; std::vector<const char*> values;
                   std::string record, heading, rule; };
+    // Records around the size joined on the stack, and past it.
+    const std::string a300(300, 'a'), b510(510, 'b'), c511(511, 'c');
     const Case cases[] = {
+        {"Message User", QM_TRACE_BRACKETED, nullptr, {a300.c_str(), a300.c_str()},
+         "[" + a300 + "][" + a300 + "]\n", "[Message][User]\n", "[-------][----]\n"},
+        {"Message", QM_TRACE_BRACKETED, nullptr, {b510.c_str()}, "[" + b510 + "]\n", "[Message]\n", "[-------]\n"},
+        {"Message", QM_TRACE_BRACKETED, nullptr, {c511.c_str()}, "[" + c511 + "]\n", "[Message]\n", "[-------]\n"},
+        {"Message User Tid", QM_TRACE_DELIMITED, " | ", {b510.c_str(), "", "7"}, b510 + " |  | 7\n",
+         "Message | User | Tid\n", "------- | ---- | ---\n"},
+        {"Tid User", QM_TRACE_DELIMITED, nullptr, {"7", "u"}, "7u\n", "TidUser\n", "-------\n"},
         {"Date, Message", QM_TRACE_BRACKETED, nullptr, {"01/05/2009", "Opened"},
          "[01/05/2009][Opened]\n", "[Date][Message]\n", "[----][-------]\n"},
         // Columns: every value, name and rule brought to the field's width.

@@ -48,10 +48,19 @@ TEST_F(FieldValues, LongTextsKeepTheirBytesUntilEmptying) {
         m_copy->SetFieldValue(0, text.c_str());
         EXPECT_EQ(m_copy->GetFieldValue(0), text);
     }
+    // Values in every word of the kinds the emptying scans, one on the heap.
+    const std::string longText(3000, 'h');
+    m_copy->SetFieldValue(9, 7);
+    m_copy->SetFieldValue(40, longText.c_str());
+    m_copy->SetFieldValue(QM_DATA_FIELD_COUNT - 1, true);
     m_copy->GetMessage().FormatLogProlog("file.cpp", 1, 5);
     ASSERT_TRUE(m_copy->Format());
     EXPECT_TRUE(m_copy->CleanUpData());
-    EXPECT_STREQ(m_copy->GetFieldValue(0), "");
+    for (unsigned int id : {0u, 9u, 40u, QM_DATA_FIELD_COUNT - 1}) {
+        EXPECT_TRUE(*m_copy->GetFieldValue(id) == '\0' && m_copy->GetFieldValueKind(id) == QM_VALUE_UNSET) << id;
+    }
+    m_copy->SetFieldValue(40, "short again");  // the field's own area again
+    EXPECT_STREQ(m_copy->GetFieldValue(40), "short again");
     EXPECT_TRUE(m_copy->GetMessage().GetBufferLen() == 0 && m_copy->GetMessage().GetCode() == 0);
     EXPECT_TRUE(m_copy->FieldTraced(9));
 }
