@@ -25,7 +25,8 @@ std::string BackupNameOfPartial(const std::string& entryName);
 // place and the plain backup is removed (or was removed by someone else
 // meanwhile). Any failure (unreadable backup, full disk, failed sync or
 // rename) removes the partial file and leaves the plain backup as it was.
-// stop is read between blocks: once set, the work is abandoned the same way.
+// stop is read between blocks: once set, the work is abandoned the same way,
+// as it is once the plain backup has been deleted meanwhile.
 bool CompressBackup(FileSystem* disk, const std::string& backupPath, const std::atomic<bool>& stop);
 
 }  // namespace qm
