@@ -3,6 +3,7 @@
 // failing compression leaves the plain backup and nothing else behind, and
 // pruning counts plain and compressed backups as one history.
 #include <map>
+#include <random>
 #include <sstream>
 #include <thread>
 #include <tuple>
@@ -98,6 +99,49 @@ TEST_F(CompressedBackups, FailedCompressionLosesNothingAndLeavesNoStrayFiles) {
     ASSERT_TRUE(OpenCompressing("a.log", nullptr, 1, 0, 0));
     EXPECT_EQ(Entries(), (Names{"a.log", backup + ".gz"}));
     EXPECT_EQ(Unpacked(backup + ".gz"), text);
+}
+
+// Whatever a backup holds comes back byte for byte: nothing, a line, text
+// that shrinks to one small write, and random bytes whose compressed form
+// fills the output buffer several times over.
+TEST_F(CompressedBackups, EveryKindOfContentUnpacksToTheSameBytes) {
+    std::mt19937 random(17);
+    std::string noise(300 * 1024, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    std::string log;
+    for (int i = 0; log.size() < (3u << 20); ++i) log += "INFO load.cpp:" + std::to_string(i) + " request served\n";
+    const std::pair<const char*, std::string> contents[] = {
+        {"empty", ""}, {"one line", "ERROR db.cpp:42 The database is down\n"}, {"noise", noise}, {"log", log}};
+    const std::atomic<bool> keepGoing{false};
+    for (const auto& [kind, content] : contents) {
+        SCOPED_TRACE(kind);
+        const std::string backup = "k_20090315_100000.log";
+        m_dir.Write(backup, content);
+        ASSERT_TRUE(qm::CompressBackup(&m_disk, m_dir.Path(backup), keepGoing));
+        EXPECT_EQ(Entries(), (Names{backup + ".gz"}));
+        EXPECT_TRUE(Unpacked(backup + ".gz") == content);
+        std::filesystem::remove(m_dir.Path(backup + ".gz"));
+    }
+}
+
+// A backup pruned while the worker has it in hand: the work stops at the
+// next block instead of compressing the rest for nothing, and no compressed
+// copy brings the deleted backup back.
+TEST_F(CompressedBackups, BackupPrunedWhileInHandStopsTheWorkAtTheNextBlock) {
+    struct PruningDisk : qmtest::FakeDisk {
+        std::string victim;
+        int reads = 0;
+        long long Read(int descriptor, char* data, unsigned int length) override {
+            if (++reads == 1) std::filesystem::remove(victim);
+            return FakeDisk::Read(descriptor, data, length);
+        }
+    } disk;
+    const std::string backup = "p_20090315_100000.log";
+    disk.victim = m_dir.Write(backup, std::string(4 << 20, 'p'));  // 64 blocks
+    const std::atomic<bool> keepGoing{false};
+    EXPECT_FALSE(qm::CompressBackup(&disk, m_dir.Path(backup), keepGoing));
+    EXPECT_LE(disk.reads, 2);
+    EXPECT_EQ(Entries(), Names{});
 }
 
 // Plain and compressed backups are one history: the limit counts both and
