@@ -99,6 +99,7 @@ public:
         return m_real->Read(descriptor, data, length);
     }
     bool Sync(int descriptor) override { return m_real->Sync(descriptor); }
+    bool SyncDirectory(const char* directory) override { return m_real->SyncDirectory(directory); }
 
 private:
     qm::RenameResult Count(const char* to, qm::RenameResult result) {

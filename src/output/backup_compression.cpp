@@ -4,10 +4,13 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "platform/file_system.h"
+#include "platform/path_separators.h"
 
 namespace qm {
 namespace {
@@ -136,6 +139,19 @@ bool PutInPlace(FileSystem* disk, const std::string& partial, const std::string&
     return result == RenameResult::kRenamed;
 }
 
+// Where the file name starts: after the path's last separator.
+std::size_t NameStart(const std::string& path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (platform::IsLogPathSeparator(path[i - 1])) return i;
+    }
+    return 0;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t nameStart = NameStart(path);
+    return nameStart == 0 ? std::string(".") : path.substr(0, nameStart);
+}
+
 }  // namespace
 
 std::string CompressedBackupPath(const std::string& backupPath) {
@@ -143,8 +159,7 @@ std::string CompressedBackupPath(const std::string& backupPath) {
 }
 
 std::string PartialBackupPath(const std::string& backupPath) {
-    const std::size_t separator = backupPath.find_last_of("/\\");
-    const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+    const std::size_t nameStart = NameStart(backupPath);
     std::string partial(backupPath, 0, nameStart);
     partial += '.';
     partial.append(backupPath, nameStart, std::string::npos);
@@ -160,7 +175,11 @@ std::string BackupNameOfPartial(const std::string& entryName) {
     return entryName.substr(1, entryName.size() - 1 - kPartialSuffixLength);
 }
 
-bool CompressBackup(FileSystem* disk, const std::string& backupPath, const std::atomic<bool>& stop) {
+std::string BackupDirectory(const std::string& backupPath) {
+    return DirectoryOf(backupPath);
+}
+
+bool WritePartialBackup(FileSystem* disk, const std::string& backupPath, const std::atomic<bool>& stop) {
     const std::string partial = PartialBackupPath(backupPath);
     const int input = disk->OpenForReading(backupPath.c_str());
     if (input < 0) return false;
@@ -182,16 +201,47 @@ bool CompressBackup(FileSystem* disk, const std::string& backupPath, const std::
     const bool written = WritePartial(disk, input, output, stop) && disk->Sync(output);
     disk->Close(output);
     disk->Close(input);
-    // Gone meanwhile (pruned by a rollover): a compressed copy would only
-    // bring back a backup that pruning meant to delete.
-    FileIdentity plain;
-    const bool stillThere = disk->DescribePath(backupPath.c_str(), &plain) && plain.kind == FileKind::kRegular;
-    if (!written || !stillThere || !PutInPlace(disk, partial, CompressedBackupPath(backupPath))) {
-        disk->Remove(partial.c_str());
-        return false;
+    if (!written) disk->Remove(partial.c_str());
+    return written;
+}
+
+bool SettleCompressedBackups(FileSystem* disk, const std::string& directory,
+                             const std::vector<std::string>& backupPaths) {
+    std::vector<const std::string*> named;
+    named.reserve(backupPaths.size());
+    for (std::size_t i = 0; i < backupPaths.size(); ++i) {
+        const std::string& backupPath = backupPaths[i];
+        // Listed twice (queued again while its partial file waited): the
+        // second time the .gz is already in place and must not be removed.
+        if (std::find(backupPaths.begin(), backupPaths.begin() + static_cast<std::ptrdiff_t>(i), backupPath) !=
+            backupPaths.begin() + static_cast<std::ptrdiff_t>(i)) {
+            continue;
+        }
+        const std::string partial = PartialBackupPath(backupPath);
+        // Gone meanwhile (pruned by a rollover): a compressed copy would
+        // only bring back a backup that pruning meant to delete.
+        FileIdentity plain;
+        const bool stillThere =
+            disk->DescribePath(backupPath.c_str(), &plain) && plain.kind == FileKind::kRegular;
+        if (stillThere && PutInPlace(disk, partial, CompressedBackupPath(backupPath))) {
+            named.push_back(&backupPath);
+        } else {
+            disk->Remove(partial.c_str());
+        }
     }
-    disk->Remove(backupPath.c_str());
+    if (named.empty()) return false;
+    // The new names on the disk before the plain backups go, so that a
+    // machine crash leaves at least one of each pair, in whatever order the
+    // file system writes its directories. When that fails both stay, and
+    // the next attempt compresses the plain backup again over the .gz.
+    if (!disk->SyncDirectory(directory.c_str())) return false;
+    for (const std::string* backupPath : named) disk->Remove(backupPath->c_str());
     return true;
+}
+
+bool CompressBackup(FileSystem* disk, const std::string& backupPath, const std::atomic<bool>& stop) {
+    return WritePartialBackup(disk, backupPath, stop) &&
+           SettleCompressedBackups(disk, BackupDirectory(backupPath), {backupPath});
 }
 
 }  // namespace qm

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include "output/backup_compression.h"
 #include "platform/background_thread.h"
@@ -23,9 +24,48 @@ namespace {
 // compressing: a few thousand yields are far more than it can need.
 constexpr int kStopLockAttempts = 10000;
 
+// Backups compressed in one directory share one directory sync before
+// their plain files are removed: on a journalling file system each sync is
+// a journal commit, far dearer than compressing a small backup. The batch
+// is settled as soon as the queue runs dry; until then its compressed files
+// wait, complete, under their hidden names.
+constexpr std::size_t kBackupsPerDirectorySync = 16;
+
 struct Job {
     FileSystem* disk;
     std::string backupPath;
+};
+
+// Backups whose compressed files wait, complete, for their names and their
+// directory's sync. Only the worker thread touches it.
+class SettlingBatch {
+public:
+    void Add(FileSystem* disk, const std::string& backupPath) {
+        std::string directory = BackupDirectory(backupPath);
+        if (disk != m_disk || directory != m_directory) {
+            Settle();
+            m_disk = disk;
+            m_directory = std::move(directory);
+        }
+        m_backups.push_back(backupPath);
+        if (m_backups.size() >= kBackupsPerDirectorySync) Settle();
+    }
+    void Settle() {
+        if (m_disk != nullptr && !m_backups.empty()) SettleCompressedBackups(m_disk, m_directory, m_backups);
+        m_backups.clear();
+    }
+    // Forked child: the parent's thread owned the batch; the child drops it
+    // (its backups stay plain, as the parent settles them).
+    void Forget() {
+        new (&m_backups) std::vector<std::string>();
+        new (&m_directory) std::string();
+        m_disk = nullptr;
+    }
+
+private:
+    FileSystem* m_disk = nullptr;
+    std::string m_directory;
+    std::vector<std::string> m_backups;
 };
 
 class CompressionWorker {
@@ -96,6 +136,7 @@ public:
         new (&m_thread) std::thread();
         m_queue.clear();
         m_current.clear();
+        m_batch.Forget();
         m_currentDisk = nullptr;
         m_busy = false;
         m_started = false;
@@ -147,18 +188,35 @@ private:
             m_currentDisk = job.disk;
             hold.unlock();
             try {
-                CompressBackup(job.disk, job.backupPath, m_stop);
+                if (WritePartialBackup(job.disk, job.backupPath, m_stop)) m_batch.Add(job.disk, job.backupPath);
             } catch (...) {
                 // Out of memory for a name: this backup stays plain.
             }
             hold.lock();
+            if (m_queue.empty()) {
+                // Still busy meanwhile: waiting for idle means settled too.
+                hold.unlock();
+                SettleBatch();
+                hold.lock();
+            }
             m_busy = false;
             m_current.clear();
             m_currentDisk = nullptr;
             if (m_queue.empty()) m_idle.notify_all();
         }
+        hold.unlock();
+        SettleBatch();
+        hold.lock();
         m_queue.clear();
         m_idle.notify_all();
+    }
+
+    void SettleBatch() {
+        try {
+            m_batch.Settle();
+        } catch (...) {
+            // Out of memory: the batch's backups stay plain.
+        }
     }
 
     static void StopAtExit();
@@ -168,6 +226,7 @@ private:
     std::condition_variable m_idle;  // nothing waiting, nothing in hand
     std::deque<Job> m_queue;
     std::string m_current;  // the backup in hand while m_busy
+    SettlingBatch m_batch;   // the worker thread's alone
     FileSystem* m_currentDisk = nullptr;
     bool m_busy = false;
     bool m_started = false;
