@@ -88,7 +88,9 @@ public:
     bool Remove(const char* path) override { return m_real->Remove(path); }
     long long Now() override { return m_real->Now(); }
     void LocalTime(qm::platform::CalendarTime* out) override { m_real->LocalTime(out); }
-    bool DescribeOpen(int descriptor, qm::FileIdentity* out) override { return m_real->DescribeOpen(descriptor, out); }
+    bool DescribeOpen(int descriptor, qm::FileIdentity* out) override {
+        return m_real->DescribeOpen(descriptor, out);
+    }
     bool DescribePath(const char* path, qm::FileIdentity* out) override { return m_real->DescribePath(path, out); }
     bool ReplaceDescriptor(int target, int source) override { return m_real->ReplaceDescriptor(target, source); }
     qm::RenameResult RenameIfAbsent(const char* from, const char* to) override {

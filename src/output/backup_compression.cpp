@@ -221,8 +221,7 @@ bool SettleCompressedBackups(FileSystem* disk, const std::string& directory,
         // Gone meanwhile (pruned by a rollover): a compressed copy would
         // only bring back a backup that pruning meant to delete.
         FileIdentity plain;
-        const bool stillThere =
-            disk->DescribePath(backupPath.c_str(), &plain) && plain.kind == FileKind::kRegular;
+        const bool stillThere = disk->DescribePath(backupPath.c_str(), &plain) && plain.kind == FileKind::kRegular;
         if (stillThere && PutInPlace(disk, partial, CompressedBackupPath(backupPath))) {
             named.push_back(&backupPath);
         } else {

@@ -226,7 +226,7 @@ private:
     std::condition_variable m_idle;  // nothing waiting, nothing in hand
     std::deque<Job> m_queue;
     std::string m_current;  // the backup in hand while m_busy
-    SettlingBatch m_batch;   // the worker thread's alone
+    SettlingBatch m_batch;  // the worker thread's alone
     FileSystem* m_currentDisk = nullptr;
     bool m_busy = false;
     bool m_started = false;
