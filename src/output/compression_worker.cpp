@@ -36,36 +36,13 @@ struct Job {
     std::string backupPath;
 };
 
-// Backups whose compressed files wait, complete, for their names and their
-// directory's sync. Only the worker thread touches it.
-class SettlingBatch {
-public:
-    void Add(FileSystem* disk, const std::string& backupPath) {
-        std::string directory = BackupDirectory(backupPath);
-        if (disk != m_disk || directory != m_directory) {
-            Settle();
-            m_disk = disk;
-            m_directory = std::move(directory);
-        }
-        m_backups.push_back(backupPath);
-        if (m_backups.size() >= kBackupsPerDirectorySync) Settle();
-    }
-    void Settle() {
-        if (m_disk != nullptr && !m_backups.empty()) SettleCompressedBackups(m_disk, m_directory, m_backups);
-        m_backups.clear();
-    }
-    // Forked child: the parent's thread owned the batch; the child drops it
-    // (its backups stay plain, as the parent settles them).
-    void Forget() {
-        new (&m_backups) std::vector<std::string>();
-        new (&m_directory) std::string();
-        m_disk = nullptr;
-    }
-
-private:
-    FileSystem* m_disk = nullptr;
-    std::string m_directory;
-    std::vector<std::string> m_backups;
+// Backups of one directory whose compressed files wait, complete, for
+// their names and the directory's sync. Changed only under the worker's
+// lock, like the queue, so that a forked child finds it whole.
+struct SettlingBatch {
+    FileSystem* disk = nullptr;
+    std::string directory;
+    std::vector<std::string> backups;
 };
 
 class CompressionWorker {
@@ -136,7 +113,9 @@ public:
         new (&m_thread) std::thread();
         m_queue.clear();
         m_current.clear();
-        m_batch.Forget();
+        m_batch.backups.clear();
+        m_batch.directory.clear();
+        m_batch.disk = nullptr;
         m_currentDisk = nullptr;
         m_busy = false;
         m_started = false;
@@ -187,36 +166,62 @@ private:
             m_current = job.backupPath;
             m_currentDisk = job.disk;
             hold.unlock();
+            bool written = false;
             try {
-                if (WritePartialBackup(job.disk, job.backupPath, m_stop)) m_batch.Add(job.disk, job.backupPath);
+                written = WritePartialBackup(job.disk, job.backupPath, m_stop);
             } catch (...) {
                 // Out of memory for a name: this backup stays plain.
             }
             hold.lock();
-            if (m_queue.empty()) {
-                // Still busy meanwhile: waiting for idle means settled too.
-                hold.unlock();
-                SettleBatch();
-                hold.lock();
+            if (written) AddToBatch(hold, job);
+            // Still busy meanwhile: waiting for idle means settled too.
+            if (m_queue.empty() || m_batch.backups.size() >= kBackupsPerDirectorySync) {
+                SettleOutsideLock(hold, TakeBatch());
             }
             m_busy = false;
             m_current.clear();
             m_currentDisk = nullptr;
             if (m_queue.empty()) m_idle.notify_all();
         }
-        hold.unlock();
-        SettleBatch();
-        hold.lock();
+        SettleOutsideLock(hold, TakeBatch());
         m_queue.clear();
         m_idle.notify_all();
     }
 
-    void SettleBatch() {
+    // Under m_lock. A backup of another directory (or disk) than the batch
+    // first settles the batch.
+    void AddToBatch(std::unique_lock<std::mutex>& hold, const Job& job) {
         try {
-            m_batch.Settle();
+            std::string directory = BackupDirectory(job.backupPath);
+            if (job.disk != m_batch.disk || directory != m_batch.directory) {
+                SettleOutsideLock(hold, TakeBatch());
+                m_batch.disk = job.disk;
+                m_batch.directory = std::move(directory);
+            }
+            m_batch.backups.push_back(job.backupPath);
         } catch (...) {
-            // Out of memory: the batch's backups stay plain.
+            // Out of memory: this backup stays plain; its partial file is
+            // written afresh by the next attempt.
         }
+    }
+
+    // Under m_lock: the batch, leaving an empty one in its place.
+    SettlingBatch TakeBatch() {
+        SettlingBatch taken;
+        std::swap(taken, m_batch);
+        return taken;
+    }
+
+    // Renames, syncs and removes without the lock, which it takes back.
+    static void SettleOutsideLock(std::unique_lock<std::mutex>& hold, const SettlingBatch& batch) {
+        if (batch.disk == nullptr || batch.backups.empty()) return;
+        hold.unlock();
+        try {
+            SettleCompressedBackups(batch.disk, batch.directory, batch.backups);
+        } catch (...) {
+            // Out of memory for a name: those backups stay plain.
+        }
+        hold.lock();
     }
 
     static void StopAtExit();
@@ -226,7 +231,7 @@ private:
     std::condition_variable m_idle;  // nothing waiting, nothing in hand
     std::deque<Job> m_queue;
     std::string m_current;  // the backup in hand while m_busy
-    SettlingBatch m_batch;  // the worker thread's alone
+    SettlingBatch m_batch;
     FileSystem* m_currentDisk = nullptr;
     bool m_busy = false;
     bool m_started = false;
