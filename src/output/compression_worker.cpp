@@ -10,6 +10,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include "output/backup_compression.h"
 #include "platform/background_thread.h"
@@ -23,9 +24,25 @@ namespace {
 // compressing: a few thousand yields are far more than it can need.
 constexpr int kStopLockAttempts = 10000;
 
+// Backups compressed in one directory share one directory sync before
+// their plain files are removed: on a journalling file system each sync is
+// a journal commit, far dearer than compressing a small backup. The batch
+// is settled as soon as the queue runs dry; until then its compressed files
+// wait, complete, under their hidden names.
+constexpr std::size_t kBackupsPerDirectorySync = 16;
+
 struct Job {
     FileSystem* disk;
     std::string backupPath;
+};
+
+// Backups of one directory whose compressed files wait, complete, for
+// their names and the directory's sync. Changed only under the worker's
+// lock, like the queue, so that a forked child finds it whole.
+struct SettlingBatch {
+    FileSystem* disk = nullptr;
+    std::string directory;
+    std::vector<std::string> backups;
 };
 
 class CompressionWorker {
@@ -96,6 +113,9 @@ public:
         new (&m_thread) std::thread();
         m_queue.clear();
         m_current.clear();
+        m_batch.backups.clear();
+        m_batch.directory.clear();
+        m_batch.disk = nullptr;
         m_currentDisk = nullptr;
         m_busy = false;
         m_started = false;
@@ -146,19 +166,62 @@ private:
             m_current = job.backupPath;
             m_currentDisk = job.disk;
             hold.unlock();
+            bool written = false;
             try {
-                CompressBackup(job.disk, job.backupPath, m_stop);
+                written = WritePartialBackup(job.disk, job.backupPath, m_stop);
             } catch (...) {
                 // Out of memory for a name: this backup stays plain.
             }
             hold.lock();
+            if (written) AddToBatch(hold, job);
+            // Still busy meanwhile: waiting for idle means settled too.
+            if (m_queue.empty() || m_batch.backups.size() >= kBackupsPerDirectorySync) {
+                SettleOutsideLock(hold, TakeBatch());
+            }
             m_busy = false;
             m_current.clear();
             m_currentDisk = nullptr;
             if (m_queue.empty()) m_idle.notify_all();
         }
+        SettleOutsideLock(hold, TakeBatch());
         m_queue.clear();
         m_idle.notify_all();
+    }
+
+    // Under m_lock. A backup of another directory (or disk) than the batch
+    // first settles the batch.
+    void AddToBatch(std::unique_lock<std::mutex>& hold, const Job& job) {
+        try {
+            std::string directory = BackupDirectory(job.backupPath);
+            if (job.disk != m_batch.disk || directory != m_batch.directory) {
+                SettleOutsideLock(hold, TakeBatch());
+                m_batch.disk = job.disk;
+                m_batch.directory = std::move(directory);
+            }
+            m_batch.backups.push_back(job.backupPath);
+        } catch (...) {
+            // Out of memory: this backup stays plain; its partial file is
+            // written afresh by the next attempt.
+        }
+    }
+
+    // Under m_lock: the batch, leaving an empty one in its place.
+    SettlingBatch TakeBatch() {
+        SettlingBatch taken;
+        std::swap(taken, m_batch);
+        return taken;
+    }
+
+    // Renames, syncs and removes without the lock, which it takes back.
+    static void SettleOutsideLock(std::unique_lock<std::mutex>& hold, const SettlingBatch& batch) {
+        if (batch.disk == nullptr || batch.backups.empty()) return;
+        hold.unlock();
+        try {
+            SettleCompressedBackups(batch.disk, batch.directory, batch.backups);
+        } catch (...) {
+            // Out of memory for a name: those backups stay plain.
+        }
+        hold.lock();
     }
 
     static void StopAtExit();
@@ -168,6 +231,7 @@ private:
     std::condition_variable m_idle;  // nothing waiting, nothing in hand
     std::deque<Job> m_queue;
     std::string m_current;  // the backup in hand while m_busy
+    SettlingBatch m_batch;
     FileSystem* m_currentDisk = nullptr;
     bool m_busy = false;
     bool m_started = false;

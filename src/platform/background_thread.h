@@ -5,7 +5,9 @@
 namespace qm {
 namespace platform {
 
-// Lowers the calling thread's scheduling priority; failures change nothing.
+// Puts the calling thread at the lowest scheduling priority an ordinary
+// program may choose (nice 19; THREAD_PRIORITY_LOWEST on Windows); failures
+// change nothing.
 void LowerCurrentThreadPriority();
 
 }  // namespace platform

@@ -118,6 +118,12 @@ public:
     // Puts everything written through the descriptor on the disk itself;
     // false when that cannot be confirmed.
     virtual bool Sync(int) { return false; }
+    // Puts the entries of a directory (a rename just made in it) on the disk
+    // itself, so that a later change cannot reach the disk before them;
+    // false when that failed. True where there is nothing to do: a file
+    // system that cannot sync a directory, or a platform whose file systems
+    // record changes to a directory in order on their own.
+    virtual bool SyncDirectory(const char*) { return true; }
 };
 
 // The process's real disk and clock; lives until the process ends, so that

@@ -3,6 +3,7 @@
 // failing compression leaves the plain backup and nothing else behind, and
 // pruning counts plain and compressed backups as one history.
 #include <map>
+#include <random>
 #include <sstream>
 #include <thread>
 #include <tuple>
@@ -98,6 +99,119 @@ TEST_F(CompressedBackups, FailedCompressionLosesNothingAndLeavesNoStrayFiles) {
     ASSERT_TRUE(OpenCompressing("a.log", nullptr, 1, 0, 0));
     EXPECT_EQ(Entries(), (Names{"a.log", backup + ".gz"}));
     EXPECT_EQ(Unpacked(backup + ".gz"), text);
+}
+
+// Whatever a backup holds comes back byte for byte: nothing, a line, text
+// that shrinks to one small write, and random bytes whose compressed form
+// fills the output buffer several times over.
+TEST_F(CompressedBackups, EveryKindOfContentUnpacksToTheSameBytes) {
+    std::mt19937 random(17);
+    std::string noise(300 * 1024, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    std::string log;
+    for (int i = 0; log.size() < (3u << 20); ++i) log += "INFO load.cpp:" + std::to_string(i) + " request served\n";
+    const std::pair<const char*, std::string> contents[] = {
+        {"empty", ""}, {"one line", "ERROR db.cpp:42 The database is down\n"}, {"noise", noise}, {"log", log}};
+    const std::atomic<bool> keepGoing{false};
+    for (const auto& [kind, content] : contents) {
+        SCOPED_TRACE(kind);
+        const std::string backup = "k_20090315_100000.log";
+        m_dir.Write(backup, content);
+        ASSERT_TRUE(qm::CompressBackup(&m_disk, m_dir.Path(backup), keepGoing));
+        EXPECT_EQ(Entries(), (Names{backup + ".gz"}));
+        EXPECT_TRUE(Unpacked(backup + ".gz") == content);
+        std::filesystem::remove(m_dir.Path(backup + ".gz"));
+    }
+}
+
+// A backup pruned while the worker has it in hand: the work stops at the
+// next block instead of compressing the rest for nothing, and no compressed
+// copy brings the deleted backup back.
+TEST_F(CompressedBackups, BackupPrunedWhileInHandStopsTheWorkAtTheNextBlock) {
+    struct PruningDisk : qmtest::FakeDisk {
+        std::string victim;
+        int reads = 0;
+        long long Read(int descriptor, char* data, unsigned int length) override {
+            if (++reads == 1) std::filesystem::remove(victim);
+            return FakeDisk::Read(descriptor, data, length);
+        }
+    } disk;
+    const std::string backup = "p_20090315_100000.log";
+    disk.victim = m_dir.Write(backup, std::string(4 << 20, 'p'));  // 64 blocks
+    const std::atomic<bool> keepGoing{false};
+    EXPECT_FALSE(qm::CompressBackup(&disk, m_dir.Path(backup), keepGoing));
+    EXPECT_LE(disk.reads, 2);
+    EXPECT_EQ(Entries(), Names{});
+}
+
+// The rename to the .gz name must be on the disk before the plain backup
+// goes: when the directory cannot be synced both names stay, and the next
+// attempt compresses the plain backup again over the .gz.
+TEST_F(CompressedBackups, UnsyncedDirectoryKeepsThePlainBackupUntilTheNextAttempt) {
+    const std::string backup = "d_20090315_100000.log";
+    m_dir.Write(backup, "kept\n");
+    m_disk.failDirectorySyncs = true;
+    ASSERT_TRUE(OpenCompressing("d.log", nullptr, 1, 0, 0));
+    EXPECT_EQ(Entries(), (Names{"d.log", backup, backup + ".gz"}));
+    EXPECT_EQ(In(backup), "kept\n");
+    ASSERT_TRUE(m_output.Close());
+    m_disk.failDirectorySyncs = false;
+    ASSERT_TRUE(OpenCompressing("d.log", nullptr, 1, 0, 0));
+    EXPECT_EQ(Entries(), (Names{"d.log", backup + ".gz"}));
+    EXPECT_EQ(Unpacked(backup + ".gz"), "kept\n");
+
+    // The real disk: a directory syncs, a missing one does not.
+    EXPECT_TRUE(qm::RealFileSystem()->SyncDirectory(m_dir.Path().c_str()));
+    EXPECT_FALSE(qm::RealFileSystem()->SyncDirectory(m_dir.Path("missing").c_str()));
+}
+
+// Backups waiting together share one directory sync, their compressed
+// files hidden until then; one listed twice is settled once, never losing
+// its .gz to the second entry.
+TEST_F(CompressedBackups, WaitingBackupsShareOneDirectorySync) {
+    constexpr int kBackups = 20;
+    for (int i = 0; i < kBackups; ++i) m_dir.Write("w_20090315_0900" + std::to_string(10 + i) + ".log", "w\n");
+    ASSERT_TRUE(OpenCompressing("w.log", nullptr, 1, 0, 0));
+    EXPECT_EQ(Entries().size(), static_cast<std::size_t>(kBackups + 1));
+    for (const std::string& name : Entries()) {
+        if (name != "w.log") {
+            EXPECT_EQ(Unpacked(name), "w\n") << name;
+        }
+    }
+    EXPECT_LE(m_disk.directorySyncs.load(), kBackups / 2);
+
+    const std::string twice = m_dir.Write("v_20090315_090000.log", "v\n");
+    const std::atomic<bool> keepGoing{false};
+    ASSERT_TRUE(qm::WritePartialBackup(&m_disk, twice, keepGoing));
+    EXPECT_TRUE(qm::SettleCompressedBackups(&m_disk, qm::BackupDirectory(twice), {twice, twice}));
+    EXPECT_EQ(Unpacked("v_20090315_090000.log.gz"), "v\n");
+    EXPECT_EQ(In("v_20090315_090000.log"), "<none>");
+}
+
+// The hidden partial name sits in the backup's own directory, split where
+// the platform splits log paths, and its file name maps back to the backup's.
+TEST(CompressedBackupNames, PartialNameSitsBesideTheBackup) {
+    // Backup path, partial path, partial file name, backup file name.
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        {"/var/log/qm/s_20090315_143005.log", "/var/log/qm/.s_20090315_143005.log.gz.part",
+         ".s_20090315_143005.log.gz.part", "s_20090315_143005.log"},
+        {"s_20090315_143005.log", ".s_20090315_143005.log.gz.part", ".s_20090315_143005.log.gz.part",
+         "s_20090315_143005.log"},
+#if defined(_WIN32)
+        {"C:\\logs/x\\a_20090315_143005.log", "C:\\logs/x\\.a_20090315_143005.log.gz.part",
+         ".a_20090315_143005.log.gz.part", "a_20090315_143005.log"},
+#else
+        // A backslash is part of the name: the dot goes before the whole name.
+        {"/var/log/qm/a\\b_20090315_143005.log", "/var/log/qm/.a\\b_20090315_143005.log.gz.part",
+         ".a\\b_20090315_143005.log.gz.part", "a\\b_20090315_143005.log"},
+#endif
+    };
+    for (const auto& [backup, partial, partialName, backupName] : cases) {
+        EXPECT_EQ(qm::PartialBackupPath(backup), partial);
+        EXPECT_EQ(qm::BackupNameOfPartial(partialName), backupName);
+    }
+    EXPECT_EQ(qm::BackupNameOfPartial("s_20090315_143005.log.gz"), "");
+    EXPECT_EQ(qm::BackupNameOfPartial(".gz.part"), "");
 }
 
 // Plain and compressed backups are one history: the limit counts both and

@@ -26,6 +26,8 @@ public:
     std::atomic<long long> extraSize{0};     // added to every size the output asks for
     std::atomic<long long> readableBytes{-1};  // before reads fail; -1 for no limit
     std::atomic<bool> failSyncs{false};
+    std::atomic<bool> failDirectorySyncs{false};
+    std::atomic<int> directorySyncs{0};  // attempted
     // The backup path of the last rollover, exactly as the output spelled it.
     std::string LastRenameTarget() {
         std::lock_guard<std::mutex> hold(m_renameLock);
@@ -69,6 +71,10 @@ public:
         return count;
     }
     bool Sync(int fd) override { return !failSyncs && m_real->Sync(fd); }
+    bool SyncDirectory(const char* d) override {
+        ++directorySyncs;
+        return !failDirectorySyncs && m_real->SyncDirectory(d);
+    }
     bool Remove(const char* path) override { return !failRemoves && m_real->Remove(path); }
     long long Now() override { return 1237111200 + offsetSeconds; }
     void LocalTime(qm::platform::CalendarTime* out) override {

@@ -170,6 +170,19 @@ public:
         return result == 0;
     }
 
+    bool SyncDirectory(const char* directory) override {
+        const int descriptor = OpenRetrying(directory, O_RDONLY | O_CLOEXEC | O_DIRECTORY);
+        if (descriptor < 0) return false;
+        int result;
+        do {
+            result = fsync(descriptor);
+        } while (result != 0 && errno == EINTR);
+        const int error = errno;
+        close(descriptor);
+        // EINVAL: the file system cannot sync a directory at all.
+        return result == 0 || error == EINVAL;
+    }
+
     bool FileSize(int descriptor, long long* size) override {
         struct stat info;
         if (fstat(descriptor, &info) != 0) return false;

@@ -130,6 +130,10 @@ public:
 
     bool Sync(int descriptor) override { return _commit(descriptor) == 0; }
 
+    // NTFS journals a rename before any later change to the directory, and
+    // flushing a directory handle needs rights a server seldom has.
+    bool SyncDirectory(const char*) override { return true; }
+
     bool FileSize(int descriptor, long long* size) override {
         const long long length = _filelengthi64(descriptor);
         if (length < 0) return false;
