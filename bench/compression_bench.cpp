@@ -5,7 +5,10 @@
 //   build/release/bench/compression_bench --benchmark_repetitions=10
 //       --benchmark_report_aggregates_only=true   (one command line)
 //
-// Compare the medians of BM_RollingFileLine/0 (off) and /1 (on). The
+// Compare the medians of BM_RollingFileLine/0 (off) and /1 (on); /2 is off
+// with a busy neighbour, a thread that spends the worker's processor time
+// without its files, so /1 against /2 is what the worker's own work adds
+// beyond sharing the machine. The
 // repetitions of the two arms are interleaved unless the command line says
 // otherwise, so that a machine whose load changes meanwhile weighs on both
 // alike. "backups" counts the rollovers of a run and "compressed" the share
@@ -13,16 +16,21 @@
 // fell behind shows there rather than vanishing from the line's cost. The
 // ratio benchmarks report plain bytes / compressed bytes as "ratio".
 #include <benchmark/benchmark.h>
+#include <zlib.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "output/backup_compression.h"
 #include "output/compression_worker.h"
 #include "output/file_output_disk.h"
+#include "platform/background_thread.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "qmerrlog/qmerrlog.h"
@@ -112,13 +120,68 @@ private:
     qm::FileSystem* m_real = qm::RealFileSystem();
 };
 
+std::string DemoText(std::size_t size) {
+    std::string text;
+    CQmErrLogMessage message(false);
+    for (int i = 0; text.size() < size; ++i) {
+        FormatDemoLine(message, i);
+        text.append(message.GetBuffer(), message.GetBufferLen());
+    }
+    return text;
+}
+
+// On every rollover it deflates a megabyte of the demo's text in memory at
+// the worker's level and priority: the worker's processor time, none of its
+// reads, writes, renames or syncs.
+class BusyNeighbour {
+    static constexpr std::size_t kBackupBytes = 1u << 20;
+    static constexpr std::size_t kTextBytes = 32 * kBackupBytes;
+
+public:
+    explicit BusyNeighbour(const std::atomic<long long>& rollovers)
+        : m_rollovers(rollovers), m_text(DemoText(kTextBytes)), m_thread([this] { Run(); }) {}
+    BusyNeighbour(const BusyNeighbour&) = delete;
+    BusyNeighbour& operator=(const BusyNeighbour&) = delete;
+    ~BusyNeighbour() {
+        m_stop.store(true);
+        m_thread.join();
+    }
+
+private:
+    void Run() {
+        qm::platform::LowerCurrentThreadPriority();
+        std::vector<unsigned char> out(compressBound(static_cast<uLong>(kBackupBytes)));
+        long long done = m_rollovers.load();
+        while (!m_stop.load()) {
+            if (m_rollovers.load() == done) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            // A fresh megabyte each time, as each backup is: the same text
+            // again would sit in the processor's cache.
+            const std::size_t start = static_cast<std::size_t>(done % (kTextBytes / kBackupBytes)) * kBackupBytes;
+            ++done;
+            uLongf size = static_cast<uLongf>(out.size());
+            compress2(out.data(), &size, reinterpret_cast<const Bytef*>(m_text.data() + start),
+                      static_cast<uLong>(kBackupBytes), Z_BEST_SPEED);
+        }
+    }
+
+    const std::atomic<long long>& m_rollovers;
+    const std::string m_text;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
 // One line through a mode 3 file output rolling over at 1 MB (about every
-// 4,000 demo lines), four backups kept; arg 1 turns compression on.
+// 4,000 demo lines), four backups kept; arg 1 turns compression on, arg 2
+// leaves it off and runs a busy neighbour beside the logging thread.
 void BM_RollingFileLine(benchmark::State& state) {
-    const bool compress = state.range(0) != 0;
+    const bool compress = state.range(0) == 1;
+    const bool neighbour = state.range(0) == 2;
     // Nothing left over from an earlier run competes with this one.
     qm::WaitForBackupCompression();
-    const fs::path dir = BenchDirectory(compress ? "on" : "off");
+    const fs::path dir = BenchDirectory(compress ? "on" : neighbour ? "neighbour" : "off");
     const std::string path = (dir / "server.log").make_preferred().string();
     CountingDisk disk;
     CQmFileOutput output;
@@ -131,7 +194,10 @@ void BM_RollingFileLine(benchmark::State& state) {
     }
     CQmErrLogMessage message(false);
     FormatDemoLine(message, 42);
+    std::unique_ptr<BusyNeighbour> busy;
+    if (neighbour) busy.reset(new BusyNeighbour(disk.rollovers));
     for (auto _ : state) benchmark::DoNotOptimize(output.Log(message));
+    busy.reset();
     const double rollovers = static_cast<double>(disk.rollovers.load());
     const double compressed = static_cast<double>(disk.compressions.load());
     state.counters["backups"] = rollovers;
@@ -140,7 +206,7 @@ void BM_RollingFileLine(benchmark::State& state) {
     qm::WaitForBackupCompression();
     fs::remove_all(dir);
 }
-BENCHMARK(BM_RollingFileLine)->Arg(0)->Arg(1)->UseRealTime();
+BENCHMARK(BM_RollingFileLine)->Arg(0)->Arg(1)->Arg(2)->UseRealTime();
 
 // Plain bytes over gzip bytes for 4 MB of each kind of text; the time is
 // that of compressing it on the worker.
