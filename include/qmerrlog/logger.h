@@ -120,8 +120,11 @@ private:
     CQmErrLogGuard m_logGuard;  // lock order: log, trace, audit
     CQmErrLogGuard m_traceGuard;
     CQmErrLogGuard m_auditGuard;
-    std::string m_componentListText;
-    std::string m_dataFieldListText;
+    // The lists and tables below are the same for every logger with the same
+    // components: built once per process, shared, never written or freed.
+    // Null (and counts 0) while the logger is not initialised.
+    const char* m_pszComponentList;  // null when no component loaded
+    const char* m_pszDataFieldList;
     QmTraceComponentInfo* m_pComponentInfo;
     int m_iComponentInfoCount;
     QmTraceDataFieldInfo* m_pDataFieldInfo;
