@@ -15,7 +15,7 @@
 
 // A member written inline in a header that the library still exports under
 // its own name, so programs that call it out of line keep linking. A DLL
-// exports the inline members of an exported class by itself.
+// names such members in its export table from its own sources.
 #if defined(_WIN32)
 #define QMERRLOG_INLINE_API
 #else

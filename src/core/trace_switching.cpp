@@ -305,11 +305,12 @@ bool CQmLogger::AskShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData*
     return true;
 }
 
-#if !defined(_WIN32)
+#if defined(__GNUC__)
 namespace {
 // Programs built while these questions were asked out of line call them by
-// name: taking their addresses here keeps one exported copy of each in the
-// shared library (the header exports them; a DLL does so by itself).
+// name: taking their addresses here makes the compiler emit one copy of each
+// into the shared library, where the header's export attribute puts it in
+// the export table.
 [[maybe_unused]] __attribute__((used)) bool (CQmLogger::*const kExportedTraceEnabled)(unsigned int) =
     &CQmLogger::TraceEnabled;
 [[maybe_unused]] __attribute__((used)) bool (CQmLogger::*const kExportedShouldTrace)(unsigned int, CQmTraceData*) =
@@ -318,6 +319,14 @@ namespace {
                                                                                           CQmTraceData**) =
     &CQmLogger::ShouldTraceAlloc;
 }  // namespace
+#if defined(_WIN32)
+// A DLL built with inline members kept out of its exports (as ours is) would
+// leave the emitted copies unnamed: name them in the export directives the
+// linker reads from this object, as dllexport itself does.
+__asm__(".section .drectve\n\t.ascii \" -export:\\\"_ZN9CQmLogger12TraceEnabledEj\\\"\"\n\t"
+        ".ascii \" -export:\\\"_ZN9CQmLogger11ShouldTraceEjP12CQmTraceData\\\"\"\n\t"
+        ".ascii \" -export:\\\"_ZN9CQmLogger16ShouldTraceAllocEjPP12CQmTraceData\\\"\"\n\t.text");
+#endif
 #endif
 
 bool CQmLogger::FieldTraced(unsigned int fieldId) {
