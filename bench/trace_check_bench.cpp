@@ -1,11 +1,18 @@
 // The questions a tracing thread asks before it builds a record: TraceEnabled
-// with tracing off and with a cached answer, ShouldTrace with an up-to-date
-// copy, next to spdlog's check of a disabled level in the same program.
+// and ShouldTrace with tracing off, TraceEnabled with a cached answer,
+// ShouldTrace with an up-to-date copy, next to spdlog's check of a disabled
+// level in the same program. Unless told otherwise it runs every benchmark 10
+// times, interleaved, and ends with each off check's median as a ratio to
+// spdlog's median for the same thread count.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "qmerrlog/qmerrlog.h"
 
@@ -43,6 +50,13 @@ void BM_TraceEnabledOff(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(logger->TraceEnabled(kLogComponent));
 }
 BENCHMARK(BM_TraceEnabledOff)->Threads(1)->Threads(2)->UseRealTime();
+
+void BM_ShouldTraceOff(benchmark::State& state) {
+    CQmLogger* logger = OffLogger();
+    CQmTraceData record;
+    for (auto _ : state) benchmark::DoNotOptimize(logger->ShouldTrace(kLogComponent, &record));
+}
+BENCHMARK(BM_ShouldTraceOff)->Threads(1)->Threads(2)->UseRealTime();
 
 void BM_TraceEnabledOnCached(benchmark::State& state) {
     CQmLogger* logger = OnLogger();
@@ -83,6 +97,64 @@ void BM_SpdlogDisabledCall(benchmark::State& state) {
 BENCHMARK(BM_SpdlogDisabledCall)->Threads(1)->Threads(2)->UseRealTime();
 #endif
 
+// Shows the runs as usual and keeps each median for the ratios.
+class MedianKeeper : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                m_medians[run.run_name.str()] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // "BM_TraceEnabledOff/real_time/threads:1" against the spdlog run of the
+    // same thread count; nothing when either is missing.
+    void PrintRatios() const {
+        for (const char* ours : {"BM_TraceEnabledOff", "BM_ShouldTraceOff"}) {
+            for (const char* threads : {"1", "2"}) {
+                const std::string suffix = std::string("/real_time/threads:") + threads;
+                auto mine = m_medians.find(ours + suffix);
+                auto peer = m_medians.find("BM_SpdlogDisabledCheck" + suffix);
+                if (mine == m_medians.end() || peer == m_medians.end() || peer->second <= 0) continue;
+                std::printf("%s / spdlog should_log, %s thread(s), medians: %.3f / %.3f ns = %.2f\n", ours, threads,
+                            mine->second, peer->second, mine->second / peer->second);
+            }
+        }
+    }
+
+private:
+    std::map<std::string, double> m_medians;
+};
+
+bool Given(int argc, char** argv, const char* flag) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // Ten repetitions, interleaved so that a busy neighbour slows every
+    // benchmark alike, reported as aggregates.
+    std::vector<char*> args(argv, argv + argc);
+    char repetitions[] = "--benchmark_repetitions=10";
+    char interleaving[] = "--benchmark_enable_random_interleaving=true";
+    char aggregates[] = "--benchmark_report_aggregates_only=true";
+    if (!Given(argc, argv, "--benchmark_repetitions")) {
+        args.push_back(repetitions);
+        if (!Given(argc, argv, "--benchmark_enable_random_interleaving")) args.push_back(interleaving);
+        if (!Given(argc, argv, "--benchmark_report_aggregates_only")) args.push_back(aggregates);
+    }
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    MedianKeeper reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -55,9 +55,23 @@ public:
     bool EnableTrace(CQmLogOutput* mainOutput, int format, const char* separator, const char* configFile,
                      bool useLocalTime, bool mainOnly, bool buffering);
     void DisableTrace(bool mainOnly);
-    bool TraceEnabled(unsigned int traceComponentId);
-    bool ShouldTrace(unsigned int traceComponentId, CQmTraceData* record);
-    bool ShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** record);
+    // Tracing off is answered here, in the caller, by one relaxed load: no
+    // call into the library. A generation of 0 means no master is in force,
+    // so every question below would answer false; any other value sends the
+    // question to the library, which decides as before. A racing EnableTrace
+    // may be missed by this load exactly as by the library's own.
+    QMERRLOG_INLINE_API bool TraceEnabled(unsigned int traceComponentId) {
+        if (QMERRLOG_LIKELY(m_llTraceGeneration.load(std::memory_order_relaxed) == 0)) return false;
+        return AskTraceEnabled(traceComponentId);
+    }
+    QMERRLOG_INLINE_API bool ShouldTrace(unsigned int traceComponentId, CQmTraceData* record) {
+        if (QMERRLOG_LIKELY(m_llTraceGeneration.load(std::memory_order_relaxed) == 0)) return false;
+        return AskShouldTrace(traceComponentId, record);
+    }
+    QMERRLOG_INLINE_API bool ShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** record) {
+        if (QMERRLOG_LIKELY(m_llTraceGeneration.load(std::memory_order_relaxed) == 0)) return false;
+        return AskShouldTraceAlloc(traceComponentId, record);
+    }
     bool FieldTraced(unsigned int fieldId);
 
     // Output creation: the new output is the caller's until an installing call takes it.
@@ -89,6 +103,10 @@ private:
     void InitKnownInfo();
     void RetireMaster(CQmTraceData* master);
     bool SelectionLookup(unsigned int traceComponentId, CQmTraceData* master);
+    // The questions past the inline check that tracing is off.
+    bool AskTraceEnabled(unsigned int traceComponentId);
+    bool AskShouldTrace(unsigned int traceComponentId, CQmTraceData* record);
+    bool AskShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** record);
 
     unsigned long m_ulThreadKey;
     std::atomic<bool> m_bInitialised;
@@ -102,8 +120,11 @@ private:
     CQmErrLogGuard m_logGuard;  // lock order: log, trace, audit
     CQmErrLogGuard m_traceGuard;
     CQmErrLogGuard m_auditGuard;
-    std::string m_componentListText;
-    std::string m_dataFieldListText;
+    // The lists and tables below are the same for every logger with the same
+    // components: built once per process, shared, never written or freed.
+    // Null (and counts 0) while the logger is not initialised.
+    const char* m_pszComponentList;  // null when no component loaded
+    const char* m_pszDataFieldList;
     QmTraceComponentInfo* m_pComponentInfo;
     int m_iComponentInfoCount;
     QmTraceDataFieldInfo* m_pDataFieldInfo;
@@ -115,7 +136,9 @@ private:
     // logger that never traces does not carry them.
     std::atomic<std::atomic<std::int32_t>*> m_pSelectionCache;
     // The generation of the master in force, 0 for none; lets an up-to-date
-    // working copy be told without reading the master.
+    // working copy be told without reading the master. Read by the inline
+    // questions above, so its place and meaning are part of the binary
+    // interface: moving it or giving 0 another meaning needs a new major version.
     std::atomic<long long> m_llTraceGeneration;
 };
 

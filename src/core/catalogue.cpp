@@ -1,5 +1,6 @@
 #include "core/catalogue.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -40,6 +41,22 @@ struct SharedComponent {
 };
 SharedComponent g_sharedComponents[kKnownComponentCount];
 
+// Bumped whenever a library is given back, so that a library loaded again at
+// the same address is never taken for the one whose info was built before.
+// Under g_libraryLock.
+unsigned long g_componentSetVersion = 0;
+
+// One built info per distinct component table, newest first; never freed.
+// Under g_libraryLock.
+struct ComponentInfoEntry {
+    CQmErrLogComponent* table[kKnownComponentCount];
+    int count;
+    unsigned long setVersion;
+    SharedComponentInfo shared;
+    ComponentInfoEntry* next;
+};
+ComponentInfoEntry* g_componentInfos = nullptr;
+
 const char kListSeparator[] = " | ";
 constexpr std::size_t kListSeparatorLength = sizeof kListSeparator - 1;
 
@@ -78,6 +95,7 @@ void UnloadComponentLibraryLocked(CQmErrLogComponent* component) {
     // Cleared before the library goes: the object may outlive this unload
     // when other loggers still hold the library.
     component->SetLibraryHandle(nullptr);
+    ++g_componentSetVersion;
     platform::FreeLibraryHandle(*cell);
     delete cell;
 }
@@ -232,6 +250,32 @@ void BuildComponentInfo(CQmErrLogComponent* const* table, int count, std::string
         if (table[slot] != nullptr) AppendComponent(table[slot], listText, info, infoCount, &capacity);
     }
     if (listText->size() >= kListSeparatorLength) listText->resize(listText->size() - kListSeparatorLength);
+}
+
+const SharedComponentInfo* ShareComponentInfo(CQmErrLogComponent* const* table, int count) {
+    if (table == nullptr || count < 0 || count > kKnownComponentCount) return nullptr;
+    std::lock_guard<std::mutex> hold(g_libraryLock);
+    for (ComponentInfoEntry* entry = g_componentInfos; entry != nullptr; entry = entry->next) {
+        if (entry->count == count && entry->setVersion == g_componentSetVersion &&
+            std::equal(table, table + count, entry->table)) {
+            return &entry->shared;
+        }
+    }
+    ComponentInfoEntry* entry = new (std::nothrow) ComponentInfoEntry{};
+    if (entry == nullptr) return nullptr;
+    std::copy(table, table + count, entry->table);
+    entry->count = count;
+    entry->setVersion = g_componentSetVersion;
+    try {
+        BuildComponentInfo(table, count, &entry->shared.listText, &entry->shared.info, &entry->shared.infoCount);
+    } catch (...) {
+        FreeComponentInfo(&entry->shared.info, &entry->shared.infoCount);
+        delete entry;
+        throw;
+    }
+    entry->next = g_componentInfos;
+    g_componentInfos = entry;
+    return &entry->shared;
 }
 
 void FreeComponentInfo(QmTraceComponentInfo** info, int* infoCount) {

@@ -42,4 +42,19 @@ void BuildComponentInfo(CQmErrLogComponent* const* table, int count, std::string
 // Frees a table built by BuildComponentInfo with the names it allocated.
 void FreeComponentInfo(QmTraceComponentInfo** info, int* infoCount);
 
+// What BuildComponentInfo makes for one component table, shared read-only by
+// every logger whose table holds the same components.
+struct SharedComponentInfo {
+    std::string listText;
+    QmTraceComponentInfo* info = nullptr;
+    int infoCount = 0;
+};
+
+// The shared info for a table filled by LoadComponents. Built on the first
+// ask for each set of components the process loads (a handful at most: the
+// libraries are looked up again only after the one unload a process makes)
+// and never freed, so a logger of any age, and a thread still tracing while
+// the process exits, never reads a freed name. Null when memory is exhausted.
+const SharedComponentInfo* ShareComponentInfo(CQmErrLogComponent* const* table, int count);
+
 }  // namespace qm

@@ -1,6 +1,10 @@
 #include "core/known_data_fields.h"
 
+#include <atomic>
 #include <new>
+#include <string>
+
+#include "platform/no_destructor.h"
 
 #include "qmerrlog/logger.h"
 
@@ -112,8 +116,28 @@ void DeleteDataFieldInfoTable(QmTraceDataFieldInfo* table) {
     delete[] table;
 }
 
+QmTraceDataFieldInfo* SharedDataFieldInfoTable() {
+    // Constant-initialised; loggers starting at once may each build a table,
+    // the first to publish wins and the others give theirs back.
+    static std::atomic<QmTraceDataFieldInfo*> shared{nullptr};
+    QmTraceDataFieldInfo* table = shared.load(std::memory_order_acquire);
+    if (table != nullptr) return table;
+    QmTraceDataFieldInfo* made = NewDataFieldInfoTable();
+    if (made == nullptr) return nullptr;
+    if (shared.compare_exchange_strong(table, made, std::memory_order_acq_rel, std::memory_order_acquire)) {
+        return made;
+    }
+    DeleteDataFieldInfoTable(made);
+    return table;
+}
+
+const char* SharedDataFieldListText() {
+    static NoDestructor<std::string> text(BuildDataFieldListText());
+    return text->c_str();
+}
+
 }  // namespace qm
 
 const char* CQmLogger::GetAvailableDataFields() const {
-    return m_dataFieldListText.empty() ? nullptr : m_dataFieldListText.c_str();
+    return m_pszDataFieldList;
 }

@@ -19,4 +19,11 @@ std::string BuildDataFieldListText();
 QmTraceDataFieldInfo* NewDataFieldInfoTable();
 void DeleteDataFieldInfoTable(QmTraceDataFieldInfo* table);
 
+// One table and one list text for the whole process, built on first use and
+// never freed: every logger starts its trace configurations from them and
+// reports them, and none writes to them. The table is null when it cannot be
+// allocated (a later call tries again).
+QmTraceDataFieldInfo* SharedDataFieldInfoTable();
+const char* SharedDataFieldListText();
+
 }  // namespace qm

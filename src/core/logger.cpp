@@ -54,6 +54,8 @@ CQmLogger::CQmLogger()
       m_ppComponents(nullptr),
       m_iComponentCount(0),
       m_bUseLocalTime(false),
+      m_pszComponentList(nullptr),
+      m_pszDataFieldList(nullptr),
       m_pComponentInfo(nullptr),
       m_iComponentInfoCount(0),
       m_pDataFieldInfo(nullptr),
@@ -97,10 +99,14 @@ void CQmLogger::Init() {
 }
 
 void CQmLogger::InitKnownInfo() {
-    qm::BuildComponentInfo(m_ppComponents, m_iComponentCount, &m_componentListText, &m_pComponentInfo,
-                           &m_iComponentInfoCount);
-    m_dataFieldListText = qm::BuildDataFieldListText();
-    m_pDataFieldInfo = qm::NewDataFieldInfoTable();
+    // Shared with every other logger: a named logger costs its own state only.
+    if (const qm::SharedComponentInfo* shared = qm::ShareComponentInfo(m_ppComponents, m_iComponentCount)) {
+        m_pszComponentList = shared->listText.empty() ? nullptr : shared->listText.c_str();
+        m_pComponentInfo = shared->info;
+        m_iComponentInfoCount = shared->infoCount;
+    }
+    m_pszDataFieldList = qm::SharedDataFieldListText();
+    m_pDataFieldInfo = qm::SharedDataFieldInfoTable();
     m_iDataFieldInfoCount = m_pDataFieldInfo != nullptr ? static_cast<int>(QM_DATA_FIELD_COUNT) : 0;
 }
 
@@ -117,10 +123,12 @@ void CQmLogger::Release() {
     CloseAndDelete(m_pSecondTraceOutput);
     CloseAndDelete(m_pAuditOutput);
 
-    m_dataFieldListText.clear();
-    m_componentListText.clear();
-    qm::FreeComponentInfo(&m_pComponentInfo, &m_iComponentInfoCount);
-    qm::DeleteDataFieldInfoTable(m_pDataFieldInfo);
+    // The shared lists and tables stay for the other loggers; this one only
+    // lets go of them.
+    m_pszDataFieldList = nullptr;
+    m_pszComponentList = nullptr;
+    m_pComponentInfo = nullptr;
+    m_iComponentInfoCount = 0;
     m_pDataFieldInfo = nullptr;
     m_iDataFieldInfoCount = 0;
 

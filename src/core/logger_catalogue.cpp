@@ -18,7 +18,7 @@ const char* CQmLogger::FetchMsg(unsigned int messageId) const {
 }
 
 const char* CQmLogger::GetAvailableComponents() const {
-    return m_componentListText.empty() ? nullptr : m_componentListText.c_str();
+    return m_pszComponentList;
 }
 
 // The slot is not needed: the library name alone decides what is loaded.

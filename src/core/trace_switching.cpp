@@ -237,8 +237,9 @@ bool CQmLogger::SelectionLookup(unsigned int traceComponentId, CQmTraceData* mas
     return selected;
 }
 
-bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
-    // Tracing off costs this one load and the output look.
+bool CQmLogger::AskTraceEnabled(unsigned int traceComponentId) {
+    // Looked at again, acquired: the cached answer read below must belong to
+    // this generation. A main output switched off alone still ends here.
     const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
     if (!TracingLooksOn(generation, m_pMainTraceOutput, m_pSecondTraceOutput)) return false;
     // The cached answer needs neither the guard nor the master.
@@ -251,7 +252,7 @@ bool CQmLogger::TraceEnabled(unsigned int traceComponentId) {
     return master != nullptr && SelectionLookup(traceComponentId, master);
 }
 
-bool CQmLogger::ShouldTrace(unsigned int traceComponentId, CQmTraceData* record) {
+bool CQmLogger::AskShouldTrace(unsigned int traceComponentId, CQmTraceData* record) {
     if (record == nullptr) return false;
     const long long generation = m_llTraceGeneration.load(std::memory_order_acquire);
     if (!TracingLooksOn(generation, m_pMainTraceOutput, m_pSecondTraceOutput)) return false;
@@ -270,7 +271,7 @@ bool CQmLogger::ShouldTrace(unsigned int traceComponentId, CQmTraceData* record)
     return true;
 }
 
-bool CQmLogger::ShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** record) {
+bool CQmLogger::AskShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** record) {
     const qm::platform::CallerErrorState keepCallersErrno;
     if (record == nullptr || !Inited() ||
         !TracingLooksOn(m_llTraceGeneration.load(std::memory_order_relaxed), m_pMainTraceOutput,
@@ -303,6 +304,30 @@ bool CQmLogger::ShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** r
     *record = copy;
     return true;
 }
+
+#if defined(__GNUC__)
+namespace {
+// Programs built while these questions were asked out of line call them by
+// name: taking their addresses here makes the compiler emit one copy of each
+// into the shared library, where the header's export attribute puts it in
+// the export table.
+[[maybe_unused]] __attribute__((used)) bool (CQmLogger::*const kExportedTraceEnabled)(unsigned int) =
+    &CQmLogger::TraceEnabled;
+[[maybe_unused]] __attribute__((used)) bool (CQmLogger::*const kExportedShouldTrace)(unsigned int, CQmTraceData*) =
+    &CQmLogger::ShouldTrace;
+[[maybe_unused]] __attribute__((used)) bool (CQmLogger::*const kExportedShouldTraceAlloc)(unsigned int,
+                                                                                          CQmTraceData**) =
+    &CQmLogger::ShouldTraceAlloc;
+}  // namespace
+#if defined(_WIN32)
+// A DLL built with inline members kept out of its exports (as ours is) would
+// leave the emitted copies unnamed: name them in the export directives the
+// linker reads from this object, as dllexport itself does.
+__asm__(".section .drectve\n\t.ascii \" -export:\\\"_ZN9CQmLogger12TraceEnabledEj\\\"\"\n\t"
+        ".ascii \" -export:\\\"_ZN9CQmLogger11ShouldTraceEjP12CQmTraceData\\\"\"\n\t"
+        ".ascii \" -export:\\\"_ZN9CQmLogger16ShouldTraceAllocEjPP12CQmTraceData\\\"\"\n\t.text");
+#endif
+#endif
 
 bool CQmLogger::FieldTraced(unsigned int fieldId) {
     // The fields are those of the main output's records: a second output

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -72,6 +73,8 @@ TEST(ComponentLibraries, TheLastHolderGivesTheLibraryBackAndLoggersTogetherShare
     CQmLogger* first = Access::Make();
     qp::FreeLibraryHandle(Watch("qmcomponent03", &g_thirdUnloaded));
     EXPECT_STREQ(first->FetchMsg(QmMessageId(4, QM_MSG_INFO, 1)), "alpha %s");
+    const std::string firstList = first->GetAvailableComponents();
+    const Rows firstRows = Access::InfoRows(*first);
     delete first;
     EXPECT_EQ(g_thirdUnloaded, 1);
 
@@ -86,6 +89,12 @@ TEST(ComponentLibraries, TheLastHolderGivesTheLibraryBackAndLoggersTogetherShare
     const char* shared = loggers[0]->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2));
     EXPECT_STREQ(shared, "beta %d of %d");
     for (CQmLogger* logger : loggers) EXPECT_EQ(logger->FetchMsg(QmMessageId(4, QM_MSG_WARNING, 2)), shared);
+    // The library loaded again reports as before, from lists the four share.
+    for (CQmLogger* logger : loggers) {
+        EXPECT_EQ(firstList, logger->GetAvailableComponents());
+        EXPECT_EQ(firstRows, Access::InfoRows(*logger));
+        EXPECT_EQ(loggers[0]->GetAvailableComponents(), logger->GetAvailableComponents());
+    }
     for (CQmLogger* logger : loggers) threads.emplace_back([logger] { delete logger; });
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(g_thirdUnloaded, 0);

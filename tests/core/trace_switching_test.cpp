@@ -145,6 +145,39 @@ TEST_F(TraceSwitching, MainOnlyKeepsSecondOutputAndMaster) {
     EXPECT_EQ("both", newMain->Lines().back());
 }
 
+// The questions answer "off" in the caller while no master is in force and
+// ask the library otherwise; with a master kept but no output left (the main
+// output switched off alone, no second output) the library's answer is off too.
+TEST_F(TraceSwitching, EveryQuestionIsOffWhenNoOutputTakesRecords) {
+    const std::string config = Config("components: Log, Log/Legacy\ndata: Message\n");
+    CQmTraceData kept;
+    auto anyOn = [&] {
+        CQmTraceData* copy = nullptr;
+        return logger->TraceEnabled(0) || logger->TraceEnabled(kLegacy) || logger->ShouldTrace(kLegacy, &kept) ||
+               logger->ShouldTraceAlloc(kLegacy, &copy) || logger->FieldTraced(QM_FIELD_MESSAGE);
+    };
+    const struct { const char* step; bool on; } steps[] = {
+        {"new logger", false}, {"main and second", true}, {"main off alone", true},
+        {"main only", true},   {"main off alone again", false}, {"all off", false}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        const std::string name = step.step;
+        if (name == "main and second") {
+            ASSERT_TRUE(Enable(new RecordingOutput(), config, 0, new RecordingOutput()));
+        } else if (name == "main only") {
+            logger->DisableTrace(false);
+            ASSERT_TRUE(Enable(new RecordingOutput(), config));
+        } else if (name == "all off") {
+            logger->DisableTrace(false);
+        } else if (name != "new logger") {
+            logger->DisableTrace(/*mainOnly=*/true);
+        }
+        // Asked twice: the second ask may read what the first one cached.
+        EXPECT_EQ(step.on, anyOn());
+        EXPECT_EQ(step.on, anyOn());
+    }
+}
+
 TEST(ThreadTracePool, GrowsByThirtyFirstFit) {
     qmtest::TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");

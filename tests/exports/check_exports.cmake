@@ -31,7 +31,8 @@ endif()
 set(required
   "theLogger()" "getMyLogger(char const*)" "removeMyLogger(char const*)" "theLoggerList()"
   "GetThreadTraceData()" "GetKnownDataFields(" "GetKnownComponentLibs(" " GetComponentPtr"
-  "CQmLogger::LogErrMsg(" "CQmLogger::EnableTrace(" "CQmLogger::m_bUnloadedComponents"
+  "CQmLogger::LogErrMsg(" "CQmLogger::EnableTrace(" "CQmLogger::TraceEnabled(" "CQmLogger::ShouldTrace("
+  "CQmLogger::ShouldTraceAlloc(" "CQmLogger::m_bUnloadedComponents"
   "CQmErrLogMessage::FormatLogProlog(" "CQmTraceData::SetFieldValue(" "CQmError::LogMessages("
   "CQmErrLogGuard::LockForRead(" "CQmGuard::Unlock(" "CQmErrLogSemaphore::Init("
   "CQmFileOutput::Log(" "CQmConsoleOutput::Open(" "CQmSyncCallbackOutput::SetParams("

@@ -33,5 +33,8 @@ struct QmInternalAccess<qmtest::LoggerInternals> {
     static CQmLogger* Make() { return new CQmLogger(); }
     static void SetSlot(CQmLogger& l, int slot, CQmErrLogComponent* c) { l.m_ppComponents[slot] = c; }
     static Rows InfoRows(const CQmLogger& l) { return ::InfoRows(l.m_pComponentInfo, l.m_iComponentInfoCount); }
+    // Where the logger's tables live, to tell shared tables from copies.
+    static const void* ComponentTable(const CQmLogger& l) { return l.m_pComponentInfo; }
+    static const void* DataFieldTable(const CQmLogger& l) { return l.m_pDataFieldInfo; }
 };
 using CQmLoggerTestAccess = QmInternalAccess<qmtest::LoggerInternals>;
