@@ -128,6 +128,9 @@ TEST_F(CompressedBackups, EveryKindOfContentUnpacksToTheSameBytes) {
 // next block instead of compressing the rest for nothing, and no compressed
 // copy brings the deleted backup back.
 TEST_F(CompressedBackups, BackupPrunedWhileInHandStopsTheWorkAtTheNextBlock) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "only POSIX tells an open file that its name is gone";
+#endif
     struct PruningDisk : qmtest::FakeDisk {
         std::string victim;
         int reads = 0;
@@ -160,9 +163,12 @@ TEST_F(CompressedBackups, UnsyncedDirectoryKeepsThePlainBackupUntilTheNextAttemp
     EXPECT_EQ(Entries(), (Names{"d.log", backup + ".gz"}));
     EXPECT_EQ(Unpacked(backup + ".gz"), "kept\n");
 
-    // The real disk: a directory syncs, a missing one does not.
+    // The real disk: a directory syncs, a missing one does not (Windows has
+    // no directory sync to fail).
     EXPECT_TRUE(qm::RealFileSystem()->SyncDirectory(m_dir.Path().c_str()));
+#if !defined(_WIN32)
     EXPECT_FALSE(qm::RealFileSystem()->SyncDirectory(m_dir.Path("missing").c_str()));
+#endif
 }
 
 // Backups waiting together share one directory sync, their compressed
