@@ -12,6 +12,7 @@
 
 #include "platform/clock.h"
 #include "platform/process.h"
+#include "lent_component.h"
 #include "qmerrlog/qmerrlog.h"
 #include "snprintf_line.h"
 
@@ -38,25 +39,6 @@ void operator delete(void* p) noexcept {
 void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
-
-// A catalogue text lent to the default logger's empty slot of component 2.
-class LentComponent : public CQmErrLogComponent {
-public:
-    explicit LentComponent(const char* text) : m_text(text) { m_uComponentId = 0x2000000u; }
-    void GetTraceComponents(int* count, QmTraceComponentDesc** list) override {
-        *count = 0;
-        *list = nullptr;
-    }
-    const char* GetMessage(unsigned int) override { return m_text; }
-
-private:
-    const char* m_text;
-};
-
-template <>
-struct QmInternalAccess<LentComponent> {
-    static void Lend(CQmLogger& logger, CQmErrLogComponent* component) { logger.m_ppComponents[1] = component; }
-};
 
 namespace {
 
@@ -95,7 +77,7 @@ void BM_FormatLineFresh(benchmark::State& state) {
 BENCHMARK(BM_FormatLineFresh)->Arg(0)->Arg(1)->ArgName("local");
 
 void BM_FormatLineConversions(benchmark::State& state) {
-    LentComponent lent("%s: connection %d to %s:%u failed after %4d ms, %d%% of retries left");
+    LentComponent lent(kConversionsText);
     QmInternalAccess<LentComponent>::Lend(*theLogger(), &lent);
     const int id = static_cast<int>(QmMessageId(2, QM_MSG_ERROR, 1));
     int attempt = 0;

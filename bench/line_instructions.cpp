@@ -9,31 +9,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "lent_component.h"
 #include "qmerrlog/qmerrlog.h"
 
-// A catalogue text of the program's own, lent to the default logger's empty
-// slot of component 2.
-class LentComponent : public CQmErrLogComponent {
-public:
-    explicit LentComponent(const char* text) : m_text(text) { m_uComponentId = 0x2000000u; }
-    void GetTraceComponents(int* count, QmTraceComponentDesc** list) override {
-        *count = 0;
-        *list = nullptr;
-    }
-    const char* GetMessage(unsigned int) override { return m_text; }
-
-private:
-    const char* m_text;
-};
-
-template <>
-struct QmInternalAccess<LentComponent> {
-    static void Lend(CQmLogger& logger, CQmErrLogComponent* component) { logger.m_ppComponents[1] = component; }
-};
-
 namespace {
-
-const char kConversionsText[] = "%s: connection %d to %s:%u failed after %4d ms, %d%% of retries left";
 
 void DiscardLine(const char*, int) {}
 

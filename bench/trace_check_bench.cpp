@@ -118,8 +118,8 @@ public:
                 auto mine = m_medians.find(ours + suffix);
                 auto peer = m_medians.find("BM_SpdlogDisabledCheck" + suffix);
                 if (mine == m_medians.end() || peer == m_medians.end() || peer->second <= 0) continue;
-                std::printf("%s / spdlog should_log, %s thread(s), medians: %.3f / %.3f ns = %.2f\n", ours, threads,
-                            mine->second, peer->second, mine->second / peer->second);
+                std::printf("%s / spdlog should_log, %s thread(s), medians: %.3f / %.3f ns = %.2f\n", ours,
+                            threads, mine->second, peer->second, mine->second / peer->second);
             }
         }
     }

@@ -315,17 +315,17 @@ namespace {
     &CQmLogger::TraceEnabled;
 [[maybe_unused]] __attribute__((used)) bool (CQmLogger::*const kExportedShouldTrace)(unsigned int, CQmTraceData*) =
     &CQmLogger::ShouldTrace;
-[[maybe_unused]] __attribute__((used)) bool (CQmLogger::*const kExportedShouldTraceAlloc)(unsigned int,
-                                                                                          CQmTraceData**) =
-    &CQmLogger::ShouldTraceAlloc;
+[[maybe_unused]] __attribute__((used)) bool (CQmLogger::*const kExportedShouldTraceAlloc)(
+    unsigned int, CQmTraceData**) = &CQmLogger::ShouldTraceAlloc;
 }  // namespace
 #if defined(_WIN32)
 // A DLL built with inline members kept out of its exports (as ours is) would
 // leave the emitted copies unnamed: name them in the export directives the
 // linker reads from this object, as dllexport itself does.
-__asm__(".section .drectve\n\t.ascii \" -export:\\\"_ZN9CQmLogger12TraceEnabledEj\\\"\"\n\t"
-        ".ascii \" -export:\\\"_ZN9CQmLogger11ShouldTraceEjP12CQmTraceData\\\"\"\n\t"
-        ".ascii \" -export:\\\"_ZN9CQmLogger16ShouldTraceAllocEjPP12CQmTraceData\\\"\"\n\t.text");
+__asm__(
+    ".section .drectve\n\t.ascii \" -export:\\\"_ZN9CQmLogger12TraceEnabledEj\\\"\"\n\t"
+    ".ascii \" -export:\\\"_ZN9CQmLogger11ShouldTraceEjP12CQmTraceData\\\"\"\n\t"
+    ".ascii \" -export:\\\"_ZN9CQmLogger16ShouldTraceAllocEjPP12CQmTraceData\\\"\"\n\t.text");
 #endif
 #endif
 

@@ -74,18 +74,6 @@ std::size_t KeepPadded(const PrintfConversion& c, const char* text, std::size_t 
     return used;
 }
 
-std::size_t WriteHexDigits(unsigned long long value, bool upper, char* out) {
-    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    char reversed[16];
-    std::size_t count = 0;
-    do {
-        reversed[count++] = digits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    for (std::size_t i = 0; i < count; ++i) out[i] = reversed[count - 1 - i];
-    return count;
-}
-
 // snprintf's result as the length kept in area; an error keeps nothing.
 std::size_t Kept(int produced, char* area, std::size_t size) {
     if (produced < 0) {

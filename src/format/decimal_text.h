@@ -31,4 +31,17 @@ inline std::size_t WriteSignedDecimal(long long value, char* out) {
     return 1 + WriteDecimal(0ULL - static_cast<unsigned long long>(value), out + 1);
 }
 
+// Hexadecimal digits, the same text as "%llx" (or "%llX" when upper).
+inline std::size_t WriteHexDigits(unsigned long long value, bool upper, char* out) {
+    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    char reversed[16];
+    std::size_t count = 0;
+    do {
+        reversed[count++] = digits[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    for (std::size_t i = 0; i < count; ++i) out[i] = reversed[count - 1 - i];
+    return count;
+}
+
 }  // namespace qm

@@ -63,18 +63,6 @@ enum class Length {
     kSize
 };
 
-std::size_t WriteHex(unsigned long long value, bool upper, char* out) {
-    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    char reversed[16];
-    std::size_t count = 0;
-    do {
-        reversed[count++] = digits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    for (std::size_t i = 0; i < count; ++i) out[i] = reversed[count - 1 - i];
-    return count;
-}
-
 long long SignedArgument(Length length, std::va_list& args) {
     switch (length) {
         case Length::kLong: return va_arg(args, long);
@@ -146,7 +134,7 @@ int FormatPlainPrintfFrom(char* out, std::size_t size, const char* format, std::
             }
             case 'x':
             case 'X': {
-                const std::size_t n = WriteHex(UnsignedArgument(length, args), *p == 'X', digits);
+                const std::size_t n = WriteHexDigits(UnsignedArgument(length, args), *p == 'X', digits);
                 text.AppendPadded(digits, n, width, left);
                 break;
             }

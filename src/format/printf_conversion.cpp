@@ -124,31 +124,8 @@ bool IsFlag(char c) {
 }
 
 bool IsConversionLetter(char c) {
-    switch (c) {
-        case 'd':
-        case 'i':
-        case 'o':
-        case 'u':
-        case 'x':
-        case 'X':
-        case 'a':
-        case 'A':
-        case 'e':
-        case 'E':
-        case 'f':
-        case 'F':
-        case 'g':
-        case 'G':
-        case 'c':
-        case 's':
-        case 'S':
-        case 'C':
-        case 'p':
-        case 'n':
-        case 'm':
-        case '%': return true;
-        default: return false;
-    }
+    // "%m" and "%%" take no argument; every other letter is one that takes one.
+    return KindOf(c, false, false) != ValueKind::kNone || c == 'm' || c == '%';
 }
 
 // Parses the conversion after its "%"; false when it is none.
