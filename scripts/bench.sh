@@ -18,10 +18,13 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
 run() {  # program -> JSON in $out/program.json
+  # Interleaved: a machine whose load or page cache changes meanwhile weighs
+  # on every arm alike.
   "build/release/bench/$1" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+    --benchmark_enable_random_interleaving=true \
     --benchmark_out="$out/$1.json" --benchmark_out_format=json >/dev/null
 }
-for program in format_bench trace_check_bench file_output_bench; do
+for program in format_bench trace_check_bench file_output_bench trace_bench logger_creation_bench compression_bench; do
   echo "== $program"
   run "$program"
 done
@@ -34,11 +37,12 @@ for name in os.listdir(sys.argv[1]):
         data = json.load(f)
     for b in data["benchmarks"]:
         if b.get("aggregate_name") == "median":
-            medians[b["run_name"]] = (b["real_time"], b.get("allocs_per_line"))
+            medians[b["run_name"]] = (b["real_time"], b.get("allocs_per_line", b.get("allocs_per_iter")),
+                                      b.get("time_unit", "ns"))
 def show(name):
-    t, allocs = medians[name]
+    t, allocs, unit = medians[name]
     extra = f"  allocations/line {allocs:.2f}" if allocs is not None else ""
-    print(f"  {name:58s} {t:9.1f} ns{extra}")
+    print(f"  {name:58s} {t:9.1f} {unit}{extra}")
 def ratio(a, b, floor):
     if a in medians and b in medians:
         print(f"  {a} / {b}: {medians[a][0] / medians[b][0]:.2f}  ({floor})")
@@ -55,6 +59,9 @@ for threads in (1, 2, 4):
     ratio("BM_FileMode3Rollover" + s, "BM_FloorRotatingStatWrite" + s, "same floor on a file rolling like the output")
     ratio("BM_SpdlogFileFlushEachLine" + s, "BM_FloorBareWrite" + s, "spdlog above one write per line: the most any output can gain")
     ratio("BM_SpdlogRotatingFlushEachLine" + s, "BM_FloorRotatingWrite" + s, "the same for the rotating sink")
+ratio("BM_FillAssembleEmpty/format:4", "BM_FillAssembleEmpty/format:2", "JSON lines / delimited record")
+ratio("BM_RollingFileLine/1/real_time", "BM_RollingFileLine/0/real_time", "compression on / off, target <= 1.05")
+ratio("BM_RollingFileLine/2/real_time", "BM_RollingFileLine/0/real_time", "off with a busy neighbour / off")
 for threads in (1, 2):
     s = f"/real_time/threads:{threads}"
     ratio("BM_TraceEnabledOff" + s, "BM_SpdlogDisabledCheck" + s, "target <= 1, inline level check")
