@@ -232,11 +232,6 @@ void FormatConversions(const char* format, ConversionArguments* arguments, Escap
                        std::string* out) {
     qm::FormatPieces pieces;
     ParsePrintfFormat(format, &pieces);
-    FormatConversions(pieces, arguments, escape, limit, out);
-}
-
-void FormatConversions(const qm::FormatPieces& pieces, ConversionArguments* arguments, EscapeTexts escape,
-                       std::size_t limit, std::string* out) {
     FormatPiecesInto(pieces, arguments, escape, limit, out);
 }
 

@@ -40,9 +40,7 @@ enum class EscapeTexts {
 // began with, which it leaves as it found it. "%n" writes nothing.
 void FormatConversions(const char* format, ConversionArguments* arguments, EscapeTexts escape, std::size_t limit,
                        std::string* out);
-// The same for a format already taken apart, into a string or a stack area.
-void FormatConversions(const FormatPieces& pieces, ConversionArguments* arguments, EscapeTexts escape,
-                       std::size_t limit, std::string* out);
+// The same for a format already taken apart, into a stack area.
 void FormatConversions(const FormatPieces& pieces, ConversionArguments* arguments, EscapeTexts escape,
                        std::size_t limit, FormatArea* out);
 

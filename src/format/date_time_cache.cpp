@@ -173,14 +173,11 @@ void CurrentTraceTimeTexts(bool useLocalTime, TraceTimeTexts* out) {
     std::memcpy(out->clock, both + date + 1, clock);
     out->clock[clock] = '\0';
     out->clockLength = clock;
-    // The precise time is the clock time and three digits of milliseconds.
+    // The precise time is the clock time and its milliseconds.
     std::memcpy(out->precise, both + date + 1, clock);
-    out->precise[clock] = '.';
-    out->precise[clock + 1] = static_cast<char>('0' + millisecond / 100);
-    out->precise[clock + 2] = static_cast<char>('0' + millisecond / 10 % 10);
-    out->precise[clock + 3] = static_cast<char>('0' + millisecond % 10);
-    out->precise[clock + 4] = '\0';
-    out->preciseLength = clock + 4;
+    WritePreciseMilliseconds(millisecond, out->precise + clock);
+    out->precise[clock + kPreciseMillisecondsLength] = '\0';
+    out->preciseLength = clock + kPreciseMillisecondsLength;
 }
 
 }  // namespace qm

@@ -71,10 +71,22 @@ std::size_t FormatClockTime(const std::tm& time, char* out, std::size_t size) {
     return Fitted(std::snprintf(out, size, "%02d:%02d:%02d", time.tm_hour, time.tm_min, time.tm_sec), out, size);
 }
 
+void WritePreciseMilliseconds(int millisecond, char* out) {
+    out[0] = '.';
+    out[1] = static_cast<char>('0' + millisecond / 100 % 10);
+    out[2] = static_cast<char>('0' + millisecond / 10 % 10);
+    out[3] = static_cast<char>('0' + millisecond % 10);
+}
+
 std::size_t FormatPreciseTime(const std::tm& time, int millisecond, char* out, std::size_t size) {
-    return Fitted(
-        std::snprintf(out, size, "%02d:%02d:%02d.%03d", time.tm_hour, time.tm_min, time.tm_sec, millisecond), out,
-        size);
+    const std::size_t clock = FormatClockTime(time, out, size);
+    if (clock == 0 || clock + kPreciseMillisecondsLength >= size) {
+        if (size > 0) out[0] = '\0';
+        return 0;
+    }
+    WritePreciseMilliseconds(millisecond, out + clock);
+    out[clock + kPreciseMillisecondsLength] = '\0';
+    return clock + kPreciseMillisecondsLength;
 }
 
 std::size_t FormatPreciseTimeUnpadded(const std::tm& time, int millisecond, char* out, std::size_t size) {

@@ -39,6 +39,10 @@ std::size_t FormatShortDate(const std::tm& time, char* out, std::size_t size);
 std::size_t FormatClockTime(const std::tm& time, char* out, std::size_t size);
 // "hh:mm:ss.mmm": the PreciseTime field, milliseconds in three digits.
 std::size_t FormatPreciseTime(const std::tm& time, int millisecond, char* out, std::size_t size);
+// Its ".mmm" alone, written at out (four bytes, no terminator): the one
+// place the precise time's milliseconds are spelled.
+constexpr std::size_t kPreciseMillisecondsLength = 4;
+void WritePreciseMilliseconds(int millisecond, char* out);
 // "hh:mm:ss.m": QM_TIME_PRECISE, milliseconds without leading zeros (5 ms
 // reads ".5"), as the static helper has always written them.
 std::size_t FormatPreciseTimeUnpadded(const std::tm& time, int millisecond, char* out, std::size_t size);

@@ -9,8 +9,8 @@
 #include <new>
 #include <vector>
 
+#include "output/file_backups.h"
 #include "platform/file_system.h"
-#include "platform/path_separators.h"
 
 namespace qm {
 namespace {
@@ -139,19 +139,6 @@ bool PutInPlace(FileSystem* disk, const std::string& partial, const std::string&
     return result == RenameResult::kRenamed;
 }
 
-// Where the file name starts: after the path's last separator.
-std::size_t NameStart(const std::string& path) {
-    for (std::size_t i = path.size(); i > 0; --i) {
-        if (platform::IsLogPathSeparator(path[i - 1])) return i;
-    }
-    return 0;
-}
-
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t nameStart = NameStart(path);
-    return nameStart == 0 ? std::string(".") : path.substr(0, nameStart);
-}
-
 }  // namespace
 
 std::string CompressedBackupPath(const std::string& backupPath) {
@@ -159,7 +146,7 @@ std::string CompressedBackupPath(const std::string& backupPath) {
 }
 
 std::string PartialBackupPath(const std::string& backupPath) {
-    const std::size_t nameStart = NameStart(backupPath);
+    const std::size_t nameStart = LogFileNameStart(backupPath);
     std::string partial(backupPath, 0, nameStart);
     partial += '.';
     partial.append(backupPath, nameStart, std::string::npos);
@@ -176,7 +163,8 @@ std::string BackupNameOfPartial(const std::string& entryName) {
 }
 
 std::string BackupDirectory(const std::string& backupPath) {
-    return DirectoryOf(backupPath);
+    const std::size_t nameStart = LogFileNameStart(backupPath);
+    return nameStart == 0 ? std::string(".") : backupPath.substr(0, nameStart);
 }
 
 bool WritePartialBackup(FileSystem* disk, const std::string& backupPath, const std::atomic<bool>& stop) {

@@ -53,14 +53,17 @@ bool Older(const Backup& a, const Backup& b) {
 
 }  // namespace
 
-bool SplitLogPath(const std::string& path, LogPathParts* out) {
-    // The last separator of either kind where the platform takes two; the
-    // directory is kept as written, so backups keep the user's separators.
+std::size_t LogFileNameStart(const std::string& path) {
     const auto last = std::find_if(path.rbegin(), path.rend(), platform::IsLogPathSeparator);
-    if (last == path.rend()) return false;
-    const std::size_t separator = static_cast<std::size_t>(path.rend() - last) - 1;
-    out->directory = path.substr(0, separator + 1);
-    out->baseName = path.substr(separator + 1);
+    return static_cast<std::size_t>(path.rend() - last);
+}
+
+bool SplitLogPath(const std::string& path, LogPathParts* out) {
+    // The directory is kept as written, so backups keep the user's separators.
+    const std::size_t nameStart = LogFileNameStart(path);
+    if (nameStart == 0) return false;
+    out->directory = path.substr(0, nameStart);
+    out->baseName = path.substr(nameStart);
     const std::size_t dot = out->baseName.rfind('.');
     out->stem = out->baseName.substr(0, dot);
     out->extension = dot == std::string::npos ? std::string() : out->baseName.substr(dot);

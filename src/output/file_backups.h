@@ -30,6 +30,9 @@ struct LogPathParts {
 // False when the path has no directory separator: backups go beside the
 // file, so a path without a directory cannot be rolled over.
 bool SplitLogPath(const std::string& path, LogPathParts* out);
+// Where the file name of path starts: just after its last separator of
+// either kind the platform takes; 0 when it has none.
+std::size_t LogFileNameStart(const std::string& path);
 
 // "stem_YYYYMMDD_HHMMSS[_digits]ext" for the file named baseName.
 bool IsBackupName(const char* entryName, const char* baseName);

@@ -82,12 +82,19 @@ void CQmTraceData::LetGoOfMaster(const CQmTraceData* master) {
     if (master->m_lHolders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete master;
 }
 
+namespace {
+
+// The value back in the field's own area; a heap copy is freed.
+void LetGoOfHeapValue(QmTraceDataFieldInfo* field) {
+    if (field->valueOnHeap) delete[] field->value;
+    field->valueOnHeap = false;
+    field->value = field->inlineValue;
+}
+
+}  // namespace
+
 void CQmTraceData::ReleaseHeapValues() {
-    for (QmTraceDataFieldInfo& field : m_fields) {
-        if (field.valueOnHeap) delete[] field.value;
-        field.valueOnHeap = false;
-        field.value = field.inlineValue;
-    }
+    for (QmTraceDataFieldInfo& field : m_fields) LetGoOfHeapValue(&field);
 }
 
 CQmTraceData& CQmTraceData::operator=(const CQmTraceData& master) {
@@ -169,11 +176,8 @@ void CQmTraceData::LeaveNoBody() {
         if (kinds == 0) continue;
         for (std::size_t id = word; id < word + 8; ++id) {
             if (m_valueKinds[id] == QM_VALUE_UNSET) continue;
-            QmTraceDataFieldInfo& field = m_fields[id];
-            if (field.valueOnHeap) delete[] field.value;
-            field.valueOnHeap = false;
-            field.value = field.inlineValue;
-            field.inlineValue[0] = '\0';
+            LetGoOfHeapValue(&m_fields[id]);
+            m_fields[id].inlineValue[0] = '\0';
         }
     }
     std::memset(m_valueKinds, QM_VALUE_UNSET, sizeof m_valueKinds);
