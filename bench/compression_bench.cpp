@@ -5,10 +5,13 @@
 //   build/release/bench/compression_bench --benchmark_repetitions=10
 //       --benchmark_report_aggregates_only=true   (one command line)
 //
-// Compare the medians of BM_RollingFileLine/0 (off) and /1 (on); /2 is off
-// with a busy neighbour, a thread that spends the worker's processor time
-// without its files, so /1 against /2 is what the worker's own work adds
-// beyond sharing the machine. The
+// Compare the medians of BM_RollingFileLine/0 (off) and /1 (on). Two more
+// arms run with compression off beside a neighbour thread: /2 spends the
+// worker's processor time without its files; /3 does the least file work
+// that leaves a compressed copy safe on the disk — it writes the bytes of a
+// compressed backup to a file of its own and syncs it and its directory
+// once per rollover — with no compression at all. So /1 against /3 is what
+// the worker adds beyond the file work any durable copy needs. The
 // repetitions of the two arms are interleaved unless the command line says
 // otherwise, so that a machine whose load changes meanwhile weighs on both
 // alike. "backups" counts the rollovers of a run and "compressed" the share
@@ -130,16 +133,23 @@ std::string DemoText(std::size_t size) {
     return text;
 }
 
-// On every rollover it deflates a megabyte of the demo's text in memory at
-// the worker's level and priority: the worker's processor time, none of its
-// reads, writes, renames or syncs.
+// On every rollover, at the worker's priority, either deflates a megabyte of
+// the demo's text in memory at the worker's level (the worker's processor
+// time, none of its reads, writes, renames or syncs), or writes as many
+// bytes as the worker's compressed backup has to a file and syncs the file
+// and its directory (the worker's durable writes, none of its processor time).
 class BusyNeighbour {
     static constexpr std::size_t kBackupBytes = 1u << 20;
     static constexpr std::size_t kTextBytes = 32 * kBackupBytes;
+    // The demo's backups shrink about 47 times.
+    static constexpr unsigned int kCompressedBytes = kBackupBytes / 47;
 
 public:
-    explicit BusyNeighbour(const std::atomic<long long>& rollovers)
-        : m_rollovers(rollovers), m_text(DemoText(kTextBytes)), m_thread([this] { Run(); }) {}
+    BusyNeighbour(const std::atomic<long long>& rollovers, const fs::path& filesIn)
+        : m_rollovers(rollovers),
+          m_text(DemoText(kTextBytes)),
+          m_directory(filesIn.string()),
+          m_thread([this] { Run(); }) {}
     BusyNeighbour(const BusyNeighbour&) = delete;
     BusyNeighbour& operator=(const BusyNeighbour&) = delete;
     ~BusyNeighbour() {
@@ -161,27 +171,45 @@ private:
             // again would sit in the processor's cache.
             const std::size_t start = static_cast<std::size_t>(done % (kTextBytes / kBackupBytes)) * kBackupBytes;
             ++done;
-            uLongf size = static_cast<uLongf>(out.size());
-            compress2(out.data(), &size, reinterpret_cast<const Bytef*>(m_text.data() + start),
-                      static_cast<uLong>(kBackupBytes), Z_BEST_SPEED);
+            if (m_directory.empty()) {
+                uLongf size = static_cast<uLongf>(out.size());
+                compress2(out.data(), &size, reinterpret_cast<const Bytef*>(m_text.data() + start),
+                          static_cast<uLong>(kBackupBytes), Z_BEST_SPEED);
+            } else {
+                WriteDurably(m_text.data() + start, done);
+            }
         }
+    }
+
+    void WriteDurably(const char* bytes, long long count) {
+        const std::string path = (fs::path(m_directory) / ("copy" + std::to_string(count % 4))).string();
+        const int descriptor = m_disk->Open(path.c_str(), qm::kOpenTruncate);
+        if (descriptor < 0) return;
+        m_disk->Write(descriptor, bytes, kCompressedBytes);
+        m_disk->Sync(descriptor);
+        m_disk->Close(descriptor);
+        m_disk->SyncDirectory(m_directory.c_str());
     }
 
     const std::atomic<long long>& m_rollovers;
     const std::string m_text;
+    const std::string m_directory;  // empty: deflate instead of writing
+    qm::FileSystem* const m_disk = qm::RealFileSystem();
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
 
 // One line through a mode 3 file output rolling over at 1 MB (about every
-// 4,000 demo lines), four backups kept; arg 1 turns compression on, arg 2
-// leaves it off and runs a busy neighbour beside the logging thread.
+// 4,000 demo lines), four backups kept; arg 1 turns compression on, args 2
+// and 3 leave it off and run a neighbour beside the logging thread.
 void BM_RollingFileLine(benchmark::State& state) {
     const bool compress = state.range(0) == 1;
-    const bool neighbour = state.range(0) == 2;
+    const bool neighbour = state.range(0) >= 2;
     // Nothing left over from an earlier run competes with this one.
     qm::WaitForBackupCompression();
     const fs::path dir = BenchDirectory(compress ? "on" : neighbour ? "neighbour" : "off");
+    // Its own directory, as backups of another log would be.
+    const fs::path neighbourFiles = state.range(0) == 3 ? BenchDirectory("neighbour_files") : fs::path();
     const std::string path = (dir / "server.log").make_preferred().string();
     CountingDisk disk;
     CQmFileOutput output;
@@ -195,7 +223,7 @@ void BM_RollingFileLine(benchmark::State& state) {
     CQmErrLogMessage message(false);
     FormatDemoLine(message, 42);
     std::unique_ptr<BusyNeighbour> busy;
-    if (neighbour) busy.reset(new BusyNeighbour(disk.rollovers));
+    if (neighbour) busy.reset(new BusyNeighbour(disk.rollovers, neighbourFiles));
     for (auto _ : state) benchmark::DoNotOptimize(output.Log(message));
     busy.reset();
     const double rollovers = static_cast<double>(disk.rollovers.load());
@@ -205,8 +233,9 @@ void BM_RollingFileLine(benchmark::State& state) {
     output.Close();
     qm::WaitForBackupCompression();
     fs::remove_all(dir);
+    if (!neighbourFiles.empty()) fs::remove_all(neighbourFiles);
 }
-BENCHMARK(BM_RollingFileLine)->Arg(0)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(BM_RollingFileLine)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->UseRealTime();
 
 // Plain bytes over gzip bytes for 4 MB of each kind of text; the time is
 // that of compressing it on the worker.

@@ -63,6 +63,8 @@ for threads in (1, 2, 4):
 ratio("BM_FillAssembleEmpty/format:4", "BM_FillAssembleEmpty/format:2", "JSON lines / delimited record")
 ratio("BM_RollingFileLine/1/real_time", "BM_RollingFileLine/0/real_time", "compression on / off, target <= 1.05")
 ratio("BM_RollingFileLine/2/real_time", "BM_RollingFileLine/0/real_time", "off with a busy neighbour / off")
+ratio("BM_RollingFileLine/3/real_time", "BM_RollingFileLine/0/real_time", "off with a neighbour syncing a compressed backup's bytes per rollover / off")
+ratio("BM_RollingFileLine/1/real_time", "BM_RollingFileLine/3/real_time", "compression on / the durable-write neighbour")
 for threads in (1, 2):
     s = f"/real_time/threads:{threads}"
     ratio("BM_TraceEnabledOff" + s, "BM_SpdlogDisabledCheck" + s, "target <= 1, inline level check")
