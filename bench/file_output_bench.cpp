@@ -244,6 +244,23 @@ void BM_SpdlogRotatingFlushEachLine(benchmark::State& state) {
     SpdlogLines(state, logger);
 }
 BENCHMARK(BM_SpdlogRotatingFlushEachLine)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+
+// Formatting included, next to BM_FileMode1Formatted: spdlog builds the same
+// prolog from its own pattern (process and thread id, the date to the second,
+// file name and line, level) and writes the same bytes.
+void BM_SpdlogFileFormatted(benchmark::State& state) {
+    static auto logger = [] {
+        auto made = std::make_shared<spdlog::logger>(
+            "bench-formatted",
+            std::make_shared<spdlog::sinks::basic_file_sink_mt>((Directory() / "spdlog-formatted.log").string()));
+        made->set_pattern("[%P/%t][%a %b %d %Y %H:%M:%S][%s:%#][ERROR] %v");
+        made->flush_on(spdlog::level::trace);
+        return made;
+    }();
+    const spdlog::source_loc where{"src/server/dbconnect.cpp", 42, "Connect"};
+    for (auto _ : state) logger->log(where, spdlog::level::err, "Cannot reach the database");
+}
+BENCHMARK(BM_SpdlogFileFormatted)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
 #endif
 
 }  // namespace

@@ -56,6 +56,7 @@ for threads in (1, 2, 4):
     ratio("BM_FileMode3Rollover" + s, "BM_FloorMutexStatWrite" + s, "target <= 1.15")
     ratio("BM_FileMode3Rollover" + s, "BM_FloorMutexFstatWrite" + s, "the same floor with fstat(2), which reads the times")
     ratio("BM_SpdlogFileFlushEachLine" + s, "BM_FileMode1" + s, "target >= 1.8")
+    ratio("BM_SpdlogFileFormatted" + s, "BM_FileMode1Formatted" + s, "each formatting its own prolog, same bytes")
     ratio("BM_SpdlogRotatingFlushEachLine" + s, "BM_FileMode3Rollover" + s, "target >= 1.8")
     ratio("BM_FileMode3Rollover" + s, "BM_FloorRotatingStatWrite" + s, "same floor on a file rolling like the output")
     ratio("BM_SpdlogFileFlushEachLine" + s, "BM_FloorBareWrite" + s, "spdlog above one write per line: the most any output can gain")
