@@ -10,6 +10,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <new>
 
 #include "platform/no_destructor.h"
@@ -66,13 +67,30 @@ FileKind KindOf(mode_t mode) {
 // inode in the journal, which more than doubled the cost of each line in the
 // size-limited modes, where every line asks for the size first.
 bool Describe(int directory, const char* path, int flags, FileIdentity* out) {
-    struct statx info;
-    if (statx(directory, path, flags, STATX_TYPE | STATX_INO | STATX_NLINK | STATX_SIZE, &info) != 0) return false;
-    out->kind = KindOf(info.stx_mode);
-    out->device = static_cast<unsigned long long>(makedev(info.stx_dev_major, info.stx_dev_minor));
-    out->inode = static_cast<unsigned long long>(info.stx_ino);
-    out->links = static_cast<unsigned long long>(info.stx_nlink);
-    out->size = static_cast<long long>(info.stx_size);
+    // A sandbox that refuses statx (older container profiles answer EPERM
+    // rather than ENOSYS, so the C library does not fall back by itself)
+    // still gets its answers, from the older call.
+    static std::atomic<bool> statxRefused{false};
+    if (!statxRefused.load(std::memory_order_relaxed)) {
+        struct statx info;
+        if (statx(directory, path, flags, STATX_TYPE | STATX_INO | STATX_NLINK | STATX_SIZE, &info) == 0) {
+            out->kind = KindOf(info.stx_mode);
+            out->device = static_cast<unsigned long long>(makedev(info.stx_dev_major, info.stx_dev_minor));
+            out->inode = static_cast<unsigned long long>(info.stx_ino);
+            out->links = static_cast<unsigned long long>(info.stx_nlink);
+            out->size = static_cast<long long>(info.stx_size);
+            return true;
+        }
+        if (errno != ENOSYS && errno != EPERM) return false;
+        statxRefused.store(true, std::memory_order_relaxed);
+    }
+    struct stat info;
+    if (fstatat(directory, path, &info, flags) != 0) return false;
+    out->kind = KindOf(info.st_mode);
+    out->device = static_cast<unsigned long long>(info.st_dev);
+    out->inode = static_cast<unsigned long long>(info.st_ino);
+    out->links = static_cast<unsigned long long>(info.st_nlink);
+    out->size = static_cast<long long>(info.st_size);
     return true;
 }
 
