@@ -1,0 +1,172 @@
+#include "core/thread_trace_table.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <new>
+#include <vector>
+
+#include "core/thread_trace_pool.h"
+#include "platform/no_destructor.h"
+#include "platform/thread_slot.h"
+#include "qmerrlog/locks.h"
+#include "qmerrlog/registry.h"
+
+namespace {
+
+constexpr unsigned long kNoSlot = ~0ul;
+// A first table covers the default logger and a few named ones.
+constexpr std::size_t kFirstTableCount = 16;
+
+// A thread's table is one block: the count of cells, then one cell per
+// index (null until the thread asks through that index).
+union TableCell {
+    std::size_t count;
+    ThreadTraceData* entry;
+};
+
+// The library's one slot, kNoSlot until first needed and again from exit on.
+// Read without a lock on every ShouldTraceAlloc; written under the pool's.
+std::atomic<unsigned long> g_slot{kNoSlot};
+
+// Guarded by the pool's lock, so that fork() copies it whole.
+struct Indexes {
+    unsigned long next = 0;
+    std::vector<unsigned long> spare;  // a min-heap: low indexes keep tables short
+    bool slotFreed = false;
+};
+
+Indexes& TheIndexes() {
+    static qm::NoDestructor<Indexes> indexes;
+    return *indexes;
+}
+
+// The slot's exit hook: gives back every entry the ending thread holds, then
+// its table.
+void ReturnThreadTable(void* value) {
+    TableCell* table = static_cast<TableCell*>(value);
+    if (table == nullptr) return;
+    {
+        CQmErrLogPrivAutoCS hold(qm::ThreadTracePoolLock());
+        for (std::size_t i = 1; i <= table[0].count; ++i) {
+            if (table[i].entry != nullptr) table[i].entry->isFree = true;
+        }
+    }
+    ::operator delete(table);
+}
+
+// The slot, taken on first need; kNoSlot when the platform has none left or
+// the process is exiting.
+unsigned long TheSlot() {
+    const unsigned long slot = g_slot.load(std::memory_order_acquire);
+    if (slot != kNoSlot) return slot;
+    // Not under the pool's lock: on Win32 the exit hooks run under the slot
+    // table's lock and take the pool's, so the reverse order must not occur.
+    unsigned long fresh = kNoSlot;
+    if (!qm::platform::AllocThreadSlot(&fresh, &ReturnThreadTable)) return kNoSlot;
+    bool kept = false;
+    {
+        CQmErrLogPrivAutoCS hold(qm::ThreadTracePoolLock());
+        if (!TheIndexes().slotFreed && g_slot.load(std::memory_order_relaxed) == kNoSlot) {
+            g_slot.store(fresh, std::memory_order_release);
+            kept = true;
+        }
+    }
+    // Another thread was first, or the process is exiting.
+    if (!kept) qm::platform::FreeThreadSlot(fresh);
+    return g_slot.load(std::memory_order_acquire);
+}
+
+// The thread's table with a cell for index, or null when there is no memory
+// for it (the thread keeps its table as it was).
+TableCell* TableWithRoomFor(unsigned long slot, TableCell* table, unsigned long index) {
+    const std::size_t oldCount = table != nullptr ? table[0].count : 0;
+    if (index < oldCount) return table;
+    const std::size_t count = std::max({static_cast<std::size_t>(index) + 1, oldCount * 2, kFirstTableCount});
+    TableCell* grown = static_cast<TableCell*>(::operator new(sizeof(TableCell) * (count + 1), std::nothrow));
+    if (grown == nullptr) return nullptr;
+    grown[0].count = count;
+    for (std::size_t i = 1; i <= count; ++i) grown[i].entry = i <= oldCount ? table[i].entry : nullptr;
+    qm::platform::SetThreadSlotValue(slot, grown);
+    // A platform without room for the thread's value keeps none.
+    if (qm::platform::GetThreadSlotValue(slot) != grown) {
+        ::operator delete(grown);
+        return nullptr;
+    }
+    ::operator delete(table);
+    return grown;
+}
+
+ThreadTraceData* TakeThreadTraceEntry(unsigned long index) {
+    const unsigned long slot = TheSlot();
+    if (slot == kNoSlot) return nullptr;
+    TableCell* table = TableWithRoomFor(slot, static_cast<TableCell*>(qm::platform::GetThreadSlotValue(slot)), index);
+    if (table == nullptr) return nullptr;
+    ThreadTraceData*& cell = table[index + 1].entry;
+    if (cell == nullptr) {
+        try {
+            cell = GetThreadTraceData();
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
+    return cell;
+}
+
+}  // namespace
+
+namespace qm {
+
+bool TakeTraceThreadIndex(unsigned long* index) {
+    if (index == nullptr) return false;
+    Indexes& indexes = TheIndexes();
+    CQmErrLogPrivAutoCS hold(ThreadTracePoolLock());
+    if (!indexes.spare.empty()) {
+        std::pop_heap(indexes.spare.begin(), indexes.spare.end(), std::greater<unsigned long>());
+        *index = indexes.spare.back();
+        indexes.spare.pop_back();
+        return true;
+    }
+    // Room for every index handed out to come back, made now.
+    if (indexes.spare.capacity() <= indexes.next) {
+        try {
+            indexes.spare.reserve(std::max<std::size_t>(indexes.spare.capacity() * 2, kFirstTableCount));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    *index = indexes.next++;
+    return true;
+}
+
+void GiveBackTraceThreadIndex(unsigned long index) {
+    Indexes& indexes = TheIndexes();
+    CQmErrLogPrivAutoCS hold(ThreadTracePoolLock());
+    indexes.spare.push_back(index);
+    std::push_heap(indexes.spare.begin(), indexes.spare.end(), std::greater<unsigned long>());
+}
+
+ThreadTraceData* ThreadTraceEntry(unsigned long index) {
+    // The common case: one slot lookup, a bounds check and the cell.
+    const unsigned long slot = g_slot.load(std::memory_order_acquire);
+    if (slot != kNoSlot) {
+        const TableCell* table = static_cast<const TableCell*>(platform::GetThreadSlotValue(slot));
+        if (table != nullptr && index < table[0].count && table[index + 1].entry != nullptr) {
+            return table[index + 1].entry;
+        }
+    }
+    return TakeThreadTraceEntry(index);
+}
+
+void FreeTraceThreadSlotAtExit() {
+    unsigned long slot = kNoSlot;
+    {
+        CQmErrLogPrivAutoCS hold(ThreadTracePoolLock());
+        TheIndexes().slotFreed = true;
+        slot = g_slot.exchange(kNoSlot, std::memory_order_acq_rel);
+    }
+    if (slot != kNoSlot) platform::FreeThreadSlot(slot);
+}
+
+}  // namespace qm
