@@ -13,22 +13,24 @@
 #include "qmerrlog/locks.h"
 #include "qmerrlog/registry.h"
 
+namespace qm {
+namespace thread_trace_table {
+
+// Read without a lock on every ShouldTraceAlloc; written under the pool's lock.
+std::atomic<unsigned long> g_slot{kNoSlot};
+
+}  // namespace thread_trace_table
+}  // namespace qm
+
 namespace {
 
-constexpr unsigned long kNoSlot = ~0ul;
-// A first table covers the default logger and a few named ones.
+using qm::thread_trace_table::Cell;
+using qm::thread_trace_table::g_slot;
+using qm::thread_trace_table::kNoSlot;
+
+// The first table, and the first room for indexes given back, cover the
+// default logger and a few named ones.
 constexpr std::size_t kFirstTableCount = 16;
-
-// A thread's table is one block: the count of cells, then one cell per
-// index (null until the thread asks through that index).
-union TableCell {
-    std::size_t count;
-    ThreadTraceData* entry;
-};
-
-// The library's one slot, kNoSlot until first needed and again from exit on.
-// Read without a lock on every ShouldTraceAlloc; written under the pool's.
-std::atomic<unsigned long> g_slot{kNoSlot};
 
 // Guarded by the pool's lock, so that fork() copies it whole.
 struct Indexes {
@@ -45,7 +47,7 @@ Indexes& TheIndexes() {
 // The slot's exit hook: gives back every entry the ending thread holds, then
 // its table.
 void ReturnThreadTable(void* value) {
-    TableCell* table = static_cast<TableCell*>(value);
+    Cell* table = static_cast<Cell*>(value);
     if (table == nullptr) return;
     {
         CQmErrLogPrivAutoCS hold(qm::ThreadTracePoolLock());
@@ -80,11 +82,11 @@ unsigned long TheSlot() {
 
 // The thread's table with a cell for index, or null when there is no memory
 // for it (the thread keeps its table as it was).
-TableCell* TableWithRoomFor(unsigned long slot, TableCell* table, unsigned long index) {
+Cell* TableWithRoomFor(unsigned long slot, Cell* table, unsigned long index) {
     const std::size_t oldCount = table != nullptr ? table[0].count : 0;
     if (index < oldCount) return table;
     const std::size_t count = std::max({static_cast<std::size_t>(index) + 1, oldCount * 2, kFirstTableCount});
-    TableCell* grown = static_cast<TableCell*>(::operator new(sizeof(TableCell) * (count + 1), std::nothrow));
+    Cell* grown = static_cast<Cell*>(::operator new(sizeof(Cell) * (count + 1), std::nothrow));
     if (grown == nullptr) return nullptr;
     grown[0].count = count;
     for (std::size_t i = 1; i <= count; ++i) grown[i].entry = i <= oldCount ? table[i].entry : nullptr;
@@ -96,22 +98,6 @@ TableCell* TableWithRoomFor(unsigned long slot, TableCell* table, unsigned long 
     }
     ::operator delete(table);
     return grown;
-}
-
-ThreadTraceData* TakeThreadTraceEntry(unsigned long index) {
-    const unsigned long slot = TheSlot();
-    if (slot == kNoSlot) return nullptr;
-    TableCell* table = TableWithRoomFor(slot, static_cast<TableCell*>(qm::platform::GetThreadSlotValue(slot)), index);
-    if (table == nullptr) return nullptr;
-    ThreadTraceData*& cell = table[index + 1].entry;
-    if (cell == nullptr) {
-        try {
-            cell = GetThreadTraceData();
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-    }
-    return cell;
 }
 
 }  // namespace
@@ -147,16 +133,20 @@ void GiveBackTraceThreadIndex(unsigned long index) {
     std::push_heap(indexes.spare.begin(), indexes.spare.end(), std::greater<unsigned long>());
 }
 
-ThreadTraceData* ThreadTraceEntry(unsigned long index) {
-    // The common case: one slot lookup, a bounds check and the cell.
-    const unsigned long slot = g_slot.load(std::memory_order_acquire);
-    if (slot != kNoSlot) {
-        const TableCell* table = static_cast<const TableCell*>(platform::GetThreadSlotValue(slot));
-        if (table != nullptr && index < table[0].count && table[index + 1].entry != nullptr) {
-            return table[index + 1].entry;
+ThreadTraceData* thread_trace_table::TakeEntry(unsigned long index) {
+    const unsigned long slot = TheSlot();
+    if (slot == kNoSlot) return nullptr;
+    Cell* table = TableWithRoomFor(slot, static_cast<Cell*>(qm::platform::GetThreadSlotValue(slot)), index);
+    if (table == nullptr) return nullptr;
+    ThreadTraceData*& cell = table[index + 1].entry;
+    if (cell == nullptr) {
+        try {
+            cell = GetThreadTraceData();
+        } catch (const std::bad_alloc&) {
+            return nullptr;
         }
     }
-    return TakeThreadTraceEntry(index);
+    return cell;
 }
 
 void FreeTraceThreadSlotAtExit() {
