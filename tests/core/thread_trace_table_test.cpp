@@ -231,6 +231,11 @@ TEST(ThreadTraceTable, AForkedChildKeepsTheForkingThreadsEntriesAndTakesMore) {
 // ending afterwards runs no hook, so its entry stays taken, and no entry is
 // handed out any more.
 TEST(ThreadTraceTable, AfterExitThreadsEndWithoutTheLibraryAndNoEntryIsHandedOut) {
+#if defined(__SANITIZE_THREAD__)
+    // The thread runtime takes the locks reset in a forked child for still
+    // held by the forking thread, and reports the child's other threads.
+    GTEST_SKIP() << "a thread started in a forked child";
+#endif
     TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
     const int child = qm::platform::ForkProcess();
