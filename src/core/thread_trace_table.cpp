@@ -32,16 +32,17 @@ using qm::thread_trace_table::kNoSlot;
 // default logger and a few named ones.
 constexpr std::size_t kFirstTableCount = 16;
 
-// Guarded by the pool's lock, so that fork() copies it whole.
-struct Indexes {
-    unsigned long next = 0;
+// The indexes and the slot's end. Guarded by the pool's lock, so that fork()
+// copies it whole; never destroyed, like the pool.
+struct TableState {
+    unsigned long next = 0;            // never handed out yet
     std::vector<unsigned long> spare;  // a min-heap: low indexes keep tables short
     bool slotFreed = false;
 };
 
-Indexes& TheIndexes() {
-    static qm::NoDestructor<Indexes> indexes;
-    return *indexes;
+TableState& TheState() {
+    static qm::NoDestructor<TableState> state;
+    return *state;
 }
 
 // The slot's exit hook: gives back every entry the ending thread holds, then
@@ -70,7 +71,7 @@ unsigned long TheSlot() {
     bool kept = false;
     {
         CQmErrLogPrivAutoCS hold(qm::ThreadTracePoolLock());
-        if (!TheIndexes().slotFreed && g_slot.load(std::memory_order_relaxed) == kNoSlot) {
+        if (!TheState().slotFreed && g_slot.load(std::memory_order_relaxed) == kNoSlot) {
             g_slot.store(fresh, std::memory_order_release);
             kept = true;
         }
@@ -106,31 +107,31 @@ namespace qm {
 
 bool TakeTraceThreadIndex(unsigned long* index) {
     if (index == nullptr) return false;
-    Indexes& indexes = TheIndexes();
+    TableState& state = TheState();
     CQmErrLogPrivAutoCS hold(ThreadTracePoolLock());
-    if (!indexes.spare.empty()) {
-        std::pop_heap(indexes.spare.begin(), indexes.spare.end(), std::greater<unsigned long>());
-        *index = indexes.spare.back();
-        indexes.spare.pop_back();
+    if (!state.spare.empty()) {
+        std::pop_heap(state.spare.begin(), state.spare.end(), std::greater<unsigned long>());
+        *index = state.spare.back();
+        state.spare.pop_back();
         return true;
     }
     // Room for every index handed out to come back, made now.
-    if (indexes.spare.capacity() <= indexes.next) {
+    if (state.spare.capacity() <= state.next) {
         try {
-            indexes.spare.reserve(std::max<std::size_t>(indexes.spare.capacity() * 2, kFirstTableCount));
+            state.spare.reserve(std::max<std::size_t>(state.spare.capacity() * 2, kFirstTableCount));
         } catch (const std::bad_alloc&) {
             return false;
         }
     }
-    *index = indexes.next++;
+    *index = state.next++;
     return true;
 }
 
 void GiveBackTraceThreadIndex(unsigned long index) {
-    Indexes& indexes = TheIndexes();
+    TableState& state = TheState();
     CQmErrLogPrivAutoCS hold(ThreadTracePoolLock());
-    indexes.spare.push_back(index);
-    std::push_heap(indexes.spare.begin(), indexes.spare.end(), std::greater<unsigned long>());
+    state.spare.push_back(index);
+    std::push_heap(state.spare.begin(), state.spare.end(), std::greater<unsigned long>());
 }
 
 ThreadTraceData* thread_trace_table::TakeEntry(unsigned long index) {
@@ -153,7 +154,7 @@ void FreeTraceThreadSlotAtExit() {
     unsigned long slot = kNoSlot;
     {
         CQmErrLogPrivAutoCS hold(ThreadTracePoolLock());
-        TheIndexes().slotFreed = true;
+        TheState().slotFreed = true;
         slot = g_slot.exchange(kNoSlot, std::memory_order_acq_rel);
     }
     if (slot != kNoSlot) platform::FreeThreadSlot(slot);
