@@ -7,7 +7,7 @@
 #include "core/live_loggers.h"
 #include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
-#include "core/thread_trace_pool.h"
+#include "core/thread_trace_table.h"
 #include "platform/no_destructor.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
@@ -91,9 +91,10 @@ void CQmLogger::Init() {
         for (int i = 0; i < QM_SELECTION_CACHE_SIZE; ++i) cache[i].store(0, std::memory_order_relaxed);
     }
 
-    // Every logger's slot gives a thread's working copy back when the thread ends.
-    unsigned long slot = 0;
-    if (qm::TakeTraceThreadSlot(&slot)) m_ulThreadKey = slot;
+    // Each thread's working copy for this logger sits at this index of the
+    // thread's table (thread_trace_table.h).
+    unsigned long index = 0;
+    if (qm::TakeTraceThreadIndex(&index)) m_ulThreadKey = index;
 
     m_bInitialised.store(true, std::memory_order_release);
 }
@@ -135,7 +136,7 @@ void CQmLogger::Release() {
     m_llTraceGeneration.store(0, std::memory_order_relaxed);
     RetireMaster(m_pMasterTrace.exchange(nullptr, std::memory_order_relaxed));
 
-    if (m_ulThreadKey != kNoThreadKey) qm::GiveBackTraceThreadSlot(m_ulThreadKey);
+    if (m_ulThreadKey != kNoThreadKey) qm::GiveBackTraceThreadIndex(m_ulThreadKey);
     initializeThreadKey(&m_ulThreadKey);
 
     m_bInitialised.store(false, std::memory_order_release);

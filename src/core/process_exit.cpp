@@ -11,7 +11,7 @@
 #include "core/live_loggers.h"
 #include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
-#include "core/thread_trace_pool.h"
+#include "core/thread_trace_table.h"
 #include "qmerrlog/logger.h"
 
 namespace {
@@ -44,9 +44,9 @@ bool ProcessExiting() {
 void CloseOutputsForExit() {
     g_exiting.store(true, std::memory_order_relaxed);
     ForEachLiveLogger(&QmLoggerLifecycle::CloseOutputsAtExit);
-    // With every trace output closed, tracing threads stop before their slot;
-    // one already past that check reads a freed slot as empty.
-    FreeTraceThreadSlotsAtExit();
+    // With every trace output closed, tracing threads stop before the slot;
+    // one already past that check reads the freed slot as empty.
+    FreeTraceThreadSlotAtExit();
 }
 
 void InstallProcessHandlers() {

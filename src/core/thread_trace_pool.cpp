@@ -4,7 +4,6 @@
 
 #include "platform/error_state.h"
 #include "platform/no_destructor.h"
-#include "platform/thread_slot.h"
 #include "qmerrlog/locks.h"
 #include "qmerrlog/registry.h"
 #include "qmerrlog/tracedata.h"
@@ -18,9 +17,6 @@ constexpr int kGrowth = 30;
 struct Pool {
     CQmErrLogCriticalSection lock;
     std::vector<ThreadTraceData*> entries;
-    std::vector<unsigned long> spareSlots;
-    std::vector<unsigned long> allSlots;  // every slot allocated, spare or in use
-    bool slotsFreed = false;
 };
 
 // Never destroyed: threads end, and give their entries back, until the very
@@ -46,48 +42,10 @@ struct NewEntries {
 
 namespace qm {
 
-void ReturnThreadTraceData(void* entry) {
+void ReturnThreadTraceData(ThreadTraceData* entry) {
     if (entry == nullptr) return;
     CQmErrLogPrivAutoCS hold(ThePool().lock);
-    static_cast<ThreadTraceData*>(entry)->isFree = true;
-}
-
-bool TakeTraceThreadSlot(unsigned long* slot) {
-    if (slot == nullptr) return false;
-    Pool& pool = ThePool();
-    {
-        CQmErrLogPrivAutoCS hold(pool.lock);
-        if (pool.slotsFreed) return false;
-        if (!pool.spareSlots.empty()) {
-            *slot = pool.spareSlots.back();
-            pool.spareSlots.pop_back();
-            return true;
-        }
-    }
-    // Not under the pool's lock: on Win32 the exit hooks run under the slot
-    // table's lock and take the pool's, so the reverse order must not occur.
-    if (!platform::AllocThreadSlot(slot, &ReturnThreadTraceData)) return false;
-    CQmErrLogPrivAutoCS hold(pool.lock);
-    pool.allSlots.push_back(*slot);
-    return true;
-}
-
-void GiveBackTraceThreadSlot(unsigned long slot) {
-    Pool& pool = ThePool();
-    CQmErrLogPrivAutoCS hold(pool.lock);
-    if (!pool.slotsFreed) pool.spareSlots.push_back(slot);
-}
-
-void FreeTraceThreadSlotsAtExit() {
-    Pool& pool = ThePool();
-    std::vector<unsigned long> slots;
-    {
-        CQmErrLogPrivAutoCS hold(pool.lock);
-        pool.slotsFreed = true;
-        slots.swap(pool.allSlots);
-        pool.spareSlots.clear();
-    }
-    for (unsigned long slot : slots) platform::FreeThreadSlot(slot);
+    entry->isFree = true;
 }
 
 int ThreadTracePoolSize() {

@@ -5,8 +5,8 @@
 
 #include "core/logger_lifecycle.h"
 #include "core/output_slot.h"
+#include "core/thread_trace_table.h"
 #include "core/trace_generation.h"
-#include "platform/thread_slot.h"
 #include "qmerrlog/component.h"
 #include "qmerrlog/logger.h"
 #include "qmerrlog/message.h"
@@ -287,11 +287,8 @@ bool CQmLogger::AskShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData*
     }
     if (*record != nullptr || m_ulThreadKey == kNoThreadKey) return false;
 
-    ThreadTraceData* entry = static_cast<ThreadTraceData*>(qm::platform::GetThreadSlotValue(m_ulThreadKey));
-    if (entry == nullptr) {
-        entry = GetThreadTraceData();
-        qm::platform::SetThreadSlotValue(m_ulThreadKey, entry);
-    }
+    const ThreadTraceData* entry = qm::ThreadTraceEntry(m_ulThreadKey);
+    if (entry == nullptr) return false;
     CQmTraceData* copy = entry->traceData;
     if (copy->m_llGeneration != generation) {
         CQmErrLogAutoReader hold(m_traceGuard);

@@ -54,7 +54,7 @@ TEST(TraceMemory, ReloadsUnderTracingThreadsKeepOnlyBorrowedMasters) {
 
 // A named logger removed while a thread still holds its entry: the thread's
 // entries (that one and the default logger's) come back when it ends, and
-// the next logger reuses the slot.
+// the next logger reuses the index.
 TEST(TraceMemory, EntriesOfARemovedLoggerComeBackWhenTheirThreadsEnd) {
     TempDir dir;
     const std::string config = dir.Write("trace.cfg", "components: Log\ndata: Message\n");
@@ -67,7 +67,7 @@ TEST(TraceMemory, EntriesOfARemovedLoggerComeBackWhenTheirThreadsEnd) {
         TraceOnce(named), TraceOnce(theLogger());
         step = 1;
         while (step.load() != 2) std::this_thread::yield();
-        // The next logger finds this thread's entry in the reused slot.
+        // The next logger finds this thread's entry at the reused index.
         CQmLogger* next = getMyLogger("memory-next");
         ASSERT_TRUE(TraceToRecorder(next, config));
         TraceOnce(next);

@@ -36,5 +36,7 @@ struct QmInternalAccess<qmtest::LoggerInternals> {
     // Where the logger's tables live, to tell shared tables from copies.
     static const void* ComponentTable(const CQmLogger& l) { return l.m_pComponentInfo; }
     static const void* DataFieldTable(const CQmLogger& l) { return l.m_pDataFieldInfo; }
+    // The index of the logger's cell in each thread's table of working copies.
+    static unsigned long TraceIndex(const CQmLogger& l) { return l.m_ulThreadKey; }
 };
 using CQmLoggerTestAccess = QmInternalAccess<qmtest::LoggerInternals>;

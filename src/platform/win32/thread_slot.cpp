@@ -14,7 +14,7 @@ struct ExitHookEntry {
     ThreadExitHook hook;  // null: the row is free
 };
 
-// Only slots with a hook take a row (one per default logger), so a fixed
+// Only slots with a hook take a row (the library takes one), so a fixed
 // table is plenty; it keeps thread end free of allocation.
 constexpr int kMaxHookedSlots = 64;
 
