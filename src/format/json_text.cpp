@@ -147,14 +147,16 @@ char* WriteJsonBody(char* out, const char* text, std::size_t length) {
     return out;
 }
 
-// Where a piece of a long text that starts at `at` ends: about kPiece bytes on,
-// moved back to the start of a sequence that the cut would split. A sequence
-// is at most four bytes, so three steps back reach its first byte; a piece
-// that still ends on a continuation byte splits nothing that could be kept.
+// Where a piece of a long text that starts at `at` ends: about `piece` bytes
+// on, at a byte where writing the whole text would also start a new step. Any
+// byte that is no continuation byte is one; so is a continuation byte with
+// three more before it, since no sequence has four.
 std::size_t PieceEnd(const char* text, std::size_t at, std::size_t length, std::size_t piece) {
     if (length - at <= piece) return length;
-    std::size_t end = at + piece;
-    for (int step = 0; step < 3 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u; ++step) --end;
+    const std::size_t end = at + piece;
+    for (std::size_t back = 0; back < 4; ++back) {
+        if ((static_cast<unsigned char>(text[end - back]) & 0xC0u) != 0x80u) return end - back;
+    }
     return end;
 }
 
