@@ -1,7 +1,7 @@
 // The trace record layouts, built field by field on a message.
 #include <cstring>
 
-#include "format/json_member.h"
+#include "format/json_text.h"
 #include "qmerrlog/message.h"
 
 namespace {

@@ -5,9 +5,10 @@
 #include <new>
 #include <string>
 
-#include "format/json_member.h"
+#include "format/json_text.h"
 #include "format/plain_printf.h"
 #include "qmerrlog/tracedata.h"
+#include "trace/json_keys.h"
 #include "trace/trace_line_kind.h"
 
 namespace {
@@ -50,37 +51,42 @@ bool AppendJoinedValues(CQmErrLogMessage* message, const unsigned int* order, co
     return true;
 }
 
-// A record's members in the JSON-lines layout, written on the stack and
-// appended in as few pieces as fit: the same bytes the field-by-field calls
-// make, without a dispatch and an append for each member. A member too long
-// for the area goes by the field-by-field route. True when it wrote a member.
+// A record's members in the JSON-lines layout, each the master's key for its
+// field and the value, written on the stack and appended in as few pieces as
+// fit: the same bytes the field-by-field calls make, without measuring and
+// escaping each name again, or a dispatch and an append for each member. A
+// member too long for the area is appended in pieces. True when it wrote one.
 bool AppendJsonMembers(CQmErrLogMessage* message, const unsigned int* order, const QmTraceDataFieldInfo* fields,
-                       const unsigned char* valueKinds) {
+                       const unsigned char* valueKinds, const char* keys) {
     char line[2048];
     char* end = line;
     bool first = true;
+    qm::JsonKeyCursor cursor(keys);
     for (unsigned int position = 0; position < QM_DATA_FIELD_COUNT; ++position) {
         const unsigned int entry = order[position];
         if (entry == 0) break;
         if (entry > QM_DATA_FIELD_COUNT) continue;
         const QmTraceDataFieldInfo& field = fields[entry - 1];
         const int kind = valueKinds[entry - 1];
-        const char* name = field.name != nullptr ? field.name : "";
         const char* value = field.value != nullptr ? field.value : "";
-        const std::size_t nameLength = std::strlen(name);
         const std::size_t valueLength = kind == QM_VALUE_UNSET ? 0 : std::strlen(value);
-        const std::size_t room = qm::JsonMemberRoom(nameLength, valueLength);
+        std::size_t keyLength;
+        const char* key = cursor.Next(&keyLength);
+        if (first) ++key, --keyLength;  // the first member has no comma
+        first = false;
+
+        const std::size_t room = keyLength + qm::JsonStringRoom(valueLength);
         if (room > static_cast<std::size_t>(line + sizeof line - end)) {
             message->AppendText(line, static_cast<std::size_t>(end - line));
             end = line;
             if (room > sizeof line) {
-                qm::AppendJsonMember(message, first, name, nameLength, value, valueLength, kind);
-                first = false;
+                message->AppendText(key, keyLength);
+                qm::AppendJsonValue(message, value, valueLength, kind);
                 continue;
             }
         }
-        end = qm::WriteJsonMember(end, first, name, nameLength, value, valueLength, kind);
-        first = false;
+        std::memcpy(end, key, keyLength);
+        end = qm::WriteJsonValue(end + keyLength, value, valueLength, kind);
     }
     message->AppendText(line, static_cast<std::size_t>(end - line));
     return !first;
@@ -123,8 +129,9 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
         return true;
     }
 
-    if (kind == qm::kTraceValues && m_iTraceFormat == QM_TRACE_JSON_LINES) {
-        if (AppendJsonMembers(message, m_uFieldOrder, m_fields, m_valueKinds)) message->m_bFirstFieldPending = false;
+    // A master that could not make its keys leaves its records the general path.
+    if (kind == qm::kTraceValues && m_iTraceFormat == QM_TRACE_JSON_LINES && m_pszSeparator != nullptr) {
+        if (AppendJsonMembers(message, m_uFieldOrder, m_fields, m_valueKinds, m_pszSeparator)) message->m_bFirstFieldPending = false;
         message->EndTraceFormat();
         message->m_pTraceRecord = this;
         return true;
