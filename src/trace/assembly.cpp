@@ -75,7 +75,7 @@ bool AppendJsonMembers(CQmErrLogMessage* message, const unsigned int* order, con
         if (first) ++key, --keyLength;  // the first member has no comma
         first = false;
 
-        const std::size_t room = keyLength + qm::JsonStringRoom(valueLength);
+        const std::size_t room = keyLength + qm::kCopyStep + qm::JsonStringRoom(valueLength);
         if (room > static_cast<std::size_t>(line + sizeof line - end)) {
             message->AppendText(line, static_cast<std::size_t>(end - line));
             end = line;
@@ -85,8 +85,7 @@ bool AppendJsonMembers(CQmErrLogMessage* message, const unsigned int* order, con
                 continue;
             }
         }
-        std::memcpy(end, key, keyLength);
-        end = qm::WriteJsonValue(end + keyLength, value, valueLength, kind);
+        end = qm::WriteJsonValue(qm::CopyJsonKey(end, key, keyLength), value, valueLength, kind);
     }
     message->AppendText(line, static_cast<std::size_t>(end - line));
     return !first;
@@ -131,7 +130,8 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
 
     // A master that could not make its keys leaves its records the general path.
     if (kind == qm::kTraceValues && m_iTraceFormat == QM_TRACE_JSON_LINES && m_pszSeparator != nullptr) {
-        if (AppendJsonMembers(message, m_uFieldOrder, m_fields, m_valueKinds, m_pszSeparator)) message->m_bFirstFieldPending = false;
+        if (AppendJsonMembers(message, m_uFieldOrder, m_fields, m_valueKinds, m_pszSeparator))
+            message->m_bFirstFieldPending = false;
         message->EndTraceFormat();
         message->m_pTraceRecord = this;
         return true;

@@ -29,7 +29,8 @@ char* NewJsonKeys(const unsigned int* order, const QmTraceDataFieldInfo* fields)
     ForEachTracedName(order, fields, [&room](const char*, std::size_t length) {
         room += 1 + 1 + JsonStringRoom(length) + 1;  // length byte, comma, name, colon
     });
-    char* keys = new (std::nothrow) char[room + 1];
+    // Readers copy keys sixteen bytes at a time: the last may read past its end.
+    char* keys = new (std::nothrow) char[room + kCopyStep]();
     if (keys == nullptr) return nullptr;
     char* end = keys;
     bool fits = true;
