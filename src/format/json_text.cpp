@@ -101,7 +101,8 @@ char* WriteLookedAt(char* out, const char* text, std::size_t* at, std::size_t le
             ++*at;
             return out + sizeof kReplacementCharacter - 1;
         }
-        std::memcpy(out, text + *at, sequence);
+        // Two to four bytes: a library copy would cost more than they do.
+        for (std::size_t i = 0; i < sequence; ++i) out[i] = text[*at + i];
         *at += sequence;
         return out + sequence;
     }
