@@ -128,7 +128,9 @@ bool CQmTraceData::AssembleTraceMessage(CQmErrLogMessage* message, int kind) {
         return true;
     }
 
-    // A master that could not make its keys leaves its records the general path.
+    // A JSON-lines master keeps its keys where the other layouts keep the
+    // separator (master_configuration.cpp); one that could not make them
+    // leaves its records the general path.
     if (kind == qm::kTraceValues && m_iTraceFormat == QM_TRACE_JSON_LINES && m_pszSeparator != nullptr) {
         if (AppendJsonMembers(message, m_uFieldOrder, m_fields, m_valueKinds, m_pszSeparator))
             message->m_bFirstFieldPending = false;
