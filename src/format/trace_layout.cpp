@@ -11,16 +11,6 @@ const char* TextOrEmpty(const char* text) {
     return text != nullptr ? text : "";
 }
 
-// A value set as a number or a truth value stands bare in JSON only when its
-// text is one; anything else (a double's "nan") stays a string.
-bool ShowsBare(const char* value, int valueKind) {
-    switch (valueKind) {
-        case QM_VALUE_NUMBER: return qm::IsJsonNumber(value);
-        case QM_VALUE_BOOLEAN: return std::strcmp(value, "true") == 0 || std::strcmp(value, "false") == 0;
-        default: return false;
-    }
-}
-
 }  // namespace
 
 void CQmErrLogMessage::BeginTraceFormat(int layout, bool useLocalTime, const char* argument) {
@@ -97,21 +87,12 @@ void CQmErrLogMessage::FormatTraceField(const char* value, const char* name, int
         FormatTraceField(value, name);
         return;
     }
-    if (!m_bFirstFieldPending) m_text.push_back(',');
+    const bool first = m_bFirstFieldPending;
     m_bFirstFieldPending = false;
     name = TextOrEmpty(name);
-    qm::AppendJsonString(&m_text, name, std::strlen(name));
-    m_text.push_back(':');
-    if (valueKind == QM_VALUE_UNSET) {
-        m_text.append("null", 4);
-        return;
-    }
     value = TextOrEmpty(value);
-    if (ShowsBare(value, valueKind)) {
-        m_text.append(value);
-    } else {
-        qm::AppendJsonString(&m_text, value, std::strlen(value));
-    }
+    const std::size_t valueLength = valueKind == QM_VALUE_UNSET ? 0 : std::strlen(value);
+    qm::AppendJsonMember(this, first, name, std::strlen(name), value, valueLength, valueKind);
 }
 
 void CQmErrLogMessage::EndTraceFormat() {

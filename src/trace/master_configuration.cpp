@@ -6,6 +6,7 @@
 #include "qm_file.h"
 #include "qmerrlog/tracedata.h"
 #include "trace/config_reader.h"
+#include "trace/json_keys.h"
 
 bool CQmTraceData::SetConfiguration(int format, const char* separator, const char* fileName, int componentCount,
                                     QmTraceComponentInfo* components, QmTraceDataFieldInfo* fields,
@@ -25,7 +26,8 @@ bool CQmTraceData::SetConfiguration(int format, const char* separator, const cha
     m_bOwnsConfiguration = true;
     m_iTraceFormat = format;
     m_bUseLocalTime = useLocalTime;
-    if (separator != nullptr) {
+    // The JSON-lines layout has no separator; its area holds the keys instead.
+    if (separator != nullptr && format != QM_TRACE_JSON_LINES) {
         m_pszSeparator = qm::CopyConfigText(separator);
         if (m_pszSeparator == nullptr) return false;
     }
@@ -54,7 +56,11 @@ bool CQmTraceData::SetConfiguration(int format, const char* separator, const cha
         field.valueOnHeap = false;
         field.inlineValue[0] = '\0';
     }
-    return ReadConfigFile(fileName);
+    const bool read = ReadConfigFile(fileName);
+    // Every record made from this master writes these keys as they are; the
+    // fields and their order are fixed from here on.
+    if (format == QM_TRACE_JSON_LINES) m_pszSeparator = qm::NewJsonKeys(m_uFieldOrder, m_fields);
+    return read;
 }
 
 bool CQmTraceData::ReadConfigFile(const char* fileName) {

@@ -62,3 +62,46 @@ TEST_F(JsonLines, EveryValueKindAndHostileTextsParseBack) {
     ASSERT_EQ(parsed.size(), std::size(cases));
     for (std::size_t i = 0; i < parsed.size(); ++i) EXPECT_EQ(parsed[i], cases[i].parsed) << i;
 }
+
+// A record writes the bytes that the field-by-field calls write for its
+// fields: with the keys its master made once (a name that needs escaping
+// among them), without them (a name whose key would be too long), and with
+// members that fill or overflow the area a record is joined in.
+TEST_F(JsonLines, RecordsWriteWhatTheFieldByFieldCallsWrite) {
+    const std::string names[] = {"User", "Odd\"Na\\me\x01\xC3\xBC\xFF", std::string(50, '\x01')};
+    std::string controlKey = "\"";
+    for (int i = 0; i < 50; ++i) controlKey += "\\u0001";
+    const std::string keys[] = {"\"User\":", "\"Odd\\\"Na\\\\me\\u0001\xC3\xBC\xEF\xBF\xBD\":", controlKey + "\":"};
+    const std::string wide(300, 'w'), huge = std::string(3000, 'h') + "\n\"\\", controls(500, '\x01');
+    const std::function<void(CQmTraceData&)> fills[] = {
+        [](CQmTraceData& r) { r.SetFieldValue(QM_FIELD_MESSAGE, "plain"), r.SetFieldValue(kState, true); },
+        [&](CQmTraceData& r) {
+            r.SetFieldValue(QM_FIELD_MESSAGE, wide.c_str()), r.SetFieldValue(kUser, wide.c_str());
+            r.SetFieldValue(kDomain, wide.c_str()), r.SetFieldValue(kIPPort, 443);
+        },
+        [&](CQmTraceData& r) {
+            r.SetFieldValue(QM_FIELD_MESSAGE, huge.c_str()), r.SetFieldValue(kUser, controls.c_str());
+            r.SetFieldValue(kDomain, "gr\xC3\xBC\xC3\x9F bad\xFF"), r.SetFieldValue(kResponseTime, 0.5);
+        },
+    };
+    for (std::size_t n = 0; n < std::size(names); ++n) {
+        m_fields.get()[kUser].name = names[n].c_str();
+        auto master = Master("components: Log\ndata: Message " + names[n] + " Pid IPPort ResponseTime State Domain\n",
+                             QM_TRACE_JSON_LINES);
+        auto copy = CopyOf(*master);
+        for (std::size_t f = 0; f < std::size(fills); ++f) {
+            SCOPED_TRACE(testing::Message() << "name " << n << " fill " << f);
+            fills[f](*copy);
+            ASSERT_TRUE(copy->Format());
+            CQmErrLogMessage expected(false);
+            expected.BeginTraceFormat(QM_TRACE_JSON_LINES, false, nullptr);
+            for (const unsigned int id : Order(*copy))
+                expected.FormatTraceField(copy->GetFieldValue(id), copy->GetFieldName(id), copy->GetFieldValueKind(id));
+            expected.EndTraceFormat();
+            const std::string line = copy->GetMessage().GetBuffer();
+            EXPECT_EQ(line, expected.GetBuffer());
+            EXPECT_NE(line.find("," + keys[n]), std::string::npos);
+            copy->LeaveNoBody();
+        }
+    }
+}
