@@ -48,20 +48,23 @@ ThreadTraceData* TakeEntry(unsigned long index);
 
 }  // namespace thread_trace_table
 
+// The entry the calling thread already holds for a logger's index, or null:
+// never takes one.
+inline ThreadTraceData* HeldThreadTraceEntry(unsigned long index) {
+    using thread_trace_table::Cell;
+    const unsigned long slot = thread_trace_table::g_slot.load(std::memory_order_acquire);
+    if (slot == thread_trace_table::kNoSlot) return nullptr;
+    const Cell* table = static_cast<const Cell*>(platform::GetThreadSlotValue(slot));
+    return table != nullptr && index < table[0].count ? table[index + 1].entry : nullptr;
+}
+
 // The calling thread's entry for a logger's index, taken from the pool on
 // the thread's first need. Null when it cannot be had: no memory for the
 // entry or a larger table, no platform slot, or the process is exiting.
 // Inline, since every ShouldTraceAlloc asks: once the thread holds the entry
 // this is one slot lookup, a bounds check and the cell.
 inline ThreadTraceData* ThreadTraceEntry(unsigned long index) {
-    using thread_trace_table::Cell;
-    const unsigned long slot = thread_trace_table::g_slot.load(std::memory_order_acquire);
-    if (slot != thread_trace_table::kNoSlot) {
-        const Cell* table = static_cast<const Cell*>(platform::GetThreadSlotValue(slot));
-        if (table != nullptr && index < table[0].count && table[index + 1].entry != nullptr) {
-            return table[index + 1].entry;
-        }
-    }
+    if (ThreadTraceData* held = HeldThreadTraceEntry(index)) return held;
     return thread_trace_table::TakeEntry(index);
 }
 

@@ -272,10 +272,23 @@ bool CQmLogger::AskShouldTrace(unsigned int traceComponentId, CQmTraceData* reco
 }
 
 bool CQmLogger::AskShouldTraceAlloc(unsigned int traceComponentId, CQmTraceData** record) {
+    if (record == nullptr) return false;
+    // The thread's copy already taken from the master in force, with a
+    // cached answer: as cheap as ShouldTrace on an up-to-date record. A
+    // thread that holds no copy yet takes one only once the answer is yes.
+    const long long inForce = m_llTraceGeneration.load(std::memory_order_acquire);
+    if (*record == nullptr && m_ulThreadKey != kNoThreadKey &&
+        TracingLooksOn(inForce, m_pMainTraceOutput, m_pSecondTraceOutput)) {
+        const ThreadTraceData* held = qm::HeldThreadTraceEntry(m_ulThreadKey);
+        if (held != nullptr && held->traceData->m_llGeneration == inForce) {
+            const int known = CachedAnswer(m_pSelectionCache, m_llTraceGeneration, traceComponentId, inForce);
+            if (known == 1) *record = held->traceData;
+            if (known != 0) return known == 1;
+        }
+    }
     const qm::platform::CallerErrorState keepCallersErrno;
-    if (record == nullptr || !Inited() ||
-        !TracingLooksOn(m_llTraceGeneration.load(std::memory_order_relaxed), m_pMainTraceOutput,
-                        m_pSecondTraceOutput)) {
+    if (!Inited() || !TracingLooksOn(m_llTraceGeneration.load(std::memory_order_relaxed), m_pMainTraceOutput,
+                                     m_pSecondTraceOutput)) {
         return false;
     }
     long long generation = 0;

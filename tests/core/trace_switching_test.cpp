@@ -96,6 +96,12 @@ TEST_F(TraceSwitching, AnswersAndWorkingCopiesFollowEachNewMaster) {
             EXPECT_EQ(logger->TraceEnabled(kLogComponent), r.log);
             EXPECT_TRUE(logger->TraceEnabled(0));
             EXPECT_FALSE(logger->TraceEnabled(kUnknown) || logger->ShouldTrace(kUnknown, &kept));
+            // Once the thread's copy is up to date these come from the cache.
+            CQmTraceData* asked = nullptr;
+            EXPECT_TRUE(logger->ShouldTraceAlloc(kLegacy, &asked));
+            asked = nullptr;
+            EXPECT_EQ(logger->ShouldTraceAlloc(kLogComponent, &asked), r.log);
+            EXPECT_EQ(asked != nullptr, r.log);
         }
         CQmTraceData* again = nullptr;
         ASSERT_TRUE(logger->ShouldTraceAlloc(kLegacy, &again));
