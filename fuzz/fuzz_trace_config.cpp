@@ -66,15 +66,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     static QmTraceDataFieldInfo* fields = qm::NewDataFieldInfoTable();
 
-    CQmTraceData master;
-    if (!Access::Configure(master, QM_TRACE_DELIMITED, ConfigPath().c_str(), components,
-                           static_cast<int>(sizeof components / sizeof components[0]), fields)) {
-        return 0;
-    }
-    CQmTraceData copy;
-    Access::Assign(copy, master);
-    // The layouts and one code outside them, which must write nothing.
-    for (int format = QM_TRACE_BRACKETED; format <= QM_TRACE_TAGGED + 1; ++format) {
+    const int count = static_cast<int>(sizeof components / sizeof components[0]);
+    // Each layout from a master configured for it (a JSON-lines master makes
+    // its keys when configured), then a code outside them, which must write
+    // nothing.
+    for (int format = QM_TRACE_BRACKETED; format <= QM_TRACE_JSON_LINES + 1; ++format) {
+        const bool known = format <= QM_TRACE_JSON_LINES;
+        CQmTraceData master;
+        if (!Access::Configure(master, known ? format : QM_TRACE_DELIMITED, ConfigPath().c_str(), components,
+                               count, fields)) {
+            return 0;
+        }
+        CQmTraceData copy;
+        Access::Assign(copy, master);
         Exercise(copy, format);
     }
     return 0;
