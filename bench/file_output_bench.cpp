@@ -218,29 +218,29 @@ void SpdlogLines(benchmark::State& state, std::shared_ptr<spdlog::logger> logger
     for (auto _ : state) logger->error(body);
 }
 
+// A logger over one sink that flushes every line.
+std::shared_ptr<spdlog::logger> SpdlogFlushingEachLine(const char* name, spdlog::sink_ptr sink,
+                                                       const char* pattern) {
+    auto made = std::make_shared<spdlog::logger>(name, std::move(sink));
+    made->set_pattern(pattern);
+    made->flush_on(spdlog::level::trace);
+    return made;
+}
+
 void BM_SpdlogFileFlushEachLine(benchmark::State& state) {
-    static auto logger = [] {
-        auto made = std::make_shared<spdlog::logger>(
-            "bench-basic",
-            std::make_shared<spdlog::sinks::basic_file_sink_mt>((Directory() / "spdlog.log").string()));
-        made->set_pattern("%v");
-        made->flush_on(spdlog::level::trace);
-        return made;
-    }();
+    static auto logger = SpdlogFlushingEachLine(
+        "bench-basic", std::make_shared<spdlog::sinks::basic_file_sink_mt>((Directory() / "spdlog.log").string()),
+        "%v");
     SpdlogLines(state, logger);
 }
 BENCHMARK(BM_SpdlogFileFlushEachLine)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
 
 void BM_SpdlogRotatingFlushEachLine(benchmark::State& state) {
-    static auto logger = [] {
-        auto made = std::make_shared<spdlog::logger>(
-            "bench-rotating", std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
-                                  (Directory() / "spdlog-rotating.log").string(),
-                                  static_cast<std::size_t>(kRolloverMb) * 1024 * 1024, kBackups));
-        made->set_pattern("%v");
-        made->flush_on(spdlog::level::trace);
-        return made;
-    }();
+    static auto logger = SpdlogFlushingEachLine("bench-rotating",
+                                                std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
+                                                    (Directory() / "spdlog-rotating.log").string(),
+                                                    static_cast<std::size_t>(kRolloverMb) * 1024 * 1024, kBackups),
+                                                "%v");
     SpdlogLines(state, logger);
 }
 BENCHMARK(BM_SpdlogRotatingFlushEachLine)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
@@ -249,14 +249,10 @@ BENCHMARK(BM_SpdlogRotatingFlushEachLine)->Threads(1)->Threads(2)->Threads(4)->U
 // prolog from its own pattern (process and thread id, the date to the second,
 // file name and line, level) and writes the same bytes.
 void BM_SpdlogFileFormatted(benchmark::State& state) {
-    static auto logger = [] {
-        auto made = std::make_shared<spdlog::logger>(
-            "bench-formatted",
-            std::make_shared<spdlog::sinks::basic_file_sink_mt>((Directory() / "spdlog-formatted.log").string()));
-        made->set_pattern("[%P/%t][%a %b %d %Y %H:%M:%S][%s:%#][ERROR] %v");
-        made->flush_on(spdlog::level::trace);
-        return made;
-    }();
+    static auto logger = SpdlogFlushingEachLine(
+        "bench-formatted",
+        std::make_shared<spdlog::sinks::basic_file_sink_mt>((Directory() / "spdlog-formatted.log").string()),
+        "[%P/%t][%a %b %d %Y %H:%M:%S][%s:%#][ERROR] %v");
     const spdlog::source_loc where{"src/server/dbconnect.cpp", 42, "Connect"};
     for (auto _ : state) logger->log(where, spdlog::level::err, "Cannot reach the database");
 }
