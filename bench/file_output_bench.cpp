@@ -117,17 +117,25 @@ void BM_FloorBareWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_FloorBareWrite)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
 
-void BM_FloorMutexStatWrite(benchmark::State& state) {
+// Under one mutex per floor (one per Check type): asks the file, then writes.
+template <typename Check>
+void CheckAndWriteLocked(benchmark::State& state, const char* file, Check check) {
     static std::mutex lock;
     qm::FileSystem* disk = qm::RealFileSystem();
-    const int descriptor = FloorDescriptor("stat.log");
+    const int descriptor = FloorDescriptor(file);
     const std::string& line = Line();
     for (auto _ : state) {
         std::lock_guard<std::mutex> hold(lock);
-        qm::FileIdentity identity;
-        benchmark::DoNotOptimize(disk->DescribeOpen(descriptor, &identity));
+        check(descriptor);
         benchmark::DoNotOptimize(disk->Write(descriptor, line.data(), static_cast<unsigned int>(line.size())));
     }
+}
+
+void BM_FloorMutexStatWrite(benchmark::State& state) {
+    CheckAndWriteLocked(state, "stat.log", [](int descriptor) {
+        qm::FileIdentity identity;
+        benchmark::DoNotOptimize(qm::RealFileSystem()->DescribeOpen(descriptor, &identity));
+    });
 }
 BENCHMARK(BM_FloorMutexStatWrite)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
 
@@ -137,16 +145,10 @@ BENCHMARK(BM_FloorMutexStatWrite)->Threads(1)->Threads(2)->Threads(4)->UseRealTi
 // take a fresh time and journal the inode; the platform's size check asks
 // for size and link count only and so keeps each write as cheap as a bare one.
 void BM_FloorMutexFstatWrite(benchmark::State& state) {
-    static std::mutex lock;
-    qm::FileSystem* disk = qm::RealFileSystem();
-    const int descriptor = FloorDescriptor("fstat.log");
-    const std::string& line = Line();
-    for (auto _ : state) {
-        std::lock_guard<std::mutex> hold(lock);
+    CheckAndWriteLocked(state, "fstat.log", [](int descriptor) {
         struct stat info;
         benchmark::DoNotOptimize(fstat(descriptor, &info));
-        benchmark::DoNotOptimize(disk->Write(descriptor, line.data(), static_cast<unsigned int>(line.size())));
-    }
+    });
 }
 BENCHMARK(BM_FloorMutexFstatWrite)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
 #endif
