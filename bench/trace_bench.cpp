@@ -16,6 +16,7 @@
 #include "core/known_data_fields.h"
 #include "qmerrlog/qmerrlog.h"
 #include "qmerrlog/tracedata.h"
+#include "tracing_logger.h"
 
 namespace {
 std::atomic<long long> g_allocations{0};
@@ -156,21 +157,12 @@ void BM_ReadConfiguration(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadConfiguration);
 
-void DiscardLine(const char*, int) {}
-
 const unsigned int kSelectedComponent = QmTraceComponentId(1, 0);
 
 // A logger tracing one component to a callback that drops every line.
 CQmLogger* SelectingLogger() {
-    static CQmLogger* logger = [] {
-        const std::filesystem::path path =
-            std::filesystem::temp_directory_path() / "qmerrlog_trace_record_bench.cfg";
-        std::ofstream(path) << "components: Log\ndata: Date, PreciseTime, Tid, Function, User, Message\n";
-        CQmLogger* made = getMyLogger("bench-trace-record");
-        made->EnableTrace(made->NewLogOutput(QM_OUTPUT_SYNC_CALLBACK, &DiscardLine), 0, nullptr,
-                          path.string().c_str(), false, false, false);
-        return made;
-    }();
+    static CQmLogger* logger = LoggerTracingToNowhere(
+        "bench-trace-record", "components: Log\ndata: Date, PreciseTime, Tid, Function, User, Message\n");
     return logger;
 }
 

@@ -8,13 +8,12 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "qmerrlog/qmerrlog.h"
+#include "tracing_logger.h"
 
 #if defined(QM_BENCH_WITH_SPDLOG)
 #include <spdlog/sinks/null_sink.h>
@@ -25,23 +24,13 @@ namespace {
 
 const unsigned int kLogComponent = QmTraceComponentId(1, 0);
 
-void DiscardLine(const char*, int) {}
-
 CQmLogger* OffLogger() {
     static CQmLogger* logger = getMyLogger("bench-trace-off");
     return logger;
 }
 
 CQmLogger* OnLogger() {
-    static CQmLogger* logger = [] {
-        const std::filesystem::path path =
-            std::filesystem::temp_directory_path() / "qmerrlog_trace_check_bench.cfg";
-        std::ofstream(path) << "components: Log\ndata: Message\n";
-        CQmLogger* made = getMyLogger("bench-trace-on");
-        made->EnableTrace(made->NewLogOutput(QM_OUTPUT_SYNC_CALLBACK, &DiscardLine), 0, nullptr,
-                          path.string().c_str(), false, false, false);
-        return made;
-    }();
+    static CQmLogger* logger = LoggerTracingToNowhere("bench-trace-on", "components: Log\ndata: Message\n");
     return logger;
 }
 
